@@ -1,0 +1,157 @@
+#pragma once
+// The simulated dedicated server: a world with players, items and structures, the host runtime
+// behind Host/, stand-ins for the Permissions and ArkShop plugins, and the plugin loader.
+// Tests and lockbury-server drive it as a player or an administrator would.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Host/ArkApi.h"
+
+namespace Sim {
+
+// One thing a player was shown, in the order it happened.
+struct Output {
+    enum class Kind { Chat, Server, Notify };
+    Kind kind = Kind::Chat;
+    std::string sender;  // chat lines only (UTF-8)
+    std::string text;    // UTF-8
+    FLinearColor colour;  // server lines and notifications
+    bool bold = false;    // server lines
+    float scale = 0, seconds = 0;  // notifications
+    bool hasIcon = false, hasSound = false;  // notifications
+};
+
+// What to put into an inventory. Unset values take the class's defaults.
+struct ItemSpec {
+    std::string className;  // as listed by Classes(), e.g. "PrimalItemResource_Wood"
+    int quantity = 1;
+    int slot = -1;
+    bool engram = false;
+    bool initial = false;
+    std::optional<float> durability;
+    std::optional<double> spoilSeconds;     // spoiling time of a food item
+    std::vector<std::uint8_t> payload;      // opaque data carried through the item's bytes
+};
+
+// A snapshot of one item for assertions.
+struct ItemView {
+    UPrimalItem* handle = nullptr;
+    std::string objectName;  // "PrimalItemResource_Wood_C_12"
+    std::string className;
+    int quantity = 0;
+    int slot = -1;
+    bool engram = false;
+    bool initial = false;
+    float durability = 0;
+    double creationTime = 0;
+    double nextSpoilingTime = 0;
+    bool canSpoil = false;
+    FItemNetID id;
+    std::vector<std::uint8_t> payload;
+    std::vector<std::uint8_t> bytes;  // what GetItemBytes gives
+};
+
+struct ClassInfo {
+    std::string name;
+    std::string blueprintPath;  // "Blueprint'/Game/.../Name.Name'"
+    enum class Kind { Resource, Tool, Armour, Food, Cryopod, Container, Structure } kind;
+};
+
+class World;
+
+class Player {
+public:
+    const std::string& Name() const;
+    std::uint64_t SteamId() const;
+    AShooterPlayerController* Controller() const;
+    const std::vector<Output>& Received() const;
+    void ClearReceived();
+    std::vector<ItemView> Inventory() const;
+    void MoveTo(FVector location);
+    FVector Location() const;
+    void Kill();
+    void Revive();
+    void RemoveCharacter();   // no character at all
+    void RemoveInventory();   // GetPlayerInventoryComponent gives null
+    // Items the game refuses to add (AddItemObject gives null) once the inventory holds this many.
+    void SetInventoryCapacity(int items);
+
+private:
+    friend class World;
+    struct State;
+    explicit Player(std::shared_ptr<State> state);
+    std::shared_ptr<State> state_;
+};
+
+class Server {
+public:
+    // serverDir is the game server's folder (ArkApi::Tools::GetCurrentDir).
+    explicit Server(std::filesystem::path serverDir);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // The plugin, loaded and unloaded as the framework does (entry point with attach / detach).
+    void LoadPlugin(const std::filesystem::path& library);
+    void UnloadPlugin();  // throws when the library did not really leave the process
+    void ReloadPlugin();
+    bool PluginLoaded() const;
+
+    // Registrations the plugin holds now, in the order they were made.
+    std::vector<std::string> ChatCommands() const;
+    std::vector<std::string> ConsoleCommands() const;
+    std::vector<std::string> Hooks() const;
+
+    Player& Join(const std::string& name, std::uint64_t steamId);
+    void Leave(const std::string& name);
+    Player& Get(const std::string& name);
+    Player* Find(const std::string& name);
+
+    ItemView Give(Player& player, const ItemSpec& spec);
+    // Places a structure; returns its object name.
+    std::string Place(const std::string& className, FVector location, const std::string& descriptiveName = "");
+    // A placed actor the octree search reports although it is not a targetable actor.
+    std::string PlaceNonTargetable(const std::string& className, FVector location);
+
+    // A chat line or console command typed by the player; true when a command took it.
+    bool Chat(Player& player, const std::string& utf8Text);
+    bool Console(Player& player, const std::string& utf8Text);
+
+    // A damage event through APrimalCharacter.TakeDamage by name; null means a creature (or the
+    // world, for the source). Returns the game function's result.
+    float Damage(Player* victim, Player* source, float amount = 10.0f);
+    // How often the game's own TakeDamage ran, and with what it was last called.
+    int GameTakeDamageCalls() const;
+
+    void ShiftClock(std::int64_t seconds);  // wall clock seen by the plugin
+    std::int64_t ClockOffset() const;
+    void AdvanceGameTime(double seconds);
+    double GameTime() const;
+
+    // Permissions and ArkShop stand-ins; a missing sibling plugin makes its calls fail.
+    void Grant(std::uint64_t steamId, const std::string& permission);
+    void Revoke(std::uint64_t steamId, const std::string& permission);
+    void SetPoints(std::uint64_t steamId, int points);
+    int Points(std::uint64_t steamId) const;
+    void SetSiblingPluginsLoaded(bool permissions, bool arkShop);
+
+    // Every line of the plugin's log, formatted as the logger formats it.
+    const std::vector<std::string>& LogLines() const;
+    void ClearLog();
+    // Also print every output event and log line as it happens (lockbury-server).
+    void SetEcho(std::function<void(const std::string& line)> echo);
+
+    static const std::vector<ClassInfo>& Classes();
+
+    // Bytes as GetItemBytes makes them, and whether CreateFromBytes accepts them.
+    static std::optional<ItemView> Decode(const std::vector<std::uint8_t>& bytes);
+
+private:
+    std::unique_ptr<World> world_;
+};
+
+}  // namespace Sim
