@@ -1,0 +1,20 @@
+#pragma once
+// The simulator's side of the command tables: it types chat and console lines into them.
+#include <string>
+#include <vector>
+
+#include "Host/ArkApi.h"
+
+namespace HostRuntime {
+
+// The command whose name equals the first word of the line (ignoring case) gets the whole
+// line; true when one took it. An error escaping the handler is stopped here and kept in the
+// host log (EscapedErrors), as the game would survive it.
+ARK_HOST_API bool DispatchChat(AShooterPlayerController* player, FString* line, EChatSendMode::Type mode);
+ARK_HOST_API bool DispatchConsole(APlayerController* player, FString* line, bool checkAuth);
+
+// Registered command names, in the order they were added (UTF-8).
+ARK_HOST_API std::vector<std::string> ChatCommandNames();
+ARK_HOST_API std::vector<std::string> ConsoleCommandNames();
+
+}  // namespace HostRuntime

@@ -1,0 +1,30 @@
+#pragma once
+// What the simulator tells the host runtime about the running game: the world, the server's
+// folder, the wall-clock shift, and the host's own log of faults that escaped the plugin.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Host/ArkApi.h"
+
+namespace HostRuntime {
+
+ARK_HOST_API void SetWorld(UWorld* world);
+ARK_HOST_API void SetCurrentDir(const std::string& dir);
+ARK_HOST_API void SetClockOffset(std::int64_t seconds);
+ARK_HOST_API std::int64_t ClockOffset();
+
+// Errors that escaped a handler or hook into the host (each one is a plugin fault).
+ARK_HOST_API void RecordEscapedError(const std::string& text);
+ARK_HOST_API std::vector<std::string> EscapedErrors();
+ARK_HOST_API void ClearEscapedErrors();
+
+// The sink behind GetLogSinks: keeps every formatted line.
+ARK_HOST_API const std::vector<std::string>& LogLines();
+ARK_HOST_API void ClearLogLines();
+// Called with every formatted log line as it is written (null: none).
+ARK_HOST_API void SetLogEcho(std::function<void(const std::string&)> echo);
+
+}  // namespace HostRuntime
