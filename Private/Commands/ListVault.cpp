@@ -1,0 +1,42 @@
+// The list command: one notification with every vault of the player, its row count and the time
+// left before decay. No guard: anyone may look at their vaults at any time.
+#include "Host/ArkApi.h"
+#include "Private/Config.h"
+#include "Private/HandlerGuard.h"
+#include "Private/Handlers.h"
+#include "Private/Store.h"
+
+namespace Lockbury::Commands {
+namespace {
+
+constexpr float kDisplayScale = 1.3f;
+constexpr float kDisplaySeconds = 15.0f;
+
+void List(AShooterPlayerController* player) {
+    const uint64 steamId = player ? player->GetUniqueNetIdAsUINT64() : 0;
+    IDatabase* store = database().get();
+    const TArray<std::shared_ptr<VaultList>> rows =
+        store ? store->ListVault(steamId) : TArray<std::shared_ptr<VaultList>>();
+
+    FString text;
+    for (const auto& row : rows) {
+        if (!row) continue;
+        const FString name(std::u16string_view(ArkApi::Tools::Utf8Decode(row->vaultname)));
+        text += FString::Format(GetMessage("vaultList"), name, row->total, row->falta);
+    }
+    if (rows.IsEmpty()) text = FString::Format(GetMessage("noVault"));
+    if (!player) return;
+
+    const FLinearColor green(FColor{0, 255, 0, 255});
+    // The joined text goes out as it is: it is not a template any more.
+    ArkApi::GetApiUtils().SendNotification(player, green, kDisplayScale, kDisplaySeconds, nullptr, FString(u"{}"),
+                                           text);
+}
+
+}  // namespace
+
+void ListVault(AShooterPlayerController* player, FString*, EChatSendMode::Type) {
+    Guarded("Private/Commands", "Lockbury::Commands::ListVault", [&] { List(player); });
+}
+
+}  // namespace Lockbury::Commands
