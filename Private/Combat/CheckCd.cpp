@@ -1,0 +1,38 @@
+#include <cstdint>
+#include <optional>
+
+#include "Private/Combat/DamageRecords.h"
+#include "Private/Config.h"
+#include "Private/HandlerGuard.h"
+#include "Private/Handlers.h"
+
+namespace Lockbury {
+
+namespace {
+
+// Seconds of combat cooldown left, or nothing when the player is not on it. The elapsed time is
+// signed: a damage time later than now (clock set back) leaves more than the full cooldown.
+std::optional<std::int64_t> CooldownLeft(uint64 steamId, int cooldown) {
+    const Damaged* record = damagedPlayers().Find(steamId);
+    if (!record) return std::nullopt;
+    const auto elapsed = static_cast<std::int32_t>(ArkApi::Tools::GetTime() - record->lastDamage);
+    if (static_cast<std::int64_t>(elapsed) - cooldown >= 0) return std::nullopt;
+    return static_cast<std::int64_t>(cooldown) - elapsed;
+}
+
+}  // namespace
+
+void CheckCd(AShooterPlayerController* player, FString* /*message*/, EChatSendMode::Type /*mode*/) {
+    Guarded("Private/Combat", "Lockbury::CheckCd", [&] {
+        const int cooldown = ConfigInt("PVPVECooldown");
+        const uint64 id = player ? player->GetUniqueNetIdAsUINT64() : 0;
+        auto& api = ArkApi::GetApiUtils();
+        if (const auto left = CooldownLeft(id, cooldown)) {
+            api.SendChatMessage(player, GetMessage("sender"), GetMessage("PVPVECooldown"), *left);
+        } else {
+            api.SendChatMessage(player, GetMessage("sender"), "Not on PVPVE Cooldown ");
+        }
+    });
+}
+
+}  // namespace Lockbury

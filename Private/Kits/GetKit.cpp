@@ -1,0 +1,69 @@
+#include <vector>
+
+#include "Host/TextSearch.h"
+#include "Private/HandlerGuard.h"
+#include "Private/Handlers.h"
+#include "Private/Kits/KitFiles.h"
+#include "Private/Kits/KitName.h"
+#include "Private/Log.h"
+
+namespace Lockbury {
+
+namespace {
+
+void LogSkipped(const std::filesystem::path& entry, const char* why) {
+    if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::GetKit) skipped {}: {}", entry.string(), why);
+}
+
+// A cryopod given again starts a fresh hour before its creature must be released.
+void RestartCryopod(UPrimalItem* added, UPrimalItem* rebuilt) {
+    if (!ContainsIgnoreCase(added->NameField().ToString(), FString("PrimalItem_WeaponEmptyCryopod"))) return;
+    added->AddItemDurability(rebuilt->ItemDurabilityField());
+    added->CreationTimeField() = ArkApi::GetApiUtils().GetWorld()->GetTimeSeconds() + 3600.0;
+    added->UpdatedItem(false);
+}
+
+// Gives the item of one kit file; an entry that yields no item is skipped and the kit goes on.
+void GiveFile(AShooterPlayerController* player, const std::filesystem::path& entry) {
+    const auto content = Kits::ReadWholeFile(entry);
+    if (!content) return LogSkipped(entry, "not a readable file");
+    TArray<unsigned char> bytes(content->data(), static_cast<int>(content->size()));
+    UPrimalInventoryComponent* inventory = player ? player->GetPlayerInventoryComponent() : nullptr;
+    if (!inventory) return;
+    UPrimalItem* rebuilt = UPrimalItem::CreateFromBytes(&bytes);
+    if (!rebuilt) return LogSkipped(entry, "the game rebuilt no item from it");
+    UPrimalItem* added = inventory->AddItemObject(rebuilt);
+    if (!added) return LogSkipped(entry, "the inventory did not take the item");
+    RestartCryopod(added, rebuilt);
+}
+
+}  // namespace
+
+void GetKit(APlayerController* controller, FString* command, bool /*fromCheat*/) {
+    Guarded("Private/Kits", "Lockbury::GetKit", [&] {
+        auto* player = static_cast<AShooterPlayerController*>(controller);
+        auto& api = ArkApi::GetApiUtils();
+        const auto name = Kits::KitNameArgument(command ? *command : FString());
+        if (!name) {
+            api.SendServerMessage(player, Colors::Red(), "Wrong Syntax. Use getkit 'name of the kit'");
+            return;
+        }
+        if (!Kits::IsSafeKitName(*name)) {
+            api.SendServerMessage(player, Colors::Red(), "Invalid kit name");
+            return;
+        }
+        const auto folder = Kits::KitFolder(*name);
+        // Absence ends the command silently; any other failure of the query raises here.
+        if (!std::filesystem::exists(std::filesystem::status(folder))) return;
+
+        std::vector<std::filesystem::path> entries;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) entries.push_back(entry.path());
+        if (entries.empty()) {
+            api.SendServerMessage(player, Colors::Red(), "Kit not found");
+            return;
+        }
+        for (const auto& entry : entries) GiveFile(player, entry);
+    });
+}
+
+}  // namespace Lockbury

@@ -1,0 +1,27 @@
+#include "Private/Kits/KitName.h"
+
+#include <algorithm>
+
+namespace Lockbury::Kits {
+
+std::optional<std::string> KitNameArgument(const FString& commandLine) {
+    const std::u16string_view line = commandLine.View();
+    int word = 0;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        while (pos < line.size() && line[pos] == u' ') ++pos;
+        if (pos == line.size()) break;
+        const std::size_t end = std::min(line.find(u' ', pos), line.size());
+        if (word == 1) return FString(line.substr(pos, end - pos)).ToString();
+        ++word;
+        pos = end;
+    }
+    return std::nullopt;
+}
+
+bool IsSafeKitName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string::npos;
+}
+
+}  // namespace Lockbury::Kits

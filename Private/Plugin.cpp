@@ -1,0 +1,86 @@
+#include "Private/Plugin.h"
+
+#include <string>
+
+#include "Database/MysqlDB.h"
+#include "Private/Combat/DamageHook.h"
+#include "Private/Config.h"
+#include "Private/Handlers.h"
+#include "Private/Log.h"
+#include "Private/Store.h"
+
+namespace Lockbury {
+
+namespace {
+
+constexpr const char* kDamageFunction = "APrimalCharacter.TakeDamage";
+
+void OpenStore() {
+    auto& db = Config()["Database"];
+    const int port = ConfigInt("mysqlPort", 3306);  // top level, beside "Database"
+    const std::string name = db.value("mysqlDB", std::string());
+    const std::string password = db.value("mysqlPass", std::string());
+    const std::string user = db.value("mysqlUser", std::string());
+    const std::string host = db.value("mysqlHost", std::string());
+    database() = std::make_unique<MySql>(host, user, password, name, port);
+}
+
+void Register() {
+    auto& commands = ArkApi::GetCommands();
+    ArkApi::GetHooks().SetHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage, &APrimalCharacter_TakeDamage_game);
+    commands.AddConsoleCommand(FString("makekit"), &MakeKit);
+    commands.AddConsoleCommand(FString("getkit"), &GetKit);
+    commands.AddConsoleCommand(FString("dumps"), &DumpStructures);
+    commands.AddConsoleCommand(FString("dumpi"), &DumpItems);
+    // Each name is looked up just before its registration, so a faulty entry stops the
+    // registrations there and leaves the earlier ones in place.
+    commands.AddChatCommand(GetCommandName("saveVault"), &Commands::SaveVault);
+    commands.AddChatCommand(GetCommandName("loadVault"), &Commands::LoadVault);
+    commands.AddChatCommand(GetCommandName("checkcd"), &CheckCd);
+    commands.AddChatCommand(GetCommandName("listVault"), &Commands::ListVault);
+}
+
+void LogLoadError(const char* what) noexcept {
+    try {
+        if (auto& log = GetLog()) log->error("{}", what);
+    } catch (...) {
+    }
+}
+
+// Runs one removal; a failed name lookup (an entry that was already missing at load, or no
+// configuration at all) must not stop the removals after it. The failure was logged at load.
+template <typename Step>
+void RemoveQuietly(Step&& step) noexcept {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+void Load() {
+    try {
+        MakeLog();
+        ReadConfig();
+        OpenStore();
+        Register();
+    } catch (const std::exception& e) {
+        LogLoadError(e.what());
+    } catch (...) {
+        LogLoadError("unknown error (not a std::exception) while loading");
+    }
+}
+
+void Unload() {
+    auto& commands = ArkApi::GetCommands();
+    RemoveQuietly([] { ArkApi::GetHooks().DisableHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage); });
+    for (const char* key : {"saveVault", "loadVault", "checkcd", "listVault"}) {
+        RemoveQuietly([&] { commands.RemoveChatCommand(GetCommandName(key)); });
+    }
+    for (const char* name : {"makekit", "getkit", "dumps", "dumpi"}) {
+        RemoveQuietly([&] { commands.RemoveConsoleCommand(FString(name)); });
+    }
+}
+
+}  // namespace Lockbury

@@ -1,0 +1,34 @@
+#include "Private/SiblingCalls.h"
+
+#include "Host/SiblingPlugins.h"
+#include "Private/Log.h"
+
+namespace Lockbury {
+
+namespace {
+void LogMissing(const char* function, const ArkApi::SiblingPluginMissing& missing, const char* consequence) {
+    if (auto& log = GetLog()) {
+        log->error("(Private/SiblingCalls {}) {} plugin is not loaded; {}", function, missing.Plugin(), consequence);
+    }
+}
+}  // namespace
+
+bool HasPermission(uint64 steamId, const FString& permission) {
+    try {
+        return Permissions::IsPlayerHasPermission(steamId, permission);
+    } catch (const ArkApi::SiblingPluginMissing& missing) {
+        LogMissing("HasPermission", missing, "treating as no permission");
+        return false;
+    }
+}
+
+bool SpendPoints(int amount, uint64 steamId) {
+    try {
+        return ArkShop::Points::SpendPoints(amount, steamId);
+    } catch (const ArkApi::SiblingPluginMissing& missing) {
+        LogMissing("SpendPoints", missing, "treating as unable to pay");
+        return false;
+    }
+}
+
+}  // namespace Lockbury

@@ -1,0 +1,10 @@
+#include "Private/Store.h"
+
+namespace Lockbury {
+
+std::unique_ptr<IDatabase>& database() {
+    static std::unique_ptr<IDatabase> store;
+    return store;
+}
+
+}  // namespace Lockbury
