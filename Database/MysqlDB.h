@@ -1,0 +1,40 @@
+#pragma once
+// The vault store on a MySQL / MariaDB server: table u_vault, decay event Vault_Decay, one
+// statement per operation over one connection.
+#include <cstdint>
+#include <string>
+
+#include "Database/IDatabase.h"
+#include "Database/Mysql/Connection.h"
+
+class MySql : public IDatabase {
+public:
+    // Connects and prepares the table and the decay event; failures are logged, never thrown.
+    MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port);
+    ~MySql() override = default;
+
+    MySql(const MySql&) = delete;
+    MySql& operator=(const MySql&) = delete;
+
+    bool AddVaultItem(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
+                      const std::string& itemdata) override;
+    bool AddVaultResource(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
+                          const FString& blueprint, std::int32_t qtd) override;
+    TArray<std::shared_ptr<VaultItem>> GetVaultItems(std::uint64_t steamid, const FString& vaultname,
+                                                     std::int32_t limit) override;
+    bool DeleteVaultItem(std::int32_t id) override;
+    TArray<std::shared_ptr<VaultList>> ListVault(std::uint64_t steamid) override;
+
+private:
+    // Before an operation's statement: a closed connection (failed open at load, or dropped
+    // earlier) gets one attempt to open again.
+    void OpenIfClosed();
+    // Runs a statement, healing a lost connection: the handle is replaced, and a statement
+    // that never reached the server (2006) is sent once more. One that may have run (2013)
+    // is never sent twice.
+    ledra::mysql::results Run(const std::string& sql);
+    // Escaped for the connection, ready to stand between quotes.
+    std::string Text(const std::string& value);
+
+    ledra::mysql::connection db_;
+};
