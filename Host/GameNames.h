@@ -74,6 +74,7 @@ inline std::vector<Entry> All() {
         Fn<void(AShooterPlayerController*, FString*, FLinearColor, float, float, UTexture2D*, USoundBase*)>(
             "AShooterPlayerController.ClientServerSOTFNotificationCustom"),
         Field<FString>("APrimalTargetableActor.DescriptiveName"),
+        Fn<UClass*()>("APrimalTargetableActor.StaticClass"),
         Fn<UClass*()>("APrimalStructureItemContainer.GetPrivateStaticClass"),
         Fn<double(UWorld*)>("UWorld.GetTimeSeconds"),
         Fn<Actors*(Actors*, UWorld*, FVector, float, int, bool)>("UVictoryCore.ServerOctreeOverlapActors"),

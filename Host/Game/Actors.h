@@ -60,6 +60,7 @@ struct AShooterPlayerController : APlayerController {
 };
 
 struct APrimalTargetableActor : AActor {
+    static UClass* StaticClass() { return NativeCallStatic<UClass*>("APrimalTargetableActor.StaticClass"); }
     FString& DescriptiveNameField() { return GetNativeField<FString>(this, "APrimalTargetableActor.DescriptiveName"); }
 };
 struct APrimalStructure : APrimalTargetableActor {};
