@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "Host/BasicTypes.h"
-#include "Host/TArray.h"
+#include "Host/Game/Actors.h"
 
 namespace Lockbury {
 

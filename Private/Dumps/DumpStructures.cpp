@@ -1,0 +1,54 @@
+#include "Private/Config.h"
+#include "Private/HandlerGuard.h"
+#include "Private/Handlers.h"
+#include "Private/Log.h"
+#include "Private/Transmitter.h"
+
+namespace Lockbury {
+
+namespace {
+
+// Only targetable actors carry a descriptive name; any other actor the search reports shows none.
+std::string DescriptiveName(AActor* actor) {
+    if (!actor->IsA(APrimalTargetableActor::StaticClass())) return {};
+    return static_cast<APrimalTargetableActor*>(actor)->DescriptiveNameField().ToString();
+}
+
+template <typename... Args>
+void Say(AShooterPlayerController* player, const char* format, Args&&... args) {
+    ArkApi::GetApiUtils().SendChatMessage(player, GetMessage("sender"), format, std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+void DumpStructures(APlayerController* controller, FString* /*command*/, bool /*fromCheat*/) {
+    Guarded("Private/Dumps", "Lockbury::DumpStructures", [&] {
+        auto* player = static_cast<AShooterPlayerController*>(controller);
+        GetMessage("sender");  // a configuration without "messages" ends the command before any line
+        if (player) Say(player, "DumpStructures");
+        if (!player) return;
+        AShooterCharacter* character = player->GetPlayerCharacter();
+        if (!character || character->IsDead()) return;
+
+        const FVector location = player->DefaultActorLocationField();
+        const float radius = ReadRadius();
+
+        for (AActor* actor : OctreeActors(location, radius)) {
+            const std::string blueprint = GetBlueprintPath(actor).ToString();
+            const std::string name = actor->NameField().ToString().ToString();
+            const std::string descriptive = DescriptiveName(actor);
+            Say(player, "DescriptiveNameField: {}", descriptive);
+            Say(player, "NameField: {}", name);
+            Say(player, "BluePrint {}", blueprint);
+        }
+        for (AActor* actor : ContainerActors(location, radius)) {
+            const std::string blueprint = GetBlueprintPath(actor).ToString();
+            const std::string name = actor->NameField().ToString().ToString();
+            GetLog()->info("{}", blueprint);
+            Say(player, "NameField: {}", name);
+            Say(player, "BluePrint {}", blueprint);
+        }
+    });
+}
+
+}  // namespace Lockbury

@@ -1,0 +1,10 @@
+#pragma once
+#include "Host/Game/Item.h"
+
+namespace Lockbury {
+
+// "Blueprint'" + the class's string reference less its last two characters + "'", or empty
+// for an item without a class.
+FString GetItemBlueprintPath(UPrimalItem* item);
+
+}  // namespace Lockbury
