@@ -1,0 +1,79 @@
+#pragma once
+// One run of the simulated server: the command language of lockbury-server, one line at a time.
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "EventPrinter.h"
+#include "Printer.h"
+#include "Sim/Server.h"
+#include "Words.h"
+
+namespace LockburyServer {
+
+class Session {
+public:
+    Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Loads the plugin as the framework would. False (with a line saying why) when the library
+    // itself could not be loaded.
+    bool Start();
+    // Runs one line; false when the line was wrong: then one line saying what was expected is
+    // printed, starting "error: " and `where` (e.g. "line 3: ").
+    bool Run(const std::string& line, const std::string& where = "");
+    // Unloads the plugin; the session ends.
+    void Stop();
+
+    static std::string Help();
+
+private:
+    using Handler = void (Session::*)(const Words&);
+    struct Command {
+        Handler handler;
+        std::size_t minArgs;
+        std::size_t maxArgs;  // words after the command; npos: any
+        std::string usage;
+    };
+    static const std::map<std::string, Command>& Commands();
+
+    Sim::Player& PlayerNamed(const std::string& name);
+    Sim::Player* Side(const std::string& name);  // "creature" gives null
+
+    void Join(const Words& w);
+    void Leave(const Words& w);
+    void Give(const Words& w);
+    void Inv(const Words& w);
+    void Pos(const Words& w);
+    void Place(const Words& w);
+    void Kill(const Words& w);
+    void Revive(const Words& w);
+    void Chat(const Words& w);
+    void Console(const Words& w);
+    void Damage(const Words& w);
+    void Perm(const Words& w);
+    void Points(const Words& w);
+    void Clock(const Words& w);
+    void GameTime(const Words& w);
+    void Reload(const Words& w);
+    void Classes(const Words& w);
+    void HelpCommand(const Words& w);
+    void Echo(const Words& w);
+
+    std::filesystem::path plugin_;
+    Printer& printer_;
+    std::unique_ptr<Sim::Server> server_;
+    std::unique_ptr<EventPrinter> events_;
+};
+
+// A wrong argument of a command: its text is the one line the user reads.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace LockburyServer
