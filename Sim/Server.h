@@ -4,6 +4,7 @@
 // Tests and lockbury-server drive it as a player or an administrator would.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,7 @@ struct ItemSpec {
     std::optional<float> durability;
     std::optional<double> spoilSeconds;     // spoiling time of a food item
     std::vector<std::uint8_t> payload;      // opaque data carried through the item's bytes
+    bool unserialisable = false;            // GetItemBytes gives no bytes for it
 };
 
 // A snapshot of one item for assertions.
@@ -53,6 +55,16 @@ struct ItemView {
     FItemNetID id;
     std::vector<std::uint8_t> payload;
     std::vector<std::uint8_t> bytes;  // what GetItemBytes gives
+    int updatedItemCalls = 0;         // how often UPrimalItem.UpdatedItem ran on it
+};
+
+// One call of the game's own APrimalCharacter.TakeDamage (after any hook).
+struct DamageCall {
+    void* victim = nullptr;      // APrimalCharacter*
+    float amount = 0;
+    int damageType = 0;
+    void* instigator = nullptr;  // AController*
+    void* causer = nullptr;      // AActor*
 };
 
 struct ClassInfo {
@@ -79,6 +91,8 @@ public:
     void RemoveInventory();   // GetPlayerInventoryComponent gives null
     // Items the game refuses to add (AddItemObject gives null) once the inventory holds this many.
     void SetInventoryCapacity(int items);
+    AShooterCharacter* Character() const;                 // null without one
+    UPrimalInventoryComponent* InventoryComponent() const;  // null without one
 
 private:
     friend class World;
@@ -126,6 +140,12 @@ public:
     float Damage(Player* victim, Player* source, float amount = 10.0f);
     // How often the game's own TakeDamage ran, and with what it was last called.
     int GameTakeDamageCalls() const;
+    std::optional<DamageCall> LastGameTakeDamage() const;
+    // A damage event with no instigator at all (falling, drowning).
+    float DamageFromWorld(Player* victim, float amount = 10.0f);
+    // The controller and character a creature source and a creature victim use.
+    AController* CreatureController();
+    APrimalCharacter* CreatureCharacter();
 
     void ShiftClock(std::int64_t seconds);  // wall clock seen by the plugin
     std::int64_t ClockOffset() const;
@@ -144,6 +164,8 @@ public:
     void ClearLog();
     // Also print every output event and log line as it happens (lockbury-server).
     void SetEcho(std::function<void(const std::string& line)> echo);
+    // Errors that escaped a plugin handler into the host (each one is a plugin fault).
+    std::vector<std::string> EscapedErrors() const;
 
     static const std::vector<ClassInfo>& Classes();
 
@@ -151,7 +173,9 @@ public:
     static std::optional<ItemView> Decode(const std::vector<std::uint8_t>& bytes);
 
 private:
+    struct Parts;
     std::unique_ptr<World> world_;
+    std::unique_ptr<Parts> parts_;  // registrations, sibling stand-ins, the loaded plugin
 };
 
 }  // namespace Sim

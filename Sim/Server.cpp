@@ -1,0 +1,250 @@
+// The simulated dedicated server: the world, its registrations with the host runtime, the
+// sibling plugins' stand-ins and the plugin loader, driven as players and administrators would.
+#include "Sim/Server.h"
+
+#include <stdexcept>
+
+#include "Sim/Loader/PluginLibrary.h"
+#include "Sim/Runtime/Commands.h"
+#include "Sim/Runtime/HostState.h"
+#include "Sim/Runtime/Registry.h"
+#include "Sim/Siblings/SiblingStandIns.h"
+#include "Sim/World/GameFunctions.h"
+#include "Sim/World/World.h"
+
+namespace Sim {
+
+struct Server::Parts {
+    std::vector<std::string> gameNames;
+    SiblingStandIns siblings;
+    std::unique_ptr<PluginLibrary> plugin;
+    std::filesystem::path pluginPath;
+};
+
+namespace {
+
+std::string FolderText(const std::filesystem::path& dir) {
+    std::string text = dir.string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+PlayerController& ControllerOf(World& world, Player& player) {
+    return world.As<PlayerController>(player.Controller(), "the player's controller");
+}
+
+}  // namespace
+
+Server::Server(std::filesystem::path serverDir) : world_(std::make_unique<World>(serverDir)) {
+    auto parts = std::make_unique<Parts>();
+    parts->gameNames = RegisterGameFunctions();
+    parts_ = std::move(parts);
+    HostRuntime::SetCurrentDir(FolderText(serverDir));
+    HostRuntime::SetClockOffset(0);
+    HostRuntime::ClearLogLines();
+    HostRuntime::ClearEscapedErrors();
+}
+
+Server::~Server() {
+    if (parts_->plugin) {
+        try {
+            parts_->plugin->Unload();
+        } catch (const std::exception&) {
+            // Nothing to do about it at the end of the server's life.
+        }
+        parts_->plugin.reset();
+    }
+    HostRuntime::SetLogEcho(nullptr);
+    UnregisterGameFunctions(parts_->gameNames);
+    parts_.reset();
+}
+
+void Server::LoadPlugin(const std::filesystem::path& library) {
+    if (parts_->plugin) throw std::logic_error("a plugin is loaded already: " + parts_->plugin->Path().string());
+    parts_->plugin = std::make_unique<PluginLibrary>(library);
+    parts_->pluginPath = library;
+}
+
+void Server::UnloadPlugin() {
+    if (!parts_->plugin) throw std::logic_error("no plugin is loaded");
+    auto plugin = std::move(parts_->plugin);
+    plugin->Unload();
+}
+
+void Server::ReloadPlugin() {
+    const std::filesystem::path path = parts_->plugin ? parts_->plugin->Path() : parts_->pluginPath;
+    if (path.empty()) throw std::logic_error("no plugin was loaded before");
+    if (parts_->plugin) UnloadPlugin();
+    LoadPlugin(path);
+}
+
+bool Server::PluginLoaded() const { return parts_->plugin != nullptr; }
+
+std::vector<std::string> Server::ChatCommands() const { return HostRuntime::ChatCommandNames(); }
+std::vector<std::string> Server::ConsoleCommands() const { return HostRuntime::ConsoleCommandNames(); }
+std::vector<std::string> Server::Hooks() const { return HostRuntime::ActiveHooks(); }
+
+Player& Server::Join(const std::string& name, std::uint64_t steamId) { return world_->Join(name, steamId); }
+void Server::Leave(const std::string& name) { world_->Leave(name); }
+
+Player& Server::Get(const std::string& name) {
+    Player* player = world_->Find(name);
+    if (!player) throw std::invalid_argument("no player named " + name);
+    return *player;
+}
+
+Player* Server::Find(const std::string& name) { return world_->Find(name); }
+
+ItemView Server::Give(Player& player, const ItemSpec& spec) {
+    const CatalogEntry* entry = FindClass(spec.className);
+    if (!entry || !IsItemKind(entry->info.kind)) throw std::invalid_argument("no item class named " + spec.className);
+    PlayerController& controller = ControllerOf(*world_, player);
+    if (!controller.inventory) throw std::logic_error(player.Name() + " has no inventory");
+    Item& item = world_->NewItem(*entry);
+    item.quantity = spec.quantity;
+    item.slot = spec.slot;
+    item.engram = spec.engram;
+    item.initial = spec.initial;
+    if (spec.durability) item.durability = *spec.durability;
+    if (spec.spoilSeconds) {
+        item.spoilSeconds = static_cast<float>(*spec.spoilSeconds);
+        if (entry->info.kind == ClassInfo::Kind::Food) item.nextSpoilingTime = item.creationTime + *spec.spoilSeconds;
+    }
+    item.payload = spec.payload;
+    item.unserialisable = spec.unserialisable;
+    if (!world_->AddToInventory(*controller.inventory, item)) {
+        world_->Destroy(&item);
+        throw std::logic_error(player.Name() + "'s inventory is full");
+    }
+    return world_->View(item);
+}
+
+std::string Server::Place(const std::string& className, FVector location, const std::string& descriptiveName) {
+    const CatalogEntry* entry = FindClass(className);
+    if (!entry || IsItemKind(entry->info.kind)) throw std::invalid_argument("no structure class named " + className);
+    return world_->ObjectName(world_->Place(*entry, location, descriptiveName));
+}
+
+std::string Server::PlaceNonTargetable(const std::string& className, FVector location) {
+    return world_->ObjectName(world_->PlaceNonTargetable(className, location));
+}
+
+bool Server::Chat(Player& player, const std::string& utf8Text) {
+    FString line(std::u16string_view(Utf::Utf8ToUtf16(utf8Text)));
+    return HostRuntime::DispatchChat(player.Controller(), &line, EChatSendMode::GlobalChat);
+}
+
+bool Server::Console(Player& player, const std::string& utf8Text) {
+    FString line(std::u16string_view(Utf::Utf8ToUtf16(utf8Text)));
+    return HostRuntime::DispatchConsole(player.Controller(), &line, false);
+}
+
+namespace {
+
+float TakeDamageByName(Character& victim, float amount, AController* instigator, AActor* causer) {
+    FDamageEvent event;
+    try {
+        return reinterpret_cast<APrimalCharacter*>(static_cast<SimObject*>(&victim))
+            ->TakeDamage(amount, &event, instigator, causer);
+    } catch (const std::exception& e) {
+        HostRuntime::RecordEscapedError(std::string("APrimalCharacter.TakeDamage: ") + e.what());
+    } catch (...) {
+        HostRuntime::RecordEscapedError("APrimalCharacter.TakeDamage: an error that is not a std::exception");
+    }
+    return 0.0f;
+}
+
+Character& VictimOf(World& world, Player* victim) {
+    if (!victim) return world.Creature();
+    if (!victim->Character()) throw std::logic_error(victim->Name() + " has no character to hurt");
+    return world.As<Character>(victim->Character(), "the victim's character");
+}
+
+}  // namespace
+
+float Server::Damage(Player* victim, Player* source, float amount) {
+    Character& target = VictimOf(*world_, victim);
+    AController* instigator;
+    AActor* causer;
+    if (source) {
+        instigator = reinterpret_cast<AController*>(source->Controller());
+        causer = reinterpret_cast<AActor*>(source->Character());
+    } else {
+        instigator = reinterpret_cast<AController*>(static_cast<SimObject*>(&world_->CreatureBrain()));
+        causer = reinterpret_cast<AActor*>(static_cast<SimObject*>(&world_->Creature()));
+    }
+    return TakeDamageByName(target, amount, instigator, causer);
+}
+
+float Server::DamageFromWorld(Player* victim, float amount) {
+    return TakeDamageByName(VictimOf(*world_, victim), amount, nullptr, nullptr);
+}
+
+AController* Server::CreatureController() {
+    return reinterpret_cast<AController*>(static_cast<SimObject*>(&world_->CreatureBrain()));
+}
+
+APrimalCharacter* Server::CreatureCharacter() {
+    return reinterpret_cast<APrimalCharacter*>(static_cast<SimObject*>(&world_->Creature()));
+}
+
+int Server::GameTakeDamageCalls() const { return world_->DamageCalls(); }
+std::optional<DamageCall> Server::LastGameTakeDamage() const { return world_->LastDamage(); }
+
+void Server::ShiftClock(std::int64_t seconds) { HostRuntime::SetClockOffset(HostRuntime::ClockOffset() + seconds); }
+std::int64_t Server::ClockOffset() const { return HostRuntime::ClockOffset(); }
+void Server::AdvanceGameTime(double seconds) { world_->time += seconds; }
+double Server::GameTime() const { return world_->time; }
+
+void Server::Grant(std::uint64_t steamId, const std::string& permission) { parts_->siblings.Grant(steamId, permission); }
+void Server::Revoke(std::uint64_t steamId, const std::string& permission) {
+    parts_->siblings.Revoke(steamId, permission);
+}
+void Server::SetPoints(std::uint64_t steamId, int points) { parts_->siblings.SetPoints(steamId, points); }
+int Server::Points(std::uint64_t steamId) const { return parts_->siblings.Points(steamId); }
+void Server::SetSiblingPluginsLoaded(bool permissions, bool arkShop) { parts_->siblings.SetLoaded(permissions, arkShop); }
+
+const std::vector<std::string>& Server::LogLines() const { return HostRuntime::LogLines(); }
+void Server::ClearLog() { HostRuntime::ClearLogLines(); }
+
+void Server::SetEcho(std::function<void(const std::string& line)> echo) {
+    world_->SetEcho(echo);
+    if (echo)
+        HostRuntime::SetLogEcho([echo](const std::string& line) { echo("[log] " + line); });
+    else
+        HostRuntime::SetLogEcho(nullptr);
+}
+
+std::vector<std::string> Server::EscapedErrors() const { return HostRuntime::EscapedErrors(); }
+
+const std::vector<ClassInfo>& Server::Classes() {
+    static const std::vector<ClassInfo> classes = [] {
+        std::vector<ClassInfo> out;
+        for (const CatalogEntry& entry : Catalog()) out.push_back(entry.info);
+        return out;
+    }();
+    return classes;
+}
+
+std::optional<ItemView> Server::Decode(const std::vector<std::uint8_t>& bytes) {
+    auto record = DecodeItem(bytes.data(), bytes.size());
+    if (!record) return std::nullopt;
+    const CatalogEntry* entry = FindClass(record->className);
+    if (!entry || !IsItemKind(entry->info.kind)) return std::nullopt;
+    ItemView v;
+    v.className = record->className;
+    v.quantity = record->quantity;
+    v.slot = record->slot;
+    v.engram = record->engram;
+    v.initial = record->initial;
+    v.durability = record->durability;
+    v.creationTime = record->creationTime;
+    v.nextSpoilingTime = record->nextSpoilingTime;
+    v.canSpoil = entry->info.kind == ClassInfo::Kind::Food;
+    v.id = record->id;
+    v.payload = std::move(record->payload);
+    v.bytes = bytes;
+    return v;
+}
+
+}  // namespace Sim

@@ -1,0 +1,113 @@
+#pragma once
+// The simulated game's objects. Every one derives from SimObject, which sits at the object's
+// address, so the game-class pointers the plugin holds (UObject*, UPrimalItem*, ...) are the
+// addresses of these objects; the host functions turn them back and check their type.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Host/ArkApi.h"
+#include "Sim/Server.h"
+
+namespace Sim {
+
+class World;
+class ClassObject;
+
+class SimObject {
+public:
+    virtual ~SimObject() = default;
+    FName name;              // UObjectBase.Name
+    UClass* cls = nullptr;   // UObjectBase.Class (a ClassObject)
+    std::uint64_t serial = 0;
+
+    ClassObject* Class() const { return reinterpret_cast<ClassObject*>(cls); }
+    UObject* Handle() { return reinterpret_cast<UObject*>(this); }
+    static SimObject* From(const void* handle) { return reinterpret_cast<SimObject*>(const_cast<void*>(handle)); }
+};
+
+// A class of the game: native ("/Script/...") or a blueprint class ("/Game/...").
+class ClassObject final : public SimObject {
+public:
+    std::string className;  // "PrimalItemResource_Wood_C", or "ShooterCharacter" for a native class
+    std::string package;    // "/Game/PrimalEarth/.../PrimalItemResource_Wood", or "/Script/ShooterGame"
+    ClassObject* parent = nullptr;
+    SimObject* defaultObject = nullptr;
+    const ClassInfo* info = nullptr;  // item and structure classes only
+    bool native = false;
+
+    bool IsChildOf(const ClassObject* base) const {
+        for (const ClassObject* c = this; c; c = c->parent)
+            if (c == base) return true;
+        return false;
+    }
+};
+
+// The class default object ("Default__PrimalItemResource_Wood_C").
+class DefaultObject final : public SimObject {};
+
+class WorldObject final : public SimObject {};
+
+class Actor : public SimObject {
+public:
+    FVector location;  // AActor.DefaultActorLocation
+    int octreeGroup = -1;
+};
+
+class PlainActor final : public Actor {};
+
+// APrimalTargetableActor and its structures.
+class Structure final : public Actor {
+public:
+    FString descriptiveName;
+};
+
+class Controller;
+
+// APrimalCharacter: a player's character or a creature.
+class Character final : public Actor {
+public:
+    bool dead = false;
+    Controller* controller = nullptr;
+};
+
+class Controller : public Actor {
+public:
+    Character* pawn = nullptr;
+};
+
+class CreatureController final : public Controller {};
+
+class Item;
+class Inventory final : public SimObject {
+public:
+    TArray<UPrimalItem*> items;  // UPrimalInventoryComponent.InventoryItems
+    int capacity = 300;
+};
+
+class PlayerController final : public Controller {
+public:
+    std::uint64_t steamId = 0;
+    Player* player = nullptr;
+    Inventory* inventory = nullptr;
+};
+
+class Item final : public SimObject {
+public:
+    const ClassInfo* info = nullptr;
+    FItemNetID id;
+    int quantity = 1;
+    int slot = -1;
+    bool engram = false;
+    bool initial = false;
+    float durability = 0;
+    double creationTime = 0;
+    double nextSpoilingTime = 0;
+    float spoilSeconds = 0;
+    bool unserialisable = false;
+    std::vector<std::uint8_t> payload;
+    int updatedCalls = 0;
+    Inventory* owner = nullptr;
+};
+
+}  // namespace Sim

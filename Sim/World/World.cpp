@@ -1,0 +1,463 @@
+#include "World.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "Sim/Runtime/HostState.h"
+
+namespace Sim {
+namespace {
+
+World* current = nullptr;
+
+std::u16string Wide(const std::string& s) { return Utf::Utf8ToUtf16(s); }
+
+float Distance(FVector a, FVector b) {
+    const double dx = a.X - b.X, dy = a.Y - b.Y, dz = a.Z - b.Z;
+    return static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz));
+}
+
+std::string ColourName(const FLinearColor& colour) {
+    if (colour == Colors::Red()) return " red";
+    if (colour == Colors::Green()) return " green";
+    return "";
+}
+
+std::string Indented(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        out += c;
+        if (c == '\n') out += "    ";
+    }
+    return out;
+}
+
+}  // namespace
+
+World& World::Current() {
+    if (!current) throw std::logic_error("the simulated game has no world (no Sim::Server exists)");
+    return *current;
+}
+
+World::World(const std::filesystem::path&)
+    : idState_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {
+    if (current) throw std::logic_error("a Sim::Server exists already: one game runs in a process");
+    names_.push_back(u"None");
+    nameIndex_[u"None"] = 0;
+
+    auto N = [&](Native id, const char* name, const char* module, Native parent) {
+        natives_[static_cast<int>(id)] = MakeClass(name, std::string("/Script/") + module,
+                                                   id == Native::Object ? nullptr : NativeClass(parent), true, nullptr);
+    };
+    N(Native::Object, "Object", "CoreUObject", Native::Object);
+    N(Native::Class, "Class", "CoreUObject", Native::Object);
+    N(Native::World, "World", "Engine", Native::Object);
+    N(Native::Actor, "Actor", "Engine", Native::Object);
+    N(Native::Pawn, "Pawn", "Engine", Native::Actor);
+    N(Native::Character, "Character", "Engine", Native::Pawn);
+    N(Native::PrimalCharacter, "PrimalCharacter", "ShooterGame", Native::Character);
+    N(Native::ShooterCharacter, "ShooterCharacter", "ShooterGame", Native::PrimalCharacter);
+    N(Native::DinoCharacter, "PrimalDinoCharacter", "ShooterGame", Native::PrimalCharacter);
+    N(Native::Controller, "Controller", "Engine", Native::Actor);
+    N(Native::PlayerController, "PlayerController", "Engine", Native::Controller);
+    N(Native::ShooterPlayerController, "ShooterPlayerController", "ShooterGame", Native::PlayerController);
+    N(Native::AIController, "AIController", "AIModule", Native::Controller);
+    N(Native::DinoAIController, "PrimalDinoAIController", "ShooterGame", Native::AIController);
+    N(Native::TargetableActor, "PrimalTargetableActor", "ShooterGame", Native::Actor);
+    N(Native::Structure, "PrimalStructure", "ShooterGame", Native::TargetableActor);
+    N(Native::ItemContainer, "PrimalStructureItemContainer", "ShooterGame", Native::Structure);
+    N(Native::Item, "PrimalItem", "ShooterGame", Native::Object);
+    N(Native::ActorComponent, "ActorComponent", "Engine", Native::Object);
+    N(Native::InventoryComponent, "PrimalInventoryComponent", "ShooterGame", Native::ActorComponent);
+    // Class objects are made before the class of classes exists.
+    for (auto& object : objects_)
+        if (object->cls == nullptr) object->cls = reinterpret_cast<UClass*>(NativeClass(Native::Class));
+
+    for (const CatalogEntry& entry : Catalog()) {
+        Native parent = entry.info.kind == ClassInfo::Kind::Container   ? Native::ItemContainer
+                        : entry.info.kind == ClassInfo::Kind::Structure ? Native::Structure
+                                                                        : Native::Item;
+        blueprintClasses_[entry.info.name] =
+            MakeClass(entry.info.name + "_C", entry.package, NativeClass(parent), false, &entry.info);
+    }
+    worldObject_ = &Make<WorldObject>(NativeClass(Native::World), u"TheIsland");
+    current = this;
+    HostRuntime::SetWorld(reinterpret_cast<UWorld*>(worldObject_));
+}
+
+World::~World() {
+    HostRuntime::SetWorld(nullptr);
+    if (current == this) current = nullptr;
+}
+
+template <typename T>
+T& World::Make(ClassObject* cls, const std::u16string& objectName) {
+    auto object = std::make_unique<T>();
+    T& ref = *object;
+    ref.cls = reinterpret_cast<UClass*>(cls);
+    ref.name = MakeName(objectName);
+    ref.serial = objects_.size() + 1;
+    live_.insert(static_cast<const void*>(static_cast<SimObject*>(object.get())));
+    objects_.push_back(std::move(object));
+    return ref;
+}
+
+ClassObject* World::MakeClass(const std::string& className, const std::string& package, ClassObject* parent,
+                              bool native, const ClassInfo* info) {
+    auto& cls = Make<ClassObject>(NativeClass(Native::Class), Wide(className));
+    cls.className = className;
+    cls.package = package;
+    cls.parent = parent;
+    cls.native = native;
+    cls.info = info;
+    auto& cdo = Make<DefaultObject>(&cls, Wide("Default__" + className));
+    cls.defaultObject = &cdo;
+    return &cls;
+}
+
+SimObject* World::Live(const void* handle, const char* operation) const {
+    if (!handle) throw std::logic_error(std::string(operation) + " called on a null object");
+    if (!live_.count(handle))
+        throw std::logic_error(std::string(operation) + " called on an object that is not alive (destroyed or never made)");
+    return SimObject::From(handle);
+}
+
+void World::WrongType(const SimObject* object, const char* operation) const {
+    throw ArkApi::UnresolvedName(std::string(operation) + " does not apply to " + ObjectName(*object) + " (a " +
+                                 object->Class()->className + ")");
+}
+
+void World::Destroy(SimObject* object) {
+    if (!object) return;
+    live_.erase(static_cast<const void*>(object));
+    // The memory stays until the world ends, so a stale handle is refused, never read.
+    if (auto* item = dynamic_cast<Item*>(object)) {
+        item->payload.clear();
+        item->payload.shrink_to_fit();
+        item->owner = nullptr;
+    }
+}
+
+FName World::MakeName(std::u16string_view text) {
+    auto [it, inserted] = nameIndex_.try_emplace(std::u16string(text), static_cast<int>(names_.size()));
+    if (inserted) names_.emplace_back(text);
+    FName name;
+    name.ComparisonIndex = it->second;
+    return name;
+}
+
+std::u16string World::NameText(const FName& name) const {
+    if (name.ComparisonIndex < 0 || static_cast<std::size_t>(name.ComparisonIndex) >= names_.size())
+        throw std::logic_error("FName.ToString of a name that is not in the name table");
+    if (name.Number == 0) return names_[static_cast<std::size_t>(name.ComparisonIndex)];
+    return names_[static_cast<std::size_t>(name.ComparisonIndex)] + u"_" + Wide(std::to_string(name.Number - 1));
+}
+
+std::string World::ObjectName(const SimObject& object) const { return Utf::Utf16ToUtf8(NameText(object.name)); }
+
+std::u16string World::UniqueName(const std::string& className) {
+    return Wide(className + "_" + std::to_string(++nextNumber_));
+}
+
+std::u16string World::FullName(const SimObject& object) const {
+    const ClassObject* cls = object.Class();
+    std::u16string path;
+    if (const auto* asClass = dynamic_cast<const ClassObject*>(&object))
+        path = Wide(asClass->package) + u"." + NameText(object.name);
+    else if (dynamic_cast<const DefaultObject*>(&object))
+        path = Wide(cls->package) + u"." + NameText(object.name);
+    else
+        path = u"/Game/Maps/TheIslandSubMaps/TheIsland.TheIsland:PersistentLevel." + NameText(object.name);
+    return Wide(cls->className) + u" " + path;
+}
+
+std::u16string World::ClassReference(const ClassObject& cls) const {
+    return Wide(cls.package + "." + cls.className);
+}
+
+ClassObject* World::ClassOf(const CatalogEntry& entry) const {
+    auto it = blueprintClasses_.find(entry.info.name);
+    if (it == blueprintClasses_.end()) throw std::logic_error("no class object for " + entry.info.name);
+    return it->second;
+}
+
+bool World::IsA(const SimObject& object, const ClassObject* base) const {
+    return base && object.Class() && object.Class()->IsChildOf(base);
+}
+
+FItemNetID World::NewItemId() {
+    for (;;) {
+        std::uint64_t z = (idState_ += 0x9E3779B97F4A7C15ull);  // splitmix64
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        z ^= z >> 31;
+        FItemNetID id{static_cast<uint32>(z), static_cast<uint32>(z >> 32)};
+        if (id.ItemID1 == 0 || id.ItemID2 == 0 || !usedIds_.insert(z).second) continue;
+        return id;
+    }
+}
+
+Item& World::NewItem(const CatalogEntry& entry) {
+    if (!IsItemKind(entry.info.kind)) throw std::invalid_argument(entry.info.name + " is a structure, not an item");
+    auto& item = Make<Item>(ClassOf(entry), UniqueName(entry.info.name + "_C"));
+    item.info = &entry.info;
+    item.id = NewItemId();
+    item.durability = entry.durability;
+    item.spoilSeconds = entry.spoilSeconds;
+    item.creationTime = time;
+    if (entry.info.kind == ClassInfo::Kind::Food) item.nextSpoilingTime = time + entry.spoilSeconds;
+    return item;
+}
+
+ItemRecord World::RecordOf(const Item& item) const {
+    ItemRecord r;
+    r.className = item.info->name;
+    r.id = item.id;
+    r.quantity = item.quantity;
+    r.slot = item.slot;
+    r.engram = item.engram;
+    r.initial = item.initial;
+    r.durability = item.durability;
+    r.creationTime = item.creationTime;
+    r.nextSpoilingTime = item.nextSpoilingTime;
+    r.spoilSeconds = item.spoilSeconds;
+    r.payload = item.payload;
+    return r;
+}
+
+Item* World::ItemFromRecord(const ItemRecord& r) {
+    const CatalogEntry* entry = FindClass(r.className);
+    if (!entry || !IsItemKind(entry->info.kind)) return nullptr;
+    // A rebuilt item is a new object with a new name; it keeps the stored id, as the game does.
+    auto& item = Make<Item>(ClassOf(*entry), UniqueName(entry->info.name + "_C"));
+    item.info = &entry->info;
+    item.id = r.id;
+    item.quantity = r.quantity;
+    item.slot = r.slot;
+    item.engram = r.engram;
+    item.initial = r.initial;
+    item.durability = r.durability;
+    item.creationTime = r.creationTime;
+    item.nextSpoilingTime = r.nextSpoilingTime;
+    item.spoilSeconds = r.spoilSeconds;
+    item.payload = r.payload;
+    return &item;
+}
+
+ItemView World::View(const Item& item) const {
+    ItemView v;
+    v.handle = reinterpret_cast<UPrimalItem*>(const_cast<SimObject*>(static_cast<const SimObject*>(&item)));
+    v.objectName = ObjectName(item);
+    v.className = item.info->name;
+    v.quantity = item.quantity;
+    v.slot = item.slot;
+    v.engram = item.engram;
+    v.initial = item.initial;
+    v.durability = item.durability;
+    v.creationTime = item.creationTime;
+    v.nextSpoilingTime = item.nextSpoilingTime;
+    v.canSpoil = item.info->kind == ClassInfo::Kind::Food;
+    v.id = item.id;
+    v.payload = item.payload;
+    if (!item.unserialisable) v.bytes = EncodeItem(RecordOf(item));
+    v.updatedItemCalls = item.updatedCalls;
+    return v;
+}
+
+bool World::AddToInventory(Inventory& inventory, Item& item) {
+    if (item.owner) return false;
+    int held = 0;
+    for (UPrimalItem* handle : inventory.items)
+        if (!static_cast<Item*>(SimObject::From(handle))->engram) ++held;
+    if (!item.engram && held >= inventory.capacity) return false;
+    // Two items of one inventory never share an id: a second copy of the same bytes gets a new one.
+    for (UPrimalItem* handle : inventory.items)
+        if (static_cast<Item*>(SimObject::From(handle))->id == item.id) {
+            item.id = NewItemId();
+            break;
+        }
+    usedIds_.insert(static_cast<std::uint64_t>(item.id.ItemID2) << 32 | item.id.ItemID1);
+    item.owner = &inventory;
+    inventory.items.Add(reinterpret_cast<UPrimalItem*>(static_cast<SimObject*>(&item)));
+    return true;
+}
+
+bool World::RemoveFromInventory(Inventory& inventory, const FItemNetID& id) {
+    for (int i = 0; i < inventory.items.Num(); ++i) {
+        auto* item = static_cast<Item*>(SimObject::From(inventory.items[i]));
+        if (item->id == id) {
+            inventory.items.RemoveAt(i);
+            item->owner = nullptr;
+            Destroy(item);
+            return true;
+        }
+    }
+    return false;
+}
+
+Player& World::Join(const std::string& name, std::uint64_t steamId) {
+    if (players_.count(name)) throw std::invalid_argument("a player named " + name + " is here already");
+    for (const auto& [other, player] : players_)
+        if (player->SteamId() == steamId)
+            throw std::invalid_argument("a player with the id " + std::to_string(steamId) + " is here already");
+    auto state = std::make_shared<Player::State>();
+    state->world = this;
+    state->name = name;
+    state->steamId = steamId;
+    auto& controller =
+        Make<PlayerController>(NativeClass(Native::ShooterPlayerController), UniqueName("ShooterPlayerController"));
+    auto& character = Make<Character>(NativeClass(Native::ShooterCharacter), UniqueName("PlayerPawnTest_Male_C"));
+    auto& inventory =
+        Make<Inventory>(NativeClass(Native::InventoryComponent), UniqueName("PrimalInventoryComponent"));
+    character.controller = &controller;
+    character.octreeGroup = EServerOctreeGroup::PLAYERPAWNS;
+    controller.pawn = &character;
+    controller.steamId = steamId;
+    controller.inventory = &inventory;
+    state->controller = &controller;
+    state->character = &character;
+    auto player = std::unique_ptr<Player>(new Player(state));
+    controller.player = player.get();
+    Player& ref = *player;
+    players_.emplace(name, std::move(player));
+    actors_.push_back(&character);
+    return ref;
+}
+
+void World::Leave(const std::string& name) {
+    auto it = players_.find(name);
+    if (it == players_.end()) throw std::invalid_argument("no player named " + name);
+    auto& state = *it->second->state_;
+    RemoveInventory(state);
+    RemoveCharacter(state);
+    Destroy(state.controller);
+    state.left = true;
+    departed_.push_back(std::move(it->second));
+    players_.erase(it);
+}
+
+Player* World::Find(const std::string& name) {
+    auto it = players_.find(name);
+    return it == players_.end() ? nullptr : it->second.get();
+}
+
+Inventory* World::InventoryOf(const PlayerController& controller) const {
+    // The inventory is the character's: no character, no inventory.
+    if (!controller.pawn || !IsLive(controller.pawn) || !controller.inventory || !IsLive(controller.inventory))
+        return nullptr;
+    return controller.inventory;
+}
+
+void World::RemoveCharacter(Player::State& state) {
+    if (!state.character) return;
+    actors_.erase(std::remove(actors_.begin(), actors_.end(), state.character), actors_.end());
+    Destroy(state.character);
+    state.controller->pawn = nullptr;
+    state.character = nullptr;
+}
+
+void World::RemoveInventory(Player::State& state) {
+    Inventory* inventory = state.controller->inventory;
+    if (!inventory) return;
+    for (UPrimalItem* handle : inventory->items) Destroy(SimObject::From(handle));
+    inventory->items.Empty();
+    Destroy(inventory);
+    state.controller->inventory = nullptr;
+}
+
+void World::Deliver(PlayerController& controller, Output output) {
+    Player* player = controller.player;
+    if (!player) return;
+    const std::string& name = player->Name();
+    switch (output.kind) {
+        case Output::Kind::Chat: Echo("[chat " + name + "] " + output.sender + ": " + output.text); break;
+        case Output::Kind::Server: Echo("[server " + name + ColourName(output.colour) + "] " + output.text); break;
+        case Output::Kind::Notify: Echo("[notify " + name + "] " + Indented(output.text)); break;
+    }
+    player->state_->received.push_back(std::move(output));
+}
+
+Structure& World::Place(const CatalogEntry& entry, FVector location, const std::string& descriptiveName) {
+    if (IsItemKind(entry.info.kind)) throw std::invalid_argument(entry.info.name + " is an item, not a structure");
+    auto& structure = Make<Structure>(ClassOf(entry), UniqueName(entry.info.name + "_C"));
+    structure.location = location;
+    structure.octreeGroup = EServerOctreeGroup::STRUCTURES;
+    structure.descriptiveName = FString(std::u16string_view(
+        Utf::Utf8ToUtf16(descriptiveName.empty() ? entry.displayName : descriptiveName)));
+    actors_.push_back(&structure);
+    return structure;
+}
+
+PlainActor& World::PlaceNonTargetable(const std::string& className, FVector location) {
+    if (className.empty() || FindClass(className))
+        throw std::invalid_argument("a non-targetable actor needs a class name of its own, not '" + className + "'");
+    auto it = blueprintClasses_.find(className);
+    if (it == blueprintClasses_.end())
+        it = blueprintClasses_
+                 .emplace(className, MakeClass(className + "_C", "/Game/PrimalEarth/Environment/" + className,
+                                               NativeClass(Native::Actor), false, nullptr))
+                 .first;
+    auto& actor = Make<PlainActor>(it->second, UniqueName(className + "_C"));
+    actor.location = location;
+    actor.octreeGroup = EServerOctreeGroup::STRUCTURES;
+    actors_.push_back(&actor);
+    return actor;
+}
+
+std::vector<Actor*> World::Octree(FVector location, float radius, int group) const {
+    std::vector<std::pair<float, Actor*>> hits;
+    for (Actor* actor : actors_)
+        if (actor->octreeGroup == group && IsLive(actor)) {
+            const float d = Distance(location, actor->location);
+            if (d <= radius) hits.emplace_back(d, actor);
+        }
+    std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Actor*> out;
+    for (auto& [d, actor] : hits) out.push_back(actor);
+    return out;
+}
+
+std::vector<Actor*> World::Sphere(FVector location, float radius, const ClassObject* filter,
+                                  const TArray<AActor*>* ignore) const {
+    std::vector<std::pair<float, Actor*>> hits;
+    for (Actor* actor : actors_) {
+        if (!IsLive(actor) || (filter && !IsA(*actor, filter))) continue;
+        if (ignore) {
+            bool skip = false;
+            for (AActor* ignored : *ignore) skip = skip || ignored == reinterpret_cast<AActor*>(actor);
+            if (skip) continue;
+        }
+        const float d = Distance(location, actor->location);
+        if (d <= radius) hits.emplace_back(d, actor);
+    }
+    std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Actor*> out;
+    for (auto& [d, actor] : hits) out.push_back(actor);
+    return out;
+}
+
+Character& World::Creature() {
+    if (!creature_) {
+        auto it = blueprintClasses_.find("Raptor_Character_BP");
+        if (it == blueprintClasses_.end())
+            it = blueprintClasses_
+                     .emplace("Raptor_Character_BP",
+                              MakeClass("Raptor_Character_BP_C", "/Game/PrimalEarth/Dinos/Raptor/Raptor_Character_BP",
+                                        NativeClass(Native::DinoCharacter), false, nullptr))
+                     .first;
+        creature_ = &Make<Character>(it->second, UniqueName("Raptor_Character_BP_C"));
+        creature_->octreeGroup = EServerOctreeGroup::DINOPAWNS;
+        creature_->controller = &CreatureBrain();
+        creatureBrain_->pawn = creature_;
+    }
+    return *creature_;
+}
+
+CreatureController& World::CreatureBrain() {
+    if (!creatureBrain_)
+        creatureBrain_ = &Make<CreatureController>(NativeClass(Native::DinoAIController), UniqueName("PrimalDinoAIController"));
+    return *creatureBrain_;
+}
+
+}  // namespace Sim

@@ -1,0 +1,149 @@
+#pragma once
+// The simulated game: its objects, names, classes, players, structures, time and searches.
+// One world exists at a time in a process, as there is one game in a server process.
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "ClassCatalog.h"
+#include "ItemBytes.h"
+#include "Objects.h"
+
+namespace Sim {
+
+// Native classes the plugin asks for by name.
+enum class Native {
+    Object, Class, World, Actor, Pawn, Character, PrimalCharacter, ShooterCharacter, DinoCharacter, Controller,
+    PlayerController, ShooterPlayerController, AIController, DinoAIController, TargetableActor, Structure,
+    ItemContainer, Item, ActorComponent, InventoryComponent, Count
+};
+
+struct Player::State {
+    World* world = nullptr;
+    std::string name;
+    std::uint64_t steamId = 0;
+    PlayerController* controller = nullptr;
+    Sim::Character* character = nullptr;
+    std::vector<Output> received;
+    bool left = false;
+};
+
+
+class World {
+public:
+    explicit World(const std::filesystem::path& serverDir);
+    ~World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    // The world of this process; throws when there is none.
+    static World& Current();
+
+    // Objects.
+    bool IsLive(const void* handle) const { return handle && live_.count(handle) != 0; }
+    // The live object behind a handle, of type T; throws naming the operation otherwise.
+    template <typename T>
+    T& As(const void* handle, const char* operation) const {
+        SimObject* object = Live(handle, operation);
+        auto* typed = dynamic_cast<T*>(object);
+        if (!typed) WrongType(object, operation);
+        return *typed;
+    }
+    SimObject* Live(const void* handle, const char* operation) const;
+    void Destroy(SimObject* object);
+
+    // Names.
+    std::u16string NameText(const FName& name) const;
+    std::string ObjectName(const SimObject& object) const;
+    std::u16string FullName(const SimObject& object) const;
+    std::u16string ClassReference(const ClassObject& cls) const;
+
+    // Classes.
+    ClassObject* NativeClass(Native which) const { return natives_[static_cast<int>(which)]; }
+    ClassObject* ClassOf(const CatalogEntry& entry) const;
+    bool IsA(const SimObject& object, const ClassObject* base) const;
+
+    // Items.
+    Item& NewItem(const CatalogEntry& entry);
+    ItemRecord RecordOf(const Item& item) const;
+    Item* ItemFromRecord(const ItemRecord& record);
+    ItemView View(const Item& item) const;
+    // Puts a loose item into the inventory; false when it is full or the item is owned already.
+    bool AddToInventory(Inventory& inventory, Item& item);
+    bool RemoveFromInventory(Inventory& inventory, const FItemNetID& id);
+
+    // Players.
+    Player& Join(const std::string& name, std::uint64_t steamId);
+    void Leave(const std::string& name);
+    Player* Find(const std::string& name);
+    Inventory* InventoryOf(const PlayerController& controller) const;
+    void RemoveCharacter(Player::State& state);
+    void RemoveInventory(Player::State& state);
+    void Deliver(PlayerController& controller, Output output);
+    void SetEcho(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
+
+    // Actors.
+    Structure& Place(const CatalogEntry& entry, FVector location, const std::string& descriptiveName);
+    PlainActor& PlaceNonTargetable(const std::string& className, FVector location);
+    std::vector<Actor*> Octree(FVector location, float radius, int group) const;
+    std::vector<Actor*> Sphere(FVector location, float radius, const ClassObject* filter,
+                               const TArray<AActor*>* ignore) const;
+    WorldObject& GameWorld() const { return *worldObject_; }
+
+    // Damage.
+    Character& Creature();
+    CreatureController& CreatureBrain();
+    void RecordDamage(const DamageCall& call) {
+        ++damageCalls_;
+        lastDamage_ = call;
+    }
+    int DamageCalls() const { return damageCalls_; }
+    std::optional<DamageCall> LastDamage() const { return lastDamage_; }
+
+    // Time.
+    double time = 0;
+
+private:
+    template <typename T>
+    T& Make(ClassObject* cls, const std::u16string& objectName);
+    FName MakeName(std::u16string_view text);
+    std::u16string UniqueName(const std::string& className);
+    FItemNetID NewItemId();
+    ClassObject* MakeClass(const std::string& className, const std::string& package, ClassObject* parent, bool native,
+                           const ClassInfo* info);
+    [[noreturn]] void WrongType(const SimObject* object, const char* operation) const;
+    void Echo(const std::string& line) const {
+        if (echo_) echo_(line);
+    }
+
+    std::vector<std::unique_ptr<SimObject>> objects_;
+    std::unordered_set<const void*> live_;
+    std::vector<std::u16string> names_;
+    std::unordered_map<std::u16string, int> nameIndex_;
+    std::uint64_t nextNumber_ = 0;
+    std::uint64_t idState_;
+    std::unordered_set<std::uint64_t> usedIds_;
+
+    ClassObject* natives_[static_cast<int>(Native::Count)] = {};
+    std::map<std::string, ClassObject*, std::less<>> blueprintClasses_;
+    WorldObject* worldObject_ = nullptr;
+
+    std::map<std::string, std::unique_ptr<Player>, std::less<>> players_;
+    std::vector<std::unique_ptr<Player>> departed_;  // handles tests may still hold
+    std::vector<Actor*> actors_;                     // placed in the world, in placement order
+    Character* creature_ = nullptr;
+    CreatureController* creatureBrain_ = nullptr;
+
+    int damageCalls_ = 0;
+    std::optional<DamageCall> lastDamage_;
+    std::function<void(const std::string&)> echo_;
+};
+
+}  // namespace Sim

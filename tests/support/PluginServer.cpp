@@ -1,0 +1,58 @@
+#include "PluginServer.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+namespace TestSupport {
+
+std::filesystem::path PluginServer::MakeFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lockbury-server-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary server folder");
+    std::filesystem::path dir(pattern);
+    std::filesystem::create_directories(dir / "ArkApi" / "Plugins" / "Lockbury");
+    return dir;
+}
+
+PluginServer::PluginServer() : PluginServer(MakeFolder()) {}
+
+PluginServer::PluginServer(std::filesystem::path dir) : Sim::Server(dir), dir_(std::move(dir)) {}
+
+PluginServer::~PluginServer() {
+    if (PluginLoaded()) {
+        try {
+            UnloadPlugin();
+        } catch (...) {
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+void PluginServer::WriteConfig(const nlohmann::ordered_json& config) { WriteConfigText(config.dump(2)); }
+
+void PluginServer::WriteConfigText(const std::string& text) {
+    std::filesystem::create_directories(PluginDir());
+    std::ofstream out(PluginDir() / "config.json", std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) throw std::runtime_error("cannot write config.json");
+}
+
+void PluginServer::Load() { LoadPlugin(LOCKBURY_PLUGIN_PATH); }
+
+std::vector<std::string> Texts(const Sim::Player& player) {
+    std::vector<std::string> texts;
+    for (const Sim::Output& output : player.Received()) texts.push_back(output.text);
+    return texts;
+}
+
+std::vector<std::string> LogTail(const Sim::Server& server) {
+    std::vector<std::string> lines;
+    for (const std::string& line : server.LogLines()) {
+        const auto bracket = line.find('[');
+        lines.push_back(bracket == std::string::npos ? line : line.substr(bracket));
+    }
+    return lines;
+}
+
+}  // namespace TestSupport
