@@ -1,0 +1,196 @@
+// Loading and unloading the real plugin in the simulated server: what is registered, what is
+// logged, and that a reload starts from nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+
+#include "Sim/Runtime/HostState.h"
+#include "support/PluginServer.h"
+#include "support/TestConfig.h"
+
+namespace {
+
+Sim::ItemSpec Spec(const std::string& className) {
+    Sim::ItemSpec spec;
+    spec.className = className;
+    return spec;
+}
+
+using json = nlohmann::ordered_json;
+using Strings = std::vector<std::string>;
+using TestSupport::Texts;
+
+const Strings kConsole = {"makekit", "getkit", "dumps", "dumpi"};
+const Strings kHook = {"APrimalCharacter.TakeDamage"};
+
+Strings ErrorLines(const Sim::Server& server) {
+    Strings errors;
+    for (const auto& line : server.LogLines())
+        if (line.find("[error]") != std::string::npos) errors.push_back(line);
+    return errors;
+}
+
+class PluginLifecycle : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_TRUE(HostRuntime::EscapedErrors().empty()); }
+    TestSupport::ScratchDatabase db;
+    TestSupport::PluginServer server;
+};
+
+TEST_F(PluginLifecycle, WithoutConfigFileOnlyOneErrorLineAndNothingRegistered) {
+    server.Load();
+    ASSERT_EQ(server.LogLines().size(), 1u);
+    EXPECT_TRUE(std::regex_match(server.LogLines()[0],
+                                 std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d \[Lockbury\]\[error\] Can't open config.json)")))
+        << server.LogLines()[0];
+    EXPECT_TRUE(server.ChatCommands().empty());
+    EXPECT_TRUE(server.ConsoleCommands().empty());
+    EXPECT_TRUE(server.Hooks().empty());
+
+    // Damage is not recorded, and unloading an inert plugin neither fails nor logs.
+    auto& alice = server.Join("alice", 1);
+    server.Damage(&alice, nullptr);
+    EXPECT_FALSE(server.Console(alice, "makekit starter"));
+    server.UnloadPlugin();
+    EXPECT_EQ(server.LogLines().size(), 1u);
+}
+
+TEST_F(PluginLifecycle, FullConfigRegistersEverythingInOrderAndLogsNothing) {
+    server.WriteConfig(TestSupport::DefaultConfig(db.Params()));
+    server.Load();
+    EXPECT_EQ(server.Hooks(), kHook);
+    EXPECT_EQ(server.ConsoleCommands(), kConsole);
+    EXPECT_EQ(server.ChatCommands(), (Strings{"/savevault", "/loadvault", "/checkcd", "/listvault"}));
+    EXPECT_TRUE(server.LogLines().empty()) << server.LogLines()[0];
+}
+
+TEST_F(PluginLifecycle, MissingCheckcdStopsTheRegistrationsThere) {
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["commands"].erase("checkcd");
+    server.WriteConfig(config);
+    server.Load();
+    EXPECT_EQ(server.Hooks(), kHook);
+    EXPECT_EQ(server.ConsoleCommands(), kConsole);
+    EXPECT_EQ(server.ChatCommands(), (Strings{"/savevault", "/loadvault"}));
+    const Strings errors = ErrorLines(server);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("[Lockbury][error] [json.exception.type_error.306] cannot use value() with null"),
+              std::string::npos)
+        << errors[0];
+
+    // Unload still removes everything after the failing lookups, without a word.
+    server.ClearLog();
+    server.UnloadPlugin();
+    EXPECT_TRUE(server.Hooks().empty());
+    EXPECT_TRUE(server.ConsoleCommands().empty());
+    EXPECT_TRUE(server.ChatCommands().empty());
+}
+
+TEST_F(PluginLifecycle, EntryWithoutCommandRegistersUnderDefaultText) {
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["commands"]["listVault"] = json::object();
+    server.WriteConfig(config);
+    server.Load();
+    EXPECT_EQ(server.ChatCommands().back(), "no command found");
+    EXPECT_TRUE(ErrorLines(server).empty());
+}
+
+TEST_F(PluginLifecycle, LoadErrorsAreOneLineEach) {
+    struct Case {
+        const char* text;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"{\"Database\": ", "[json.exception.parse_error.101]"},
+        {"[1, 2]", "[json.exception.type_error.305]"},
+        {"{\"commands\": {}}", "[json.exception.type_error.306] cannot use value() with null"},
+        {"{\"Database\": {}, \"mysqlPort\": \"3306\"}", "[json.exception.type_error.302] type must be number"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        server.WriteConfigText(c.text);
+        server.ClearLog();
+        server.Load();
+        ASSERT_EQ(server.LogLines().size(), 1u);
+        EXPECT_NE(server.LogLines()[0].find(std::string("[Lockbury][error] ") + c.logged), std::string::npos)
+            << server.LogLines()[0];
+        EXPECT_TRUE(server.Hooks().empty());
+        server.UnloadPlugin();
+    }
+}
+
+TEST_F(PluginLifecycle, BadCommandTextStopsAtThatCommand) {
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["commands"]["loadVault"]["command"] = 12;
+    server.WriteConfig(config);
+    server.Load();
+    EXPECT_EQ(server.ChatCommands(), (Strings{"/savevault"}));
+    ASSERT_EQ(ErrorLines(server).size(), 1u);
+    EXPECT_NE(ErrorLines(server)[0].find("type_error.302] type must be string, but is number"), std::string::npos);
+}
+
+TEST_F(PluginLifecycle, PortInsideDatabaseIsIgnored) {
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["Database"]["mysqlPort"] = config["mysqlPort"];
+    config.erase("mysqlPort");
+    config["Database"]["mysqlHost"] = "127.0.0.1";
+    server.WriteConfig(config);
+    server.Load();
+    // The store tried the default port, found no server there, and said so; loading went on.
+    const auto& lines = server.LogLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("Failed to open connection") != std::string::npos;
+    }));
+    EXPECT_EQ(server.ChatCommands().size(), 4u);
+}
+
+TEST_F(PluginLifecycle, ReloadStartsFresh) {
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["commandCoolDown"] = 600;
+    server.WriteConfig(config);
+    server.Load();
+    auto& alice = server.Join("alice", 76561198000000001ULL);
+    server.Damage(&alice, nullptr);
+    server.Give(alice, Spec("PrimalItem_WeaponStoneHatchet"));
+    ASSERT_TRUE(server.Chat(alice, "/savevault first"));
+    ASSERT_TRUE(server.Chat(alice, "/checkcd"));
+    EXPECT_EQ(Texts(alice).back(), "Combat cooldown: 60 seconds");
+
+    server.UnloadPlugin();
+    EXPECT_TRUE(server.Hooks().empty());
+    EXPECT_TRUE(server.ChatCommands().empty());
+    EXPECT_TRUE(server.ConsoleCommands().empty());
+    EXPECT_FALSE(server.Chat(alice, "/checkcd"));
+
+    server.Load();
+    EXPECT_EQ(server.Hooks(), kHook);
+    EXPECT_EQ(server.ChatCommands().size(), 4u);
+    alice.ClearReceived();
+    ASSERT_TRUE(server.Chat(alice, "/checkcd"));
+    EXPECT_EQ(Texts(alice), (Strings{"Not on PVPVE Cooldown "}));
+    // The command cooldown started before the reload is gone too.
+    server.Give(alice, Spec("PrimalItem_WeaponStoneHatchet"));
+    ASSERT_TRUE(server.Chat(alice, "/savevault second"));
+    for (const auto& text : Texts(alice)) EXPECT_EQ(text.find("Wait"), std::string::npos) << text;
+    EXPECT_TRUE(ErrorLines(server).empty());
+}
+
+TEST_F(PluginLifecycle, MissingPermissionsPluginCountsAsNoPermission) {
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["commands"]["saveVault"]["requiredPermission"] = "vault.save";
+    server.WriteConfig(config);
+    server.Load();
+    server.SetSiblingPluginsLoaded(false, true);
+    auto& alice = server.Join("alice", 5);
+    server.Give(alice, Spec("PrimalItem_WeaponStoneHatchet"));
+    ASSERT_TRUE(server.Chat(alice, "/savevault box"));
+    EXPECT_EQ(Texts(alice), (Strings{"No permission"}));
+    EXPECT_EQ(alice.Inventory().size(), 1u);
+    const Strings errors = ErrorLines(server);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("Permissions plugin is not loaded; treating as no permission"), std::string::npos)
+        << errors[0];
+}
+
+}  // namespace
