@@ -1,0 +1,89 @@
+// Listing vaults: one green notification with every vault, for anyone, at any time.
+#include "commands/VaultFixture.h"
+
+namespace VaultTests {
+namespace {
+
+class ListVault : public VaultTest {
+protected:
+    // The one notification the player got from the list command.
+    Sim::Output ListedFor(Sim::Player& player, const std::string& line = "/listvault") {
+        player.ClearReceived();
+        EXPECT_TRUE(server.Chat(player, line));
+        EXPECT_EQ(player.Received().size(), 1u);
+        if (player.Received().empty()) return {};
+        Sim::Output out = player.Received()[0];
+        player.ClearReceived();
+        return out;
+    }
+};
+
+TEST_F(ListVault, NoVaultIsShownGreenForFifteenSeconds) {
+    Start();
+    const Sim::Output out = ListedFor(Alice());
+    EXPECT_EQ(out.kind, Sim::Output::Kind::Notify);
+    EXPECT_EQ(out.text, "No vaults");
+    EXPECT_EQ(out.colour, FLinearColor(0.0f, 1.0f, 0.0f, 1.0f));
+    EXPECT_FLOAT_EQ(out.scale, 1.3f);
+    EXPECT_FLOAT_EQ(out.seconds, 15.0f);
+    EXPECT_FALSE(out.hasIcon);
+    EXPECT_FALSE(out.hasSound);
+}
+
+TEST_F(ListVault, VaultsAreJoinedWithNothingBetween) {
+    config["messages"]["vaultList"] = "[{}:{}:{}]";
+    config["decay"] = 1000000;  // far beyond the server's 838-hour clip
+    Start();
+    auto& alice = Alice();
+    Give(alice, "PrimalItem_WeaponStoneHatchet");
+    Give(alice, "PrimalItem_WeaponStoneHatchet");
+    Say(alice, "/savevault alpha");
+    Give(alice, "PrimalItemResource_Wood", 5);
+    Say(alice, "/savevault beta");
+
+    const std::string text = ListedFor(alice, "/listvault words are ignored").text;
+    const std::string a = "[alpha:2:838:59:59]", b = "[beta:1:838:59:59]";
+    EXPECT_TRUE(text == a + b || text == b + a) << text;
+    EXPECT_EQ(ListedFor(Bob()).text, "No vaults");
+}
+
+TEST_F(ListVault, DueVaultShowsNoTimeLeft) {
+    config["messages"]["vaultList"] = "{} {} {}";
+    Start();
+    auto& alice = Alice();
+    Give(alice, "PrimalItem_WeaponStoneHatchet");
+    Say(alice, "/savevault old");
+    db.Exec("UPDATE u_vault SET dtinsert = dtinsert - 7200");
+    EXPECT_EQ(ListedFor(alice).text, "old 1 00:00:00");
+}
+
+TEST_F(ListVault, TemplateBracesInTheResultAreShownAsTheyAre) {
+    config["messages"]["noVault"] = "{{none}}";
+    Start();
+    EXPECT_EQ(ListedFor(Alice()).text, "{none}");
+}
+
+TEST_F(ListVault, HasNoGuardAndStartsNoCooldown) {
+    config["commandCoolDown"] = 30;
+    config["commands"]["saveVault"]["requireNearTransmiter"] = true;
+    config["commands"]["saveVault"]["requiredPermission"] = "vault.use";
+    Start();
+    auto& alice = Alice();
+    alice.Kill();
+    EXPECT_EQ(ListedFor(alice).text, "No vaults");  // dead, far from any transmitter, no permission
+    alice.Revive();
+    server.Place("TekTransmitter", {0, 0, 0});
+    server.Grant(kAlice, "vault.use");
+    Give(alice, "PrimalItem_WeaponStoneHatchet");
+    EXPECT_EQ(Say(alice, "/savevault base"), std::vector<std::string>{});
+    EXPECT_EQ(ListedFor(alice).text.rfind("base", 0), 0u);  // listing during the cooldown
+}
+
+TEST_F(ListVault, DatabaseStoppedShowsNoVault) {
+    config["mysqlPort"] = 1;
+    Start();
+    EXPECT_EQ(ListedFor(Alice()).text, "No vaults");
+}
+
+}  // namespace
+}  // namespace VaultTests
