@@ -22,12 +22,12 @@ TEST(Loader, AttachesDetachesAndReallyUnloads) {
     server.LoadPlugin(LOADER_PROBE_PATH);
     EXPECT_TRUE(server.PluginLoaded());
     EXPECT_TRUE(InProcess(LOADER_PROBE_PATH));
-    EXPECT_EQ(server.ChatCommands(), std::vector<std::string>{"/probe"});
+    EXPECT_EQ(server.ChatCommands(), (std::vector<std::string>{"/probe"}));
 
     server.ReloadPlugin();
     EXPECT_TRUE(server.Chat(ann, "/probe"));
     // The count lives in the library: a second attach in a fresh copy counts one again.
-    EXPECT_EQ(TestSupport::Texts(ann), std::vector<std::string>{"attached 1 times"});
+    EXPECT_EQ(TestSupport::Texts(ann), (std::vector<std::string>{"attached 1 times"}));
 
     server.UnloadPlugin();
     EXPECT_FALSE(server.PluginLoaded());

@@ -1,0 +1,139 @@
+// The name registry: clear errors for unknown names and wrong signatures, hooks that route calls
+// by name to the detour and back, fields and bit fields on the right objects only.
+#include <gtest/gtest.h>
+
+#include "Host/ArkApi.h"
+#include "Host/SiblingPlugins.h"
+#include "Sim/Runtime/Registry.h"
+#include "support/PluginServer.h"
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ArkApi::UnresolvedName& e) {
+        return e.what();
+    }
+    return "";
+}
+
+int Twice(int v) { return v * 2; }
+int Thrice(int v) { return v * 3; }
+
+struct TestEntry {
+    TestEntry() { HostRuntime::RegisterFunction<int(int)>("Test.Twice", &Twice); }
+    ~TestEntry() { HostRuntime::Unregister("Test.Twice"); }
+};
+
+TEST(Registry, AnUnknownNameNamesTheEntry) {
+    const std::string error = ErrorOf([] { (NativeCallStatic<int, int>("UPrimalItem.NoSuchThing", 1)); });
+    EXPECT_NE(error.find("UPrimalItem.NoSuchThing"), std::string::npos) << error;
+    EXPECT_NE(error.find("int (int)"), std::string::npos) << error;
+
+    const std::string field = ErrorOf([] { GetNativeField<int>(nullptr, "UPrimalItem.Nothing"); });
+    EXPECT_NE(field.find("UPrimalItem.Nothing"), std::string::npos) << field;
+}
+
+TEST(Registry, AMismatchedSignatureNamesTheEntryAndBothSignatures) {
+    TestEntry entry;
+    EXPECT_EQ((NativeCallStatic<int, int>("Test.Twice", 21)), 42);
+    const std::string error = ErrorOf([] { NativeCallStatic<float, int>("Test.Twice", 1); });
+    EXPECT_NE(error.find("Test.Twice"), std::string::npos) << error;
+    EXPECT_NE(error.find("int (int)"), std::string::npos) << error;
+    EXPECT_NE(error.find("float (int)"), std::string::npos) << error;
+    const std::string kind = ErrorOf([] { GetNativeField<int>(nullptr, "Test.Twice"); });
+    EXPECT_NE(kind.find("is a function"), std::string::npos) << kind;
+    EXPECT_THROW(HostRuntime::RegisterFunction<int(int)>("Test.Twice", &Thrice), std::logic_error);
+}
+
+TEST(Registry, AHookReceivesCallsByNameUntilDisabled) {
+    TestEntry entry;
+    using Fn = int (*)(int);
+    static Fn original = nullptr;
+    Fn detour = [](int v) { return original(v) + 1; };
+    auto& hooks = ArkApi::GetHooks();
+    ASSERT_TRUE(hooks.SetHook("Test.Twice", detour, &original));
+    EXPECT_EQ(original, &Twice);
+    EXPECT_EQ((NativeCallStatic<int, int>("Test.Twice", 5)), 11);
+    EXPECT_EQ(HostRuntime::ActiveHooks(), (std::vector<std::string>{"Test.Twice"}));
+    EXPECT_FALSE(hooks.SetHook("Test.Twice", detour, &original)) << "one detour per function";
+    EXPECT_FALSE(hooks.DisableHook("Test.Twice", &Thrice)) << "only the detour that is set can be disabled";
+
+    ASSERT_TRUE(hooks.DisableHook("Test.Twice", detour));
+    EXPECT_EQ((NativeCallStatic<int, int>("Test.Twice", 5)), 10);
+    EXPECT_TRUE(HostRuntime::ActiveHooks().empty());
+
+    using Wrong = float (*)(int);
+    Wrong wrongOriginal = nullptr;
+    Wrong wrong = [](int) { return 0.0f; };
+    const std::string error = ErrorOf([&] { hooks.SetHook("Test.Twice", wrong, &wrongOriginal); });
+    EXPECT_NE(error.find("float (int)"), std::string::npos) << error;
+    EXPECT_TRUE(HostRuntime::ActiveHooks().empty());
+}
+
+TEST(Registry, FieldsResolveOnlyOnObjectsThatHaveThem) {
+    TestSupport::PluginServer server;
+    Sim::Player& ann = server.Join("Ann", 1);
+    Sim::ItemSpec spec;
+    spec.className = "PrimalItem_WeaponStoneHatchet";
+    spec.slot = 3;
+    spec.engram = true;
+    auto item = server.Give(ann, spec);
+    EXPECT_EQ(item.handle->SlotIndexField(), 3);
+    EXPECT_TRUE(item.handle->bIsEngram());
+    EXPECT_FALSE(item.handle->bIsInitialItem());
+    item.handle->SlotIndexField() = -1;
+    EXPECT_EQ(ann.Inventory()[0].slot, -1) << "a field reference writes through to the game object";
+
+    auto* controller = reinterpret_cast<UPrimalItem*>(ann.Controller());
+    const std::string error = ErrorOf([&] { controller->SlotIndexField(); });
+    EXPECT_NE(error.find("UPrimalItem.SlotIndex"), std::string::npos) << error;
+    EXPECT_NE(error.find("ShooterPlayerController"), std::string::npos) << error;
+
+    // A destroyed object is refused, never read.
+    FItemNetID id = item.id;
+    ASSERT_TRUE(ann.InventoryComponent()->RemoveItem(&id, false, false, true, false));
+    EXPECT_FALSE(item.handle->IsValidLowLevelFast());
+    EXPECT_THROW(item.handle->GetItemQuantity(), std::logic_error);
+}
+
+TEST(Registry, SiblingExportsAreFoundWhileTheirPluginIsLoaded) {
+    TestSupport::PluginServer server;
+    server.Grant(7, "Vault.Save");
+    EXPECT_TRUE(Permissions::IsPlayerHasPermission(7, FString("Vault.Save")));
+    EXPECT_FALSE(Permissions::IsPlayerHasPermission(7, FString("Vault.Load")));
+    EXPECT_FALSE(Permissions::IsPlayerHasPermission(8, FString("Vault.Save")));
+    server.Revoke(7, "Vault.Save");
+    EXPECT_FALSE(Permissions::IsPlayerHasPermission(7, FString("Vault.Save")));
+
+    server.SetPoints(7, 50);
+    EXPECT_FALSE(ArkShop::Points::SpendPoints(60, 7));
+    EXPECT_EQ(server.Points(7), 50) << "nothing is taken when the balance is short";
+    EXPECT_TRUE(ArkShop::Points::SpendPoints(50, 7));
+    EXPECT_EQ(server.Points(7), 0);
+
+    server.SetSiblingPluginsLoaded(false, true);
+    EXPECT_THROW(Permissions::IsPlayerHasPermission(7, FString("x")), ArkApi::SiblingPluginMissing);
+    EXPECT_FALSE(ArkShop::Points::SpendPoints(1, 7));
+    server.SetSiblingPluginsLoaded(true, false);
+    try {
+        ArkShop::Points::SpendPoints(1, 7);
+        FAIL();
+    } catch (const ArkApi::SiblingPluginMissing& e) {
+        EXPECT_EQ(e.Plugin(), "ArkShop");
+    }
+}
+
+TEST(Registry, TheAllocatorKeepsAlignmentAndContentsAcrossRealloc) {
+    void* p = FMemory::Malloc(10, 64);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 64, 0u);
+    std::memcpy(p, "abcdefghij", 10);
+    p = FMemory::Realloc(p, 1 << 20, 64);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 64, 0u);
+    EXPECT_EQ(std::memcmp(p, "abcdefghij", 10), 0);
+    FMemory::Free(p);
+    FMemory::Free(nullptr);
+}
+
+}  // namespace
