@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <regex>
 
 #include "Sim/Runtime/HostState.h"
@@ -191,6 +192,26 @@ TEST_F(PluginLifecycle, MissingPermissionsPluginCountsAsNoPermission) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("Permissions plugin is not loaded; treating as no permission"), std::string::npos)
         << errors[0];
+}
+
+TEST_F(PluginLifecycle, SampleConfigurationHasEveryKeyAndLoadsCleanly) {
+    std::ifstream file(std::string(LOCKBURY_SOURCE_DIR) + "/config/config.json");
+    json sample;
+    file >> sample;
+    const json full = TestSupport::DefaultConfig(db.Params());
+    for (const auto& [key, value] : full.items()) {
+        ASSERT_TRUE(sample.contains(key)) << key;
+        if (!value.is_object()) continue;
+        for (const auto& [inner, unused] : value.items()) {
+            EXPECT_TRUE(sample[key].contains(inner)) << key << "." << inner;
+        }
+    }
+    sample["Database"] = full["Database"];
+    sample["mysqlPort"] = full["mysqlPort"];
+    server.WriteConfig(sample);
+    server.Load();
+    EXPECT_EQ(server.ChatCommands(), (Strings{"/savevault", "/loadvault", "/checkcd", "/listvault"}));
+    EXPECT_TRUE(server.LogLines().empty());
 }
 
 }  // namespace
