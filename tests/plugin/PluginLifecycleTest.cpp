@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <regex>
 
@@ -212,6 +213,21 @@ TEST_F(PluginLifecycle, SampleConfigurationHasEveryKeyAndLoadsCleanly) {
     server.Load();
     EXPECT_EQ(server.ChatCommands(), (Strings{"/savevault", "/loadvault", "/checkcd", "/listvault"}));
     EXPECT_TRUE(server.LogLines().empty());
+}
+
+TEST(PluginLibrary, ExportsOnlyTheEntryPoint) {
+    const std::string command = std::string("nm -D --defined-only ") + LOCKBURY_PLUGIN_PATH;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    Strings symbols;
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::string text(line);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        symbols.push_back(text.substr(text.rfind(' ') + 1));
+    }
+    ASSERT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(symbols, Strings{"DllMain"});
 }
 
 }  // namespace
