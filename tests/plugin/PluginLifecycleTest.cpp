@@ -215,6 +215,28 @@ TEST_F(PluginLifecycle, SampleConfigurationHasEveryKeyAndLoadsCleanly) {
     EXPECT_TRUE(server.LogLines().empty());
 }
 
+TEST_F(PluginLifecycle, MissingArkShopPluginCountsAsUnableToPay) {
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["commands"]["loadVault"]["requireNearTransmiter"] = true;
+    config["nearTransmiterPoints"] = 50;
+    server.WriteConfig(config);
+    server.Load();
+    auto& alice = server.Join("alice", 6);
+    server.Place("TekTransmitter", alice.Location());
+    server.Give(alice, Spec("PrimalItem_WeaponStoneHatchet"));
+    ASSERT_TRUE(server.Chat(alice, "/savevault box"));
+    ASSERT_TRUE(alice.Inventory().empty());
+    server.SetSiblingPluginsLoaded(true, false);
+    alice.ClearReceived();
+    ASSERT_TRUE(server.Chat(alice, "/loadvault box"));
+    EXPECT_EQ(Texts(alice), (Strings{"Not enough points"}));
+    EXPECT_TRUE(alice.Inventory().empty());
+    const Strings errors = ErrorLines(server);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("(Private/SiblingCalls SpendPoints) ArkShop plugin is not loaded"), std::string::npos)
+        << errors[0];
+}
+
 TEST(PluginLibrary, ExportsOnlyTheEntryPoint) {
     const std::string command = std::string("nm -D --defined-only ") + LOCKBURY_PLUGIN_PATH;
     std::FILE* pipe = popen(command.c_str(), "r");
