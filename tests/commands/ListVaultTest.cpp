@@ -53,6 +53,7 @@ TEST_F(ListVault, DueVaultShowsNoTimeLeft) {
     auto& alice = Alice();
     Give(alice, "PrimalItem_WeaponStoneHatchet");
     Say(alice, "/savevault old");
+    db.Exec("DROP EVENT IF EXISTS Vault_Decay");  // past due, but not yet removed
     db.Exec("UPDATE u_vault SET dtinsert = dtinsert - 7200");
     EXPECT_EQ(ListedFor(alice).text, "old 1 00:00:00");
 }
