@@ -29,7 +29,22 @@ PluginLibrary::PluginLibrary(const std::filesystem::path& library) : path_(std::
         handle_ = nullptr;
         throw std::runtime_error("plugin " + path_.string() + " has no entry point DllMain: " + error);
     }
-    entry_(handle_, kProcessAttach, nullptr);
+    int attached = 0;
+    try {
+        attached = entry_(handle_, kProcessAttach, nullptr);
+    } catch (...) {
+        // An error out of the entry point would end the real server; here it fails the load.
+        dlclose(handle_);
+        handle_ = nullptr;
+        throw;
+    }
+    if (!attached) {
+        // As on Windows: a refused attach is followed by detach, and the library is unloaded.
+        entry_(handle_, kProcessDetach, nullptr);
+        dlclose(handle_);
+        handle_ = nullptr;
+        throw std::runtime_error("plugin " + path_.string() + " refused to attach (its entry point returned 0)");
+    }
 }
 
 PluginLibrary::~PluginLibrary() {

@@ -58,6 +58,11 @@ TEST(Loader, AMissingLibraryOrEntryPointIsAClearError) {
     }
     EXPECT_FALSE(server.PluginLoaded());
     EXPECT_THROW(server.UnloadPlugin(), std::logic_error);
+
+    // An entry point that refuses to attach fails the load, and the library leaves again.
+    EXPECT_THROW(server.LoadPlugin(LOADER_PROBE_REFUSE_PATH), std::runtime_error);
+    EXPECT_FALSE(server.PluginLoaded());
+    EXPECT_FALSE(InProcess(LOADER_PROBE_REFUSE_PATH));
 }
 
 TEST(Loader, TheRealPluginLeavesTheProcessOnUnload) {
