@@ -92,9 +92,9 @@ void MySql::OpenIfClosed() {
     if (!db_.is_open()) db_.reopen();
 }
 
-std::string MySql::Text(const std::string& value) {
+std::string MySql::Text(const std::string& value, char quote) {
     // escape() would try to open a closed connection again; one attempt per operation is enough.
-    return db_.is_open() ? db_.escape(value) : ledra::mysql::escape_by_hand(value);
+    return db_.is_open() ? db_.escape(value, quote) : ledra::mysql::escape_by_hand(value);
 }
 
 bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
@@ -117,7 +117,7 @@ bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, co
         const std::int64_t now = ArkApi::Tools::GetTime();
         OpenIfClosed();
         const auto sql = fmt::format(fmt::runtime(kAddResource), steamid, Text(vaultname.ToString()),
-                                     Text(itemname.ToString()), Text(blueprint.ToString()), qtd, now);
+                                     Text(itemname.ToString()), Text(blueprint.ToString(), '"'), qtd, now);
         return Run(sql).succeeded();
     } catch (const std::exception& error) {
         LogUnexpected("MySql::AddVaultResource", error);

@@ -33,8 +33,8 @@ private:
     // that never reached the server (2006) is sent once more. One that may have run (2013)
     // is never sent twice.
     ledra::mysql::results Run(const std::string& sql);
-    // Escaped for the connection, ready to stand between quotes.
-    std::string Text(const std::string& value);
+    // Escaped for the connection, ready to stand between the given quotes.
+    std::string Text(const std::string& value, char quote = '\'');
 
     ledra::mysql::connection db_;
 };

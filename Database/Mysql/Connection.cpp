@@ -85,17 +85,16 @@ results connection::query(const std::string& text) {
     return results(handle_, result);
 }
 
-std::string connection::escape(const std::string& text) {
+std::string connection::escape(const std::string& text, char quote) {
     if (!is_open()) reopen();
     std::lock_guard lock(mutex_);
     if (!handle_) return escape_by_hand(text);
     if (handle_->server_status & SERVER_STATUS_NO_BACKSLASH_ESCAPES) {
-        // Backslashes are plain characters in this mode; a quote is written twice, which
-        // works inside single and double quotes alike.
+        // Backslashes are plain characters in this mode; the enclosing quote is written twice.
         std::string out;
         out.reserve(text.size());
         for (char c : text) {
-            if (c == '\'' || c == '"') out += c;
+            if (c == quote) out += c;
             out += c;
         }
         return out;

@@ -32,10 +32,10 @@ public:
     // The client error code of the last failed query (0 when it failed for want of a handle).
     unsigned last_error() const;
 
-    // The text made safe to stand between quotes (single or double) in a statement, for this
-    // connection's character set. A closed connection is reopened first; if that fails the
-    // special characters are escaped by hand, which is as safe for the default character set.
-    std::string escape(const std::string& text);
+    // The text made safe to stand between the given quotes (' or ") in a statement, for this
+    // connection's character set and SQL mode. A closed connection is reopened first; if that
+    // fails the special characters are escaped by hand, as safe for the default character set.
+    std::string escape(const std::string& text, char quote = '\'');
 
 private:
     bool open_locked(const connection_options& options);

@@ -1,0 +1,97 @@
+// What loading the store leaves in the database: the table with its indexes and the decay event.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "StoreEnvironment.h"
+
+namespace {
+
+using StoreTest::StoreTestBase;
+
+class StoreSetupTest : public StoreTestBase {
+protected:
+    std::string Schema(const std::string& sql) {
+        std::string out;
+        for (const auto& row : scratch.Query(sql)) {
+            for (const auto& v : row) out += v.value_or("NULL") + " ";
+            out += "| ";
+        }
+        return out;
+    }
+    std::string EventBody() {
+        auto rows = scratch.Query("SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = '" +
+                                  scratch.Params().database + "' AND EVENT_NAME = 'Vault_Decay'");
+        return rows.empty() ? "" : rows[0][0].value_or("");
+    }
+    TestSupport::ScratchDatabase scratch;
+};
+
+TEST_F(StoreSetupTest, MakesTheTableWithItsIndexesAndTheEvent) {
+    auto store = OpenStore(scratch.Params());
+    const std::string db = scratch.Params().database;
+    EXPECT_EQ(Schema("SELECT COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, COLUMN_DEFAULT, EXTRA FROM "
+                     "information_schema.COLUMNS WHERE TABLE_SCHEMA = '" + db +
+                     "' AND TABLE_NAME = 'u_vault' ORDER BY ORDINAL_POSITION"),
+              "id int(11) NO NULL auto_increment | steamid bigint(11) NO 0  | vaultname varchar(400) YES NULL  | "
+              "itemname varchar(400) YES NULL  | itemdata mediumtext YES NULL  | blueprint varchar(400) YES NULL  | "
+              "qtd int(11) YES NULL  | dtinsert int(11) YES NULL  | ");
+    EXPECT_EQ(Schema("SELECT INDEX_NAME, GROUP_CONCAT(COLUMN_NAME ORDER BY SEQ_IN_INDEX) FROM "
+                     "information_schema.STATISTICS WHERE TABLE_SCHEMA = '" + db +
+                     "' AND TABLE_NAME = 'u_vault' GROUP BY INDEX_NAME ORDER BY INDEX_NAME"),
+              "p1 steamid | p2 vaultname | p3 steamid,itemname | PRIMARY id | ");
+    EXPECT_EQ(Schema("SELECT INTERVAL_VALUE, INTERVAL_FIELD, STATUS FROM information_schema.EVENTS WHERE "
+                     "EVENT_SCHEMA = '" + db + "' AND EVENT_NAME = 'Vault_Decay'"),
+              "5 MINUTE ENABLED | ");
+    EXPECT_EQ(EventBody(), "DELETE FROM u_vault WHERE  (((UNIX_TIMESTAMP() - (dtinsert)) - (60 * 60)) * -1) < 0");
+    EXPECT_TRUE(Log().empty()) << "a clean load logs nothing";
+}
+
+TEST_F(StoreSetupTest, EveryLoadReplacesTheEventAndKeepsTheRows) {
+    auto first = OpenStore(scratch.Params());
+    ASSERT_TRUE(first->AddVaultItem(1, StoreTest::Wide("keep"), StoreTest::Wide("Item"), "00"));
+    first.reset();
+
+    Lockbury::Config() = {{"decay", 1440}};
+    auto second = OpenStore(scratch.Params());
+    EXPECT_EQ(EventBody(), "DELETE FROM u_vault WHERE  (((UNIX_TIMESTAMP() - (dtinsert)) - (60 * 1440)) * -1) < 0");
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM information_schema.EVENTS WHERE EVENT_SCHEMA = '" +
+                             scratch.Params().database + "'"),
+              "1");
+    EXPECT_EQ(second->GetVaultItems(1, StoreTest::Wide("keep"), 10).Num(), 1);
+}
+
+TEST_F(StoreSetupTest, MissingDecayLogsTheErrorAndLeavesNoEvent) {
+    OpenStore(scratch.Params());  // an event from an earlier load
+    ClearLog();
+    Lockbury::Config() = nlohmann::ordered_json::object();
+    auto store = OpenStore(scratch.Params());
+    EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][error] (Database/MysqlDB MySql::MySql) Unexpected DB "
+                                               "error [json.exception.type_error.302] type must be number, but "
+                                               "is null"}));
+    EXPECT_EQ(EventBody(), "");
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "0") << "the table is still there";
+}
+
+TEST_F(StoreSetupTest, ExistingTableIsUsedAsItStands) {
+    scratch.Exec("CREATE TABLE u_vault (id INT PRIMARY KEY, note TEXT)");
+    auto store = OpenStore(scratch.Params());
+    EXPECT_TRUE(Log().empty());
+    EXPECT_EQ(Schema("SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = '" +
+                     scratch.Params().database + "' AND TABLE_NAME = 'u_vault' ORDER BY ORDINAL_POSITION"),
+              "id | note | ");
+}
+
+TEST_F(StoreSetupTest, EmptyDatabaseNameFailsTheThreeStatements) {
+    auto params = scratch.Params();
+    params.database.clear();
+    auto store = OpenStore(params);
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create u_vault table !",
+                         "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to drop event Vault_Decay!",
+                         "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create event Vault_Decay!",
+                     }));
+    EXPECT_FALSE(store->AddVaultItem(1, StoreTest::Wide("v"), StoreTest::Wide("i"), "00"));
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+#pragma once
+// What the store needs around it, as Load provides it: the plugin configuration, the plugin
+// logger on the host's sinks, and the host clock (unshifted). Reset for every test.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Database/MysqlDB.h"
+#include "Host/FString.h"
+#include "Private/Config.h"
+#include "Private/Log.h"
+#include "Sim/Runtime/HostState.h"
+#include "support/TestDatabase.h"
+
+namespace StoreTest {
+
+class StoreTestBase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Lockbury::Config() = {{"decay", 60}};
+        Lockbury::MakeLog();
+        HostRuntime::ClearLogLines();
+        HostRuntime::SetClockOffset(0);
+    }
+    void TearDown() override { HostRuntime::SetClockOffset(0); }
+
+    std::unique_ptr<MySql> OpenStore(const TestSupport::DbParams& p) {
+        return std::make_unique<MySql>(p.host, p.user, p.password, p.database, p.port);
+    }
+
+    // Log lines from "[Lockbury][level] " on, without the date and time.
+    static std::vector<std::string> Log() {
+        std::vector<std::string> out;
+        for (const auto& line : HostRuntime::LogLines()) {
+            const auto at = line.find("[Lockbury]");
+            out.push_back(at == std::string::npos ? line : line.substr(at));
+        }
+        return out;
+    }
+    static void ClearLog() { HostRuntime::ClearLogLines(); }
+};
+
+// UTF-8 text (NUL bytes included) as the game's string.
+inline FString Wide(const std::string& utf8) { return FString(std::u16string_view(Utf::Utf8ToUtf16(utf8))); }
+
+}  // namespace StoreTest
