@@ -1,0 +1,36 @@
+#pragma once
+// A MariaDB server of the test's own (scripts/db with its own folder and port), for tests that
+// stop, kill or reconfigure the server. Stopped and removed when the object goes.
+#include <filesystem>
+#include <string>
+
+#include "support/TestDatabase.h"
+
+namespace StoreTest {
+
+class ThrowawayServer {
+public:
+    ThrowawayServer();
+    ~ThrowawayServer();
+    ThrowawayServer(const ThrowawayServer&) = delete;
+    ThrowawayServer& operator=(const ThrowawayServer&) = delete;
+
+    void Start();
+    void Stop();  // a clean shutdown
+    void Kill();  // the server dies at once, as in a crash
+    // Connection parameters for the given database (made when missing).
+    TestSupport::DbParams Params(const std::string& database);
+    // Runs statements as the test account; throws on failure.
+    void Exec(const std::string& sql);
+
+    // A port on the loopback that nothing listens on right now.
+    static int FreePort();
+
+private:
+    std::string Script(const std::string& command) const;
+
+    std::filesystem::path dir_;
+    int port_ = 0;
+};
+
+}  // namespace StoreTest
