@@ -1,0 +1,96 @@
+// Median time of each vault store operation against the private server.
+//   eval "$(scripts/db start)" && build/bench/store/bench_store [runs]
+// Uses (and drops again) a database of its own, lockbury_bench.
+#include <mysql.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Database/MysqlDB.h"
+#include "Private/Config.h"
+
+namespace {
+
+std::string Env(const char* name, const char* fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+
+struct Server {
+    std::string host = Env("LOCKBURY_DB_HOST", "127.0.0.1");
+    std::string user = Env("LOCKBURY_DB_USER", "lockbury");
+    std::string password = Env("LOCKBURY_DB_PASS", "lockbury");
+    int port = std::stoi(Env("LOCKBURY_DB_PORT", "33306"));
+};
+
+bool Exec(const Server& s, const std::string& sql) {
+    MYSQL* m = mysql_init(nullptr);
+    bool ok = m && mysql_real_connect(m, s.host.c_str(), s.user.c_str(), s.password.c_str(), nullptr,
+                                      static_cast<unsigned>(s.port), nullptr, 0) &&
+              mysql_query(m, sql.c_str()) == 0;
+    if (!ok) std::fprintf(stderr, "bench_store: %s: %s\n", sql.c_str(), m ? mysql_error(m) : "no memory");
+    if (m) mysql_close(m);
+    return ok;
+}
+
+// Runs the step `runs` times and prints the median and the 90th percentile.
+void Measure(const char* name, int runs, const std::function<void(int)>& step) {
+    std::vector<double> micros;
+    micros.reserve(static_cast<std::size_t>(runs));
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        step(i);
+        micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(micros.begin(), micros.end());
+    std::printf("%-34s runs %4d  median %8.1f us  p90 %8.1f us\n", name, runs, micros[micros.size() / 2],
+                micros[micros.size() * 9 / 10]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    const Server server;
+    const std::string database = "lockbury_bench";
+    if (!Exec(server, "DROP DATABASE IF EXISTS " + database) ||
+        !Exec(server, "CREATE DATABASE " + database + " CHARACTER SET utf8mb4")) {
+        std::fprintf(stderr, "bench_store: start the private server first: eval \"$(scripts/db start)\"\n");
+        return 1;
+    }
+    Lockbury::Config() = {{"decay", 60 * 24 * 7}};
+
+    int failures = 0;
+    {
+        MySql store(server.host, server.user, server.password, database, server.port);
+        const std::uint64_t player = 76561198000000001ull;
+        const FString vault(u"bench"), item(u"PrimalItem_WeaponPike_C_1"), wood(u"PrimalItemResource_Wood_C_2");
+        const FString blueprint(u"Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'");
+        const std::string itemdata(2048, 'a');  // an ordinary item's bytes as text
+
+        Measure("AddVaultItem (2 KB item text)", runs,
+                [&](int) { failures += !store.AddVaultItem(player, vault, item, itemdata); });
+        Measure("AddVaultResource", runs,
+                [&](int) { failures += !store.AddVaultResource(player, FString(u"ore"), wood, blueprint, 100); });
+        for (int v = 0; v < 20; ++v) store.AddVaultItem(player, FString(u"v") + FString(std::to_string(v).c_str()), item, "00");
+
+        Measure("GetVaultItems (300 rows of 2 KB)", runs,
+                [&](int) { failures += store.GetVaultItems(player, vault, 300).Num() != runs; });
+        Measure("GetVaultItems (limit 1)", runs,
+                [&](int) { failures += store.GetVaultItems(player, vault, 1).Num() != 1; });
+        Measure("ListVault (22 vaults)", runs, [&](int) { failures += store.ListVault(player).Num() != 22; });
+
+        std::vector<std::int32_t> ids;
+        for (const auto& row : store.GetVaultItems(player, vault, runs)) ids.push_back(row->id);
+        Measure("DeleteVaultItem", static_cast<int>(ids.size()),
+                [&](int i) { failures += !store.DeleteVaultItem(ids[static_cast<std::size_t>(i)]); });
+    }
+    Exec(server, "DROP DATABASE IF EXISTS " + database);
+    if (failures) std::fprintf(stderr, "bench_store: %d operations failed\n", failures);
+    return failures ? 1 : 0;
+}
