@@ -56,7 +56,7 @@ int ConfigCheck::Run() {
                     chat.size() == std::size(kChatKeys);
 
     printer_.Line(std::string("load: ") + (!complete ? "FAILED" : errors.empty() ? "ok" : "completed with errors"));
-    for (const auto& line : errors) printer_.Line("  " + line);
+    for (const auto& line : errors) printer_.Line("  [log] " + line);
 
     printer_.Line("hook: " + Joined(hooks));
     printer_.Line("console commands: " + Joined(console));
