@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "CuttingProxy.h"
 #include "StoreEnvironment.h"
 #include "ThrowawayServer.h"
 
@@ -52,6 +53,30 @@ TEST_F(StoreWithoutServerTest, UnreachablePort) {
     auto store = OpenStore(params);
     EXPECT_EQ(Log(), kOpenFailed);
     ExpectEveryOperationFails(*store);
+}
+
+// A statement whose answer was lost may have run on the server: it is reported as failed and
+// never sent again; the next statement gets a fresh connection.
+TEST_F(StoreWithoutServerTest, StatementLostDuringItsRunIsNotSentTwice) {
+    TestSupport::ScratchDatabase scratch;
+    StoreTest::CuttingProxy proxy(scratch.Params().port);
+    auto params = scratch.Params();
+    params.port = proxy.Port();
+    auto store = OpenStore(params);
+    ASSERT_TRUE(Log().empty());
+
+    proxy.CutAfterNextStatement();
+    EXPECT_FALSE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "00"));
+    std::string rows;
+    for (int i = 0; i < 40 && rows != "1"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        rows = scratch.Scalar("SELECT COUNT(*) FROM u_vault");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "1") << "it ran once, and was not sent again";
+
+    EXPECT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "01"));
+    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("v"), 10).Num(), 2);
 }
 
 // One server of the suite's own, which the tests stop, kill and reconfigure.
