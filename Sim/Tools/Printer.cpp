@@ -21,8 +21,4 @@ void Printer::Line(std::string_view text) {
     std::fflush(stdout);
 }
 
-void Printer::Continuation(std::string_view text, std::size_t indent) {
-    Line(std::string(indent, ' ') + std::string(text));
-}
-
 }  // namespace LockburyServer

@@ -12,8 +12,6 @@ public:
 
     // One line, or several when the text holds line breaks (each gets the tag).
     void Line(std::string_view text);
-    // A line that continues the event before it, indented under that event's text.
-    void Continuation(std::string_view text, std::size_t indent);
 
 private:
     std::string tag_;
