@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -29,6 +30,14 @@ constexpr const char* kAddItem =
 constexpr const char* kAddResource =
     "INSERT INTO u_vault (steamid, vaultname, itemname, blueprint, qtd, dtinsert) values ({}, '{}', '{}', "
     "\"{}\", {}, {})";
+// A batch names every column either kind of row fills; a row gives DEFAULT for the columns its
+// kind leaves out, so it is stored exactly as the single-row add of its kind stores it.
+constexpr const char* kAddRowsHead =
+    "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, blueprint, qtd, dtinsert) values ";
+constexpr const char* kItemValues = "({}, '{}', '{}', '{}', DEFAULT, DEFAULT, {})";
+constexpr const char* kResourceValues = "({}, '{}', '{}', DEFAULT, \"{}\", {}, {})";
+// Room left in every statement below the packet limit for the packet header and rounding.
+constexpr std::size_t kPacketMargin = 1024;
 constexpr const char* kGetItems =
     "SELECT id, itemdata, blueprint, qtd FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {}";
 constexpr const char* kDeleteItem = "DELETE FROM u_vault where id = {}";
@@ -81,15 +90,44 @@ ledra::mysql::results MySql::Run(const std::string& sql) {
     if (result.succeeded() || !errors::is_connection_lost(db_.last_error())) return result;
 
     const bool neverSent = db_.last_error() == errors::server_gone;
-    db_.close();
+    CloseConnection();
     if (!neverSent || !db_.reopen()) return result;  // a closed handle is reopened before the next statement
     result = db_.query(sql);
-    if (!result.succeeded() && errors::is_connection_lost(db_.last_error())) db_.close();
+    if (!result.succeeded() && errors::is_connection_lost(db_.last_error())) CloseConnection();
     return result;
 }
 
+ledra::mysql::results MySql::RunInTransaction(const std::string& sql) {
+    auto result = db_.query(sql);
+    if (!result.succeeded() && ledra::mysql::errors::is_connection_lost(db_.last_error())) CloseConnection();
+    return result;
+}
+
+void MySql::Rollback() {
+    if (!db_.is_open()) return;  // the server rolled back when the connection went
+    // A connection that cannot roll back is dropped, so no later statement lands in the transaction.
+    if (!RunInTransaction("ROLLBACK").succeeded()) CloseConnection();
+}
+
+std::size_t MySql::PacketLimit() {
+    if (packetLimit_ == 0) {
+        auto rows = RunInTransaction("SELECT @@max_allowed_packet");
+        std::string value;
+        if (!rows.at_end() && rows.get(0, value)) packetLimit_ = static_cast<std::size_t>(std::stoull(value));
+    }
+    return packetLimit_;
+}
+
+void MySql::CloseConnection() {
+    db_.close();
+    packetLimit_ = 0;  // a new connection may have another limit
+}
+
 void MySql::OpenIfClosed() {
-    if (!db_.is_open()) db_.reopen();
+    if (!db_.is_open()) {
+        packetLimit_ = 0;
+        db_.reopen();
+    }
 }
 
 std::string MySql::Text(const std::string& value, char quote) {
@@ -121,6 +159,73 @@ bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, co
         return Run(sql).succeeded();
     } catch (const std::exception& error) {
         LogUnexpected("MySql::AddVaultResource", error);
+        return false;
+    }
+}
+
+bool MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) {
+    if (rows.empty()) return true;
+    bool inTransaction = false;
+    try {
+        const std::int64_t now = ArkApi::Tools::GetTime();
+        OpenIfClosed();
+        const std::string vault = Text(vaultname.ToString());
+        std::vector<std::string> values;
+        values.reserve(rows.size());
+        for (const VaultRow& row : rows) {
+            if (row.kind == VaultRow::Kind::Item) {
+                values.push_back(fmt::format(fmt::runtime(kItemValues), steamid, vault, Text(row.itemname.ToString()),
+                                             Text(row.itemdata), now));
+            } else {
+                values.push_back(fmt::format(fmt::runtime(kResourceValues), steamid, vault,
+                                             Text(row.itemname.ToString()), Text(row.blueprint.ToString(), '"'),
+                                             row.qtd, now));
+            }
+        }
+
+        // Nothing is written yet, so this one may heal a lost connection like any statement.
+        if (!Run("START TRANSACTION").succeeded()) return false;
+        inTransaction = true;
+        const std::size_t limit = PacketLimit();
+        if (limit <= kPacketMargin) {
+            Rollback();
+            return false;
+        }
+        const std::size_t room = limit - kPacketMargin;
+        const std::string head = kAddRowsHead;
+        std::string sql;
+        // A row too large for any statement still goes alone; the server refuses it and the
+        // whole save is rolled back, as a single-row add of it would fail.
+        for (const std::string& value : values) {
+            if (!sql.empty() && sql.size() + 1 + value.size() > room) {
+                if (!RunInTransaction(sql).succeeded()) {
+                    Rollback();
+                    return false;
+                }
+                sql.clear();
+            }
+            if (sql.empty()) {
+                sql.reserve(std::min(room, head.size() + value.size() * (values.size())));
+                sql = head;
+            } else {
+                sql += ',';
+            }
+            sql += value;
+        }
+        if (!RunInTransaction(sql).succeeded() || !RunInTransaction("COMMIT").succeeded()) {
+            Rollback();
+            return false;
+        }
+        return true;
+    } catch (const std::exception& error) {
+        LogUnexpected("MySql::AddVaultRows", error);
+        if (inTransaction) {
+            try {
+                Rollback();
+            } catch (const std::exception&) {
+                CloseConnection();
+            }
+        }
         return false;
     }
 }

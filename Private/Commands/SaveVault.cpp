@@ -1,5 +1,9 @@
 // The save command: moves the eligible items of a player's inventory into a named vault, one row
-// per item; an item leaves the inventory only after its row was written.
+// per item, all rows in one write. The items leave the inventory only after every row was
+// written; when the write fails they all stay and the vault gets none of them.
+#include <optional>
+#include <vector>
+
 #include "Host/ArkApi.h"
 #include "Private/Commands/Reply.h"
 #include "Private/Commands/VaultArgument.h"
@@ -15,22 +19,22 @@
 namespace Lockbury::Commands {
 namespace {
 
-// Writes the item's row; true when it was written and the item may leave the inventory.
-bool StoreItem(IDatabase& store, uint64 steamId, const FString& vaultName, UPrimalItem* item) {
-    if (item->bIsEngram() || item->SlotIndexField() != -1) return false;
-    const FString name = item->NameField().ToString();
-    if (IsBlocked(name)) return false;
+// The item's row, or nothing when the item must stay in the inventory.
+std::optional<VaultRow> RowFor(UPrimalItem* item) {
+    if (item->bIsEngram() || item->SlotIndexField() != -1) return std::nullopt;
+    FString name = item->NameField().ToString();
+    if (IsBlocked(name)) return std::nullopt;
     const bool resource = IsResource(name);
     // Resources go as blueprint and quantity even when the game handed them out initially.
-    if (!resource && item->bIsInitialItem()) return false;
+    if (!resource && item->bIsInitialItem()) return std::nullopt;
     if (resource) {
         const int quantity = item->GetItemQuantity();
-        return store.AddVaultResource(steamId, vaultName, name, GetBlueprintPath(item), quantity);
+        return VaultRow::Resource(std::move(name), GetBlueprintPath(item), quantity);
     }
     TArray<unsigned char> bytes;
     item->GetItemBytes(&bytes);
-    if (bytes.IsEmpty()) return false;
-    return store.AddVaultItem(steamId, vaultName, name, BytesToHex(bytes));
+    if (bytes.IsEmpty()) return std::nullopt;
+    return VaultRow::Item(std::move(name), BytesToHex(bytes));
 }
 
 void Save(AShooterPlayerController* player, FString* message) {
@@ -65,12 +69,19 @@ void Save(AShooterPlayerController* player, FString* message) {
 
     // A copy: removing items must not disturb the walk.
     const TArray<UPrimalItem*> items = inventory->InventoryItemsField();
+    std::vector<VaultRow> rows;
+    std::vector<UPrimalItem*> leaving;
     for (UPrimalItem* item : items) {
         if (!item || !item->IsValidLowLevelFast()) continue;
-        if (StoreItem(*store, steamId, *vaultName, item)) {
-            inventory->RemoveItem(&item->ItemIDField(), false, false, true, true);
+        if (std::optional<VaultRow> row = RowFor(item)) {
+            rows.push_back(std::move(*row));
+            leaving.push_back(item);
         }
     }
+    if (rows.empty()) return;
+    // All or nothing: a failed write leaves every item where it was.
+    if (!store->AddVaultRows(steamId, *vaultName, rows)) return;
+    for (UPrimalItem* item : leaving) inventory->RemoveItem(&item->ItemIDField(), false, false, true, true);
 }
 
 }  // namespace

@@ -24,6 +24,9 @@ public:
                           const FString& blueprint, std::int32_t qtd) override {
         return Pass() && inner_->AddVaultResource(steamid, vaultname, itemname, blueprint, qtd);
     }
+    bool AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) override {
+        return Pass() && inner_->AddVaultRows(steamid, vaultname, rows);
+    }
     TArray<std::shared_ptr<VaultItem>> GetVaultItems(std::uint64_t steamid, const FString& vaultname,
                                                      std::int32_t limit) override {
         if (!Pass()) return {};
