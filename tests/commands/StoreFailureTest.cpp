@@ -114,5 +114,27 @@ TEST_F(StoreFailure, StoppedMidLoadDuplicatesAtMostOneItem) {
     }
 }
 
+// A save is one write: when the store refuses it, every item stays and no row is left behind.
+TEST_F(StoreFailure, FailedSaveKeepsEveryItemAndWritesNoRow) {
+    StartInProcess();
+    auto& player = Joined("saver", 2001);
+    for (int i = 0; i < 4; ++i)
+        Give(player, Spec("PrimalItem_WeaponStoneHatchet").Payload({static_cast<std::uint8_t>(i)}));
+    Give(player, "PrimalItemResource_Wood", 30);
+    const auto before = player.Inventory();
+
+    FailFromStatement(1);
+    EXPECT_EQ(Say(player, "/savevault base"), std::vector<std::string>{});
+    const auto after = player.Inventory();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(after[i].bytes, before[i].bytes);
+    EXPECT_TRUE(Rows(player.SteamId()).empty());
+
+    FailFromStatement(1000);
+    Say(player, "/savevault base");
+    EXPECT_TRUE(player.Inventory().empty());
+    EXPECT_EQ(Rows(player.SteamId()).size(), before.size());
+}
+
 }  // namespace
 }  // namespace VaultTests

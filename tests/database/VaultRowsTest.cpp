@@ -1,0 +1,204 @@
+// A save's rows written as one batch: stored exactly as the single-row adds store them, split
+// below the server's packet limit, and all or nothing when a statement of the batch fails.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "StoreEnvironment.h"
+#include "ThrowawayServer.h"
+
+namespace {
+
+using StoreTest::StoreTestBase;
+using StoreTest::ThrowawayServer;
+using StoreTest::Wide;
+
+constexpr std::uint64_t kPlayer = 76561198000000001ull;
+const std::string kWoodPath = "Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'";
+
+// Every column but id and dtinsert, NULLs told apart from empty texts.
+constexpr const char* kColumns =
+    "SELECT steamid, itemname, IFNULL(itemdata, '<NULL>'), IFNULL(blueprint, '<NULL>'), IFNULL(qtd, '<NULL>'), "
+    "dtinsert FROM u_vault WHERE vaultname = '{}' ORDER BY id";
+
+std::string Columns(const std::string& vault) {
+    std::string sql = kColumns;
+    sql.replace(sql.find("{}"), 2, vault);
+    return sql;
+}
+
+class VaultRowsTest : public StoreTestBase {
+protected:
+    void SetUp() override {
+        StoreTestBase::SetUp();
+        scratch.Exec("ALTER DATABASE " + scratch.Params().database + " CHARACTER SET utf8mb4");
+        store = OpenStore(scratch.Params());
+        ClearLog();
+    }
+    TestSupport::ScratchDatabase scratch;
+    std::unique_ptr<MySql> store;
+};
+
+TEST_F(VaultRowsTest, RowsAreStoredExactlyAsTheSingleRowAddsStoreThem) {
+    const std::string hostile[] = {"'); DROP TABLE u_vault; --", "\"); DROP TABLE u_vault; --", "back\\slash\\",
+                                   std::string("nul\0byte", 8), "сейф_🔒_é", ""};
+    std::vector<VaultRow> rows;
+    const std::time_t before = std::time(nullptr);
+    for (const auto& text : hostile) {
+        ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("single"), Wide("Item" + text), "0a" + text));
+        ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide("single"), Wide("Wood" + text), Wide(kWoodPath + text), 7));
+        rows.push_back(VaultRow::Item(Wide("Item" + text), "0a" + text));
+        rows.push_back(VaultRow::Resource(Wide("Wood" + text), Wide(kWoodPath + text), 7));
+    }
+    ASSERT_TRUE(store->AddVaultRows(kPlayer, Wide("batch"), rows));
+    const std::time_t after = std::time(nullptr);
+
+    auto single = scratch.Query(Columns("single"));
+    auto batch = scratch.Query(Columns("batch"));
+    ASSERT_EQ(batch.size(), rows.size());
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        SCOPED_TRACE(i);
+        for (std::size_t c = 0; c + 1 < batch[i].size(); ++c) EXPECT_EQ(batch[i][c], single[i][c]) << "column " << c;
+        const long long stamp = std::stoll(batch[i].back().value());
+        EXPECT_GE(stamp, before);
+        EXPECT_LE(stamp, after);
+    }
+    EXPECT_EQ(*batch[0][3], "<NULL>");  // an item row has no blueprint
+    EXPECT_EQ(*batch[1][2], "<NULL>");  // a resource row has no item text
+    EXPECT_TRUE(Log().empty());
+    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("batch"), 100).Num(), static_cast<int>(rows.size()));
+}
+
+TEST_F(VaultRowsTest, NoRowsIsNothingToWrite) {
+    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), {}));
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "0");
+}
+
+// A statement of the batch refused by the server (a trigger here) takes the rows of the
+// statements before it with it.
+TEST_F(VaultRowsTest, RefusedRowRollsBackTheWholeBatch) {
+    scratch.Exec(
+        "CREATE TRIGGER refuse BEFORE INSERT ON u_vault FOR EACH ROW IF NEW.itemname = 'poison' THEN "
+        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'; END IF");
+    std::vector<VaultRow> rows;
+    for (int i = 0; i < 5; ++i) rows.push_back(VaultRow::Item(Wide("Item"), "00"));
+    rows.push_back(VaultRow::Item(Wide("poison"), "01"));
+    EXPECT_FALSE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "0");
+
+    // The connection is out of the transaction: a later add is committed on its own.
+    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "02"));
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "1");
+    rows.pop_back();
+    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "6");
+}
+
+// A server of the suite's own with a small packet limit, so that a batch takes several
+// statements; the tests also kill it.
+class SmallPacketTest : public StoreTestBase {
+protected:
+    static constexpr int kPacketLimit = 16 * 1024;
+
+    static void SetUpTestSuite() {
+        server = new ThrowawayServer();
+        server->Exec("SET GLOBAL max_allowed_packet = " + std::to_string(kPacketLimit));
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        StoreTestBase::SetUp();
+        ASSERT_NE(server, nullptr);
+        static int n = 0;
+        params = server->Params("rows_" + std::to_string(n++));
+        store = OpenStore(params);
+    }
+    // A value from a connection of the test's own.
+    std::string Scalar(const std::string& sql) {
+        ledra::mysql::connection c;
+        ledra::mysql::connection_options o;
+        o.host = params.host;
+        o.user = params.user;
+        o.password = params.password;
+        o.database = params.database;
+        o.port = static_cast<std::uint32_t>(params.port);
+        EXPECT_TRUE(c.open(o));
+        auto r = c.query(sql);
+        std::string value;
+        r.get(0, value);
+        return value;
+    }
+    int Inserts() { return std::stoi(Scalar("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS "
+                                            "WHERE VARIABLE_NAME = 'COM_INSERT'")); }
+    static std::vector<VaultRow> Items(int count, std::size_t textLength) {
+        std::vector<VaultRow> rows;
+        for (int i = 0; i < count; ++i) {
+            std::string text(textLength, 'a');
+            text.replace(0, std::to_string(i).size(), std::to_string(i));
+            rows.push_back(VaultRow::Item(Wide("Item_" + std::to_string(i)), text));
+        }
+        return rows;
+    }
+
+    static ThrowawayServer* server;
+    TestSupport::DbParams params;
+    std::unique_ptr<MySql> store;
+};
+ThrowawayServer* SmallPacketTest::server = nullptr;
+
+TEST_F(SmallPacketTest, BatchLargerThanOnePacketStoresEveryRowInOrder) {
+    const auto rows = Items(40, 2048);  // about 84 KB of statement, five times the limit
+    const int before = Inserts();
+    ASSERT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    const int statements = Inserts() - before;
+    EXPECT_GE(statements, 6);
+    EXPECT_LE(statements, 10) << "each statement is filled close to the limit";
+    const auto stored = store->GetVaultItems(kPlayer, Wide("v"), 100);
+    ASSERT_EQ(stored.Num(), 40);
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(stored[i]->itemdata, rows[static_cast<std::size_t>(i)].itemdata);
+}
+
+TEST_F(SmallPacketTest, RowBeyondThePacketLimitFailsTheBatchAndTheStoreGoesOn) {
+    auto rows = Items(20, 2048);
+    rows.push_back(VaultRow::Item(Wide("Huge"), std::string(kPacketLimit + 1, 'b')));  // the server drops the connection
+    rows.push_back(VaultRow::Item(Wide("After"), "00"));
+    EXPECT_FALSE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "0") << "the statements before it were rolled back";
+
+    rows.erase(rows.end() - 2);
+    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows)) << "the next batch opens a new connection";
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "21");
+}
+
+// The server dies while a later statement of the batch runs (the earlier ones went through):
+// nothing of the batch survives the restart, and the store works again afterwards.
+TEST_F(SmallPacketTest, ServerKilledInTheMiddleOfTheBatchKeepsNoRow) {
+    const std::string& db = params.database;
+    ASSERT_NO_THROW(server->Exec("CREATE TRIGGER " + db + ".slow BEFORE INSERT ON " + db +
+                                 ".u_vault FOR EACH ROW SET @slept = IF(NEW.itemname = 'Item_15', SLEEP(30), 0)"));
+    const auto rows = Items(20, 2048);
+    std::thread killer([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        server->Kill();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const bool stored = store->AddVaultRows(kPlayer, Wide("v"), rows);
+    killer.join();
+    EXPECT_FALSE(stored);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "it did not wait for the sleep";
+    server->Start();
+    server->Exec("SET GLOBAL max_allowed_packet = " + std::to_string(kPacketLimit));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_NAME = 'slow'"), "1");
+    server->Exec("DROP TRIGGER " + params.database + ".slow");
+    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "20");
+}
+
+}  // namespace
