@@ -1,0 +1,86 @@
+#include "bench/lockbury/CommandBench.h"
+
+#include <algorithm>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/lockbury/Report.h"
+#include "bench/lockbury/Timer.h"
+
+namespace Bench {
+namespace {
+
+constexpr int kLoadLimit = 299;
+std::uint64_t nextPlayer = 76561191000000000ULL;
+
+std::string Tag(int items, std::size_t bytes) { return std::to_string(items) + "x" + std::to_string(bytes); }
+
+}  // namespace
+
+SaveLoad MeasureSaveLoad(BenchServer& server, RawDatabase& db, int items, std::size_t itemBytes, int runs) {
+    const std::uint64_t steamid = nextPlayer++;
+    Sim::Player& player = server.Join("p" + Tag(items, itemBytes), steamid);
+    const std::string vault = "v" + Tag(items, itemBytes);
+    std::mt19937 random(static_cast<unsigned>(steamid));
+    std::uint32_t serial = 0;
+
+    std::vector<double> saves, loads;
+    for (int run = 0; run < runs; ++run) {
+        db.Exec("DELETE FROM u_vault WHERE steamid = " + std::to_string(steamid));
+        // Top the inventory up to `items` (a load leaves at most 299 of them).
+        for (int have = static_cast<int>(player.Inventory().size()); have < items; ++have) {
+            Sim::ItemSpec spec;
+            spec.className = "PrimalItem_WeaponStoneHatchet";
+            spec.payload.resize(itemBytes);
+            for (auto& b : spec.payload) b = static_cast<std::uint8_t>(random());
+            ++serial;
+            std::copy_n(reinterpret_cast<const std::uint8_t*>(&serial), std::min<std::size_t>(4, itemBytes),
+                        spec.payload.begin());
+            server.Give(player, spec);
+        }
+
+        Timer save;
+        server.Chat(player, "/savevault " + vault);
+        saves.push_back(save.Ms());
+        if (!player.Inventory().empty()) throw std::runtime_error("the save left items behind (" + vault + ")");
+
+        Timer load;
+        server.Chat(player, "/loadvault " + vault);
+        loads.push_back(load.Ms());
+        const int back = static_cast<int>(player.Inventory().size());
+        if (back != std::min(items, kLoadLimit))
+            throw std::runtime_error("the load gave " + std::to_string(back) + " items back (" + vault + ")");
+        player.ClearReceived();
+    }
+    return {Median(saves), Median(loads)};
+}
+
+double MeasureList(BenchServer& server, RawDatabase& db, int vaults, int runs, std::uint64_t& steamid) {
+    steamid = nextPlayer++;
+    Sim::Player& player = server.Join("list" + std::to_string(vaults), steamid);
+    std::string sql = "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, dtinsert) values ";
+    for (int v = 0; v < vaults; ++v) {
+        for (int row = 0; row < 3; ++row) {
+            if (v || row) sql += ',';
+            sql += "(" + std::to_string(steamid) + ", 'vault" + std::to_string(v) +
+                   "', 'PrimalItem_WeaponStoneHatchet_C_1', '00', UNIX_TIMESTAMP())";
+        }
+    }
+    db.Exec(sql);
+
+    std::vector<double> samples;
+    for (int run = 0; run < runs; ++run) {
+        player.ClearReceived();
+        Timer t;
+        server.Chat(player, "/listvault");
+        samples.push_back(t.Ms());
+    }
+    const auto& shown = player.Received();
+    if (shown.empty() || shown.back().text.find("vault" + std::to_string(vaults - 1) + ":") == std::string::npos)
+        throw std::runtime_error("the list did not show every vault");
+    return Median(samples);
+}
+
+}  // namespace Bench

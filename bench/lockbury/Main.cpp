@@ -1,0 +1,225 @@
+// lockbury-bench: how long the vault commands hold the game thread, beside the floor of the same
+// statements sent straight through the client library, measured in the same run; the item text
+// form; the damage hook. Prints a table and writes results.json next to the program.
+//
+//   eval "$(scripts/db start)" && build/bench/lockbury-bench [--smoke] [--out FILE]
+//
+// --smoke runs everything once at the smallest sizes (scripts/test), and writes results-smoke.json.
+// The benchmark makes a database of its own on the server and drops it again.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/lockbury/BenchServer.h"
+#include "bench/lockbury/CommandBench.h"
+#include "bench/lockbury/DamageHookBench.h"
+#include "bench/lockbury/FloorBench.h"
+#include "bench/lockbury/ItemTextBench.h"
+#include "bench/lockbury/RawDatabase.h"
+#include "bench/lockbury/Report.h"
+
+namespace {
+
+using namespace Bench;
+
+struct Plan {
+    bool smoke = false;
+    int dbRuns = 5;  // each autocommitted statement costs a disk flush: few, long runs
+    int listRuns = 51;
+    std::vector<int> itemCounts{10, 100, 300};
+    std::vector<std::size_t> itemSizes{200, 2048, 20480};
+    std::vector<int> vaultCounts{1, 10, 100};
+    std::vector<std::size_t> hexSizes{2048, 1 << 20};
+    int hexRuns = 21;
+    std::vector<int> fighters{10, 100, 1000, 10000};
+    int hits = 200000, hookRuns = 7;
+
+    static Plan Smoke() {
+        Plan p;
+        p.smoke = true;
+        p.dbRuns = 1;
+        p.listRuns = 1;
+        p.itemCounts = {10};
+        p.itemSizes = {200};
+        p.vaultCounts = {1};
+        p.hexSizes = {2048};
+        p.hexRuns = 1;
+        p.fighters = {10};
+        p.hits = 1000;
+        p.hookRuns = 1;
+        return p;
+    }
+};
+
+std::string Size(std::size_t bytes) {
+    if (bytes >= (1u << 20)) return std::to_string(bytes >> 20) + " MB";
+    if (bytes >= 1024) return std::to_string(bytes / 1024) + " KB";
+    return std::to_string(bytes) + " B";
+}
+
+// The database of this run, dropped again however the run ends.
+class ScratchDatabase {
+public:
+    explicit ScratchDatabase(const DbServer& server) : server_(server), name_("lockbury_bench_" + std::to_string(getpid())) {
+        RawDatabase admin(server_, "");
+        admin.Exec("DROP DATABASE IF EXISTS " + name_);
+        admin.Exec("CREATE DATABASE " + name_ + " CHARACTER SET utf8mb4");
+    }
+    ~ScratchDatabase() {
+        try {
+            RawDatabase(server_, "").Exec("DROP DATABASE IF EXISTS " + name_);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "lockbury-bench: %s\n", e.what());
+        }
+    }
+    const std::string& Name() const { return name_; }
+
+private:
+    DbServer server_;
+    std::string name_;
+};
+
+void Commands(const Plan& plan, Report& report, const DbServer& server) {
+    ScratchDatabase scratch(server);
+    BenchServer game(server, scratch.Name());  // loading the plugin makes the table
+    RawDatabase db(server, scratch.Name());
+    std::printf("(database %s on %s:%u)\n", scratch.Name().c_str(), server.host.c_str(), server.port);
+
+    report.Section("Floor: 300 rows of 2 KB of hex, straight through the client library (ms)");
+    if (!plan.smoke) {
+        const Floor f = MeasureFloor(db, 300, 1024, plan.dbRuns);
+        report.Add("floor 300 x 2 KB hex: 300 single INSERTs", f.singleInserts, "ms");
+        report.Add("floor 300 x 2 KB hex: SELECT 299 rows", f.select, "ms");
+        report.Add("floor 300 x 2 KB hex: 299 DELETEs by id", f.deletes, "ms");
+        report.Add("floor 300 x 2 KB hex: one multi-row INSERT in a transaction", f.batchInsert, "ms");
+    }
+
+    for (const std::size_t bytes : plan.itemSizes) {
+        for (const int items : plan.itemCounts) {
+            const std::string tag = std::to_string(items) + " x " + Size(bytes);
+            const int loaded = std::min(items, 299);
+            report.Section("Save and load of " + tag + " items (hex rows of " + Size(2 * bytes) + ")");
+            const Floor f = MeasureFloor(db, items, bytes, plan.dbRuns);
+            const SaveLoad c = MeasureSaveLoad(game, db, items, bytes, plan.dbRuns);
+            report.Add("floor " + tag + ": " + std::to_string(items) + " single INSERTs", f.singleInserts, "ms");
+            report.Add("floor " + tag + ": one multi-row INSERT in a transaction", f.batchInsert, "ms");
+            report.Add("floor " + tag + ": SELECT " + std::to_string(loaded) + " rows + DELETEs", f.select + f.deletes,
+                       "ms");
+            report.Add("save " + tag, c.save, "ms");
+            report.Add("save " + tag + " / floor single INSERTs", c.save / f.singleInserts, "ratio");
+            report.Add("save " + tag + " / floor multi-row INSERT", c.save / f.batchInsert, "ratio");
+            report.Add("load " + tag, c.load, "ms");
+            report.Add("load " + tag + " / floor SELECT + DELETEs", c.load / (f.select + f.deletes), "ratio");
+        }
+    }
+
+    report.Section("List (ms)");
+    for (const int vaults : plan.vaultCounts) {
+        std::uint64_t steamid = 0;
+        const double list = MeasureList(game, db, vaults, plan.listRuns, steamid);
+        const double floor = MeasureListFloor(db, steamid, BenchServer::kDecayMinutes, plan.listRuns);
+        const std::string tag = "list " + std::to_string(vaults) + (vaults == 1 ? " vault" : " vaults");
+        report.Add("floor " + tag + ": the SELECT", floor, "ms");
+        report.Add(tag, list, "ms");
+        report.Add(tag + " / floor", list / floor, "ratio");
+    }
+}
+
+void ItemText(const Plan& plan, Report& report) {
+    report.Section("Item text form (MB of item bytes per second)");
+    for (const std::size_t bytes : plan.hexSizes) {
+        const HexSpeed s = MeasureItemText(bytes, plan.hexRuns, plan.smoke ? bytes : 64u << 20);
+        report.Add("BytesToHex " + Size(bytes), s.toHex, "MB/s");
+        report.Add("HexToBytes " + Size(bytes), s.fromHex, "MB/s");
+    }
+}
+
+void DamageHook(const Plan& plan, Report& report) {
+    report.Section("Damage hook (ns per player-against-player hit)");
+    for (const int players : plan.fighters) {
+        const HookCost c = MeasureDamageHook(players, plan.hits, plan.hookRuns);
+        const std::string tag = std::to_string(players) + " players recorded";
+        report.Add("damage event with the hook, " + tag, c.hooked, "ns");
+        report.Add("damage event without the hook, " + tag, c.unhooked, "ns");
+        report.Add("hook cost, " + tag, c.hooked - c.unhooked, "ns");
+        report.Add("hook cost, creature hitting creature, " + tag, c.creatureHooked - c.creatureUnhooked, "ns");
+        report.Add("record update alone, " + tag, c.records, "ns");
+    }
+}
+
+// The targets, judged on this run's figures.
+int Targets(const Report& r) {
+    struct Target {
+        std::string what;
+        double value, limit;
+        bool atMost;
+    };
+    const std::vector<Target> targets{
+        {"save 300 x 2 KB / floor 300 single INSERTs of 2 KB hex <= 0.25",
+         r.Value("save 300 x 2 KB") / r.Value("floor 300 x 2 KB hex: 300 single INSERTs"), 0.25, true},
+        {"save 300 x 2 KB / floor of its own rows (4 KB hex) <= 0.25",
+         r.Value("save 300 x 2 KB / floor single INSERTs"), 0.25, true},
+        {"load 300 x 2 KB (299 rows) / floor SELECT 299 + 299 DELETEs <= 1.1",
+         r.Value("load 300 x 2 KB / floor SELECT + DELETEs"), 1.1, true},
+        {"list 1 vault / floor <= 1.1", r.Value("list 1 vault / floor"), 1.1, true},
+        {"list 10 vaults / floor <= 1.1", r.Value("list 10 vaults / floor"), 1.1, true},
+        {"list 100 vaults / floor <= 1.1", r.Value("list 100 vaults / floor"), 1.1, true},
+        {"BytesToHex 1 MB >= 1000 MB/s", r.Value("BytesToHex 1 MB"), 1000, false},
+        {"HexToBytes 1 MB >= 1000 MB/s", r.Value("HexToBytes 1 MB"), 1000, false},
+        {"hook cost, 1000 players recorded <= 100 ns", r.Value("hook cost, 1000 players recorded"), 100, true},
+    };
+    std::printf("\nTargets\n");
+    int missed = 0;
+    for (const auto& t : targets) {
+        const bool met = t.atMost ? t.value <= t.limit : t.value >= t.limit;
+        missed += !met;
+        std::printf("  %-4s %-66s (%.3f)\n", met ? "met" : "MISS", t.what.c_str(), t.value);
+    }
+    return missed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Plan plan;
+    std::filesystem::path out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--smoke") {
+            plan = Plan::Smoke();
+        } else if (arg == "--out" && i + 1 < argc) {
+            out = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: lockbury-bench [--smoke] [--out FILE]\n");
+            return 2;
+        }
+    }
+    if (out.empty()) {
+        const auto self = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+        out = self / (plan.smoke ? "results-smoke.json" : "results.json");
+    }
+
+    Report report;
+    try {
+        const DbServer server = DbServer::FromEnvironment();
+        std::printf("lockbury-bench%s: %u cores; medians\n", plan.smoke ? " --smoke" : "",
+                    std::thread::hardware_concurrency());
+        report.Add("cores", std::thread::hardware_concurrency(), "count");
+        Commands(plan, report, server);
+        ItemText(plan, report);
+        DamageHook(plan, report);
+        report.WriteJson(out);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lockbury-bench: %s\n", e.what());
+        return 1;
+    }
+    if (!plan.smoke) Targets(report);
+    std::printf("\nresults: %s\n", out.c_str());
+    return 0;
+}
