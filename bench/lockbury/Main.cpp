@@ -5,6 +5,7 @@
 //   eval "$(scripts/db start)" && build/bench/lockbury-bench [--smoke] [--out FILE]
 //
 // --smoke runs everything once at the smallest sizes (scripts/test), and writes results-smoke.json.
+// --only ITEMS BYTES narrows the save and load to one case (for a profiler); put it after --smoke.
 // The benchmark makes a database of its own on the server and drops it again.
 #include <unistd.h>
 
@@ -195,8 +196,11 @@ int main(int argc, char** argv) {
             plan = Plan::Smoke();
         } else if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
+        } else if (arg == "--only" && i + 2 < argc) {  // one save/load case, e.g. for a profiler
+            plan.itemCounts = {std::stoi(argv[++i])};
+            plan.itemSizes = {std::stoul(argv[++i])};
         } else {
-            std::fprintf(stderr, "usage: lockbury-bench [--smoke] [--out FILE]\n");
+            std::fprintf(stderr, "usage: lockbury-bench [--smoke] [--out FILE] [--only ITEMS BYTES]\n");
             return 2;
         }
     }
