@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include "Sim/Runtime/Registry.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -35,6 +37,7 @@ PluginLibrary::PluginLibrary(const std::filesystem::path& library) : path_(std::
     } catch (...) {
         // An error out of the entry point would end the real server; here it fails the load.
         dlclose(handle_);
+        HostRuntime::ForgetCallSites();
         handle_ = nullptr;
         throw;
     }
@@ -42,6 +45,7 @@ PluginLibrary::PluginLibrary(const std::filesystem::path& library) : path_(std::
         // As on Windows: a refused attach is followed by detach, and the library is unloaded.
         entry_(handle_, kProcessDetach, nullptr);
         dlclose(handle_);
+        HostRuntime::ForgetCallSites();
         handle_ = nullptr;
         throw std::runtime_error("plugin " + path_.string() + " refused to attach (its entry point returned 0)");
     }
@@ -60,7 +64,9 @@ void PluginLibrary::Unload() {
     void* handle = handle_;
     handle_ = nullptr;
     entry_ = nullptr;
-    if (dlclose(handle) != 0) throw std::runtime_error("cannot unload plugin " + path_.string() + ": " + LastError());
+    const int closed = dlclose(handle);
+    HostRuntime::ForgetCallSites();
+    if (closed != 0) throw std::runtime_error("cannot unload plugin " + path_.string() + ": " + LastError());
     // A library held by a GNU unique symbol (or another reference) stays in the process, and a
     // later load would find its old process-wide objects.
     if (void* still = dlopen(path_.c_str(), RTLD_NOW | RTLD_NOLOAD)) {

@@ -48,8 +48,14 @@ void NameTable::Add(std::string_view name, EntryKind kind, const char* signature
     std::unique_lock lock(mutex_);
     if (entries_.find(name) != entries_.end())
         throw std::logic_error("game name '" + std::string(name) + "' is registered already");
-    Entry e{kind, signature ? signature : "", entry, entry, resolver, reader, 0};
-    entries_.emplace(std::string(name), std::move(e));
+    auto [it, added] = entries_.try_emplace(std::string(name));
+    Entry& e = it->second;
+    e.kind = kind;
+    e.signature = signature ? signature : "";
+    e.original = entry;
+    e.current = entry;
+    e.resolver = resolver;
+    e.reader = reader;
 }
 
 bool NameTable::Remove(std::string_view name) {
@@ -57,6 +63,7 @@ bool NameTable::Remove(std::string_view name) {
     auto it = entries_.find(name);
     if (it == entries_.end()) return false;
     entries_.erase(it);
+    generation_.fetch_add(1);
     return true;
 }
 
@@ -89,28 +96,64 @@ const NameTable::Entry& NameTable::Find(std::string_view name, EntryKind kind, c
     return e;
 }
 
-void* NameTable::Function(std::string_view name, const char* signature) const {
-    std::shared_lock lock(mutex_);
-    return Find(name, EntryKind::Function, signature).current;
-}
+namespace {
 
-void* NameTable::Field(const void* object, std::string_view name, const char* signature) const {
-    FieldResolver resolver;
+// What one call site resolved to, valid while the table's generation is unchanged.
+struct CallSite {
+    const char* name = nullptr;
+    const char* signature = nullptr;
+    int kind = -1;
+    const void* entry = nullptr;
+};
+
+// A small direct-mapped cache per thread: a lookup takes no lock and, once its call site is
+// known, no hashing of text. The game calls from one thread anyway.
+struct CallSites {
+    static constexpr std::size_t kSlots = 512;
+    std::uint64_t generation = 0;
+    CallSite slots[kSlots];
+
+    CallSite& SlotOf(const char* name) {
+        auto bits = reinterpret_cast<std::uintptr_t>(name);
+        return slots[(bits ^ (bits >> 9)) & (kSlots - 1)];
+    }
+};
+
+__attribute__((tls_model("initial-exec"))) thread_local CallSites callSites;
+
+}  // namespace
+
+const NameTable::Entry& NameTable::Resolve(const char* name, EntryKind kind, const char* signature) const {
+    const std::uint64_t generation = generation_.load(std::memory_order_acquire);
+    if (callSites.generation != generation) {
+        for (CallSite& slot : callSites.slots) slot = CallSite{};
+        callSites.generation = generation;
+    }
+    CallSite& slot = callSites.SlotOf(name);
+    if (slot.name == name && slot.signature == signature && slot.kind == static_cast<int>(kind))
+        return *static_cast<const Entry*>(slot.entry);
+    const Entry* e;
     {
         std::shared_lock lock(mutex_);
-        resolver = Find(name, EntryKind::Field, signature).resolver;
+        e = &Find(name, kind, signature);
     }
-    // The resolver runs unlocked: it may throw for an object without this field.
-    return resolver(const_cast<void*>(object));
+    slot = CallSite{name, signature, static_cast<int>(kind), e};
+    return *e;
 }
 
-bool NameTable::Bit(const void* object, std::string_view name) const {
-    BitReader reader;
-    {
-        std::shared_lock lock(mutex_);
-        reader = Find(name, EntryKind::BitField, "").reader;
-    }
-    return reader(object);
+void NameTable::ForgetCallSites() { generation_.fetch_add(1); }
+
+void* NameTable::Function(const char* name, const char* signature) const {
+    return Resolve(name, EntryKind::Function, signature).current.load(std::memory_order_relaxed);
+}
+
+void* NameTable::Field(const void* object, const char* name, const char* signature) const {
+    // The resolver may throw for an object without this field.
+    return Resolve(name, EntryKind::Field, signature).resolver(const_cast<void*>(object));
+}
+
+bool NameTable::Bit(const void* object, const char* name) const {
+    return Resolve(name, EntryKind::BitField, "").reader(object);
 }
 
 bool NameTable::SetHook(std::string_view name, const char* signature, void* detour, void** original) {

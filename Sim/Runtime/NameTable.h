@@ -1,5 +1,6 @@
 #pragma once
 // The one table of game names in the process (internal to the host runtime).
+#include <atomic>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
@@ -20,9 +21,13 @@ public:
     std::optional<EntryInfo> Describe(std::string_view name) const;
     std::vector<std::string> Names() const;
 
-    void* Function(std::string_view name, const char* signature) const;
-    void* Field(const void* object, std::string_view name, const char* signature) const;
-    bool Bit(const void* object, std::string_view name) const;
+    // Lookups by the caller's name text. Each call site's text is remembered by its address, so
+    // the name is hashed and the signature compared once per call site, not on every call.
+    void* Function(const char* name, const char* signature) const;
+    void* Field(const void* object, const char* name, const char* signature) const;
+    bool Bit(const void* object, const char* name) const;
+    // Call-site addresses may be reused by the next library loaded at the same place.
+    void ForgetCallSites();
 
     bool SetHook(std::string_view name, const char* signature, void* detour, void** original);
     bool DisableHook(std::string_view name, void* detour);
@@ -34,7 +39,7 @@ private:
         EntryKind kind;
         std::string signature;
         void* original = nullptr;  // the game's own function
-        void* current = nullptr;   // the detour while hooked
+        std::atomic<void*> current = nullptr;  // the detour while hooked
         FieldResolver resolver = nullptr;
         BitReader reader = nullptr;
         std::uint64_t hookOrder = 0;  // 0: not hooked
@@ -45,10 +50,13 @@ private:
     };
 
     const Entry& Find(std::string_view name, EntryKind kind, const char* signature) const;
+    const Entry& Resolve(const char* name, EntryKind kind, const char* signature) const;
 
     mutable std::shared_mutex mutex_;
     std::unordered_map<std::string, Entry, Hash, std::equal_to<>> entries_;
     std::uint64_t hookCounter_ = 0;
+    // Bumped whenever remembered call sites may point at a removed entry or a reused address.
+    std::atomic<std::uint64_t> generation_{1};
 };
 
 }  // namespace HostRuntime

@@ -41,4 +41,6 @@ std::vector<std::string> ActiveHooks() { return NameTable::Instance().ActiveHook
 
 void* OriginalEntry(std::string_view name) { return NameTable::Instance().Original(name); }
 
+void ForgetCallSites() { NameTable::Instance().ForgetCallSites(); }
+
 }  // namespace HostRuntime

@@ -51,4 +51,8 @@ ARK_HOST_API std::vector<std::string> ActiveHooks();
 // The game's own entry of a function, whatever hook is set on it.
 ARK_HOST_API void* OriginalEntry(std::string_view name);
 
+// Lookups remember each call site by the address of its name text; a library that leaves the
+// process takes those addresses with it, so the loader forgets them after every unload.
+ARK_HOST_API void ForgetCallSites();
+
 }  // namespace HostRuntime

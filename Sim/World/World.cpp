@@ -98,7 +98,7 @@ T& World::Make(ClassObject* cls, const std::u16string& objectName) {
     ref.cls = reinterpret_cast<UClass*>(cls);
     ref.name = MakeName(objectName);
     ref.serial = objects_.size() + 1;
-    live_.insert(static_cast<const void*>(static_cast<SimObject*>(object.get())));
+    live_.Insert(static_cast<const void*>(static_cast<SimObject*>(object.get())));
     objects_.push_back(std::move(object));
     return ref;
 }
@@ -116,11 +116,9 @@ ClassObject* World::MakeClass(const std::string& className, const std::string& p
     return &cls;
 }
 
-SimObject* World::Live(const void* handle, const char* operation) const {
+void World::NotLive(const void* handle, const char* operation) const {
     if (!handle) throw std::logic_error(std::string(operation) + " called on a null object");
-    if (!live_.count(handle))
-        throw std::logic_error(std::string(operation) + " called on an object that is not alive (destroyed or never made)");
-    return SimObject::From(handle);
+    throw std::logic_error(std::string(operation) + " called on an object that is not alive (destroyed or never made)");
 }
 
 void World::WrongType(const SimObject* object, const char* operation) const {
@@ -130,7 +128,7 @@ void World::WrongType(const SimObject* object, const char* operation) const {
 
 void World::Destroy(SimObject* object) {
     if (!object) return;
-    live_.erase(static_cast<const void*>(object));
+    live_.Erase(static_cast<const void*>(object));
     // The memory stays until the world ends, so a stale handle is refused, never read.
     if (auto* item = dynamic_cast<Item*>(object)) {
         item->payload.clear();

@@ -12,6 +12,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "HandleSet.h"
+
 #include "ClassCatalog.h"
 #include "ItemBytes.h"
 #include "Objects.h"
@@ -47,7 +49,7 @@ public:
     static World& Current();
 
     // Objects.
-    bool IsLive(const void* handle) const { return handle && live_.count(handle) != 0; }
+    bool IsLive(const void* handle) const { return live_.Contains(handle); }
     // The live object behind a handle, of type T; throws naming the operation otherwise.
     template <typename T>
     T& As(const void* handle, const char* operation) const {
@@ -56,7 +58,12 @@ public:
         if (!typed) WrongType(object, operation);
         return *typed;
     }
-    SimObject* Live(const void* handle, const char* operation) const;
+    // Every game call checks its object first; a handle that is not alive is refused, never read.
+    SimObject* Live(const void* handle, const char* operation) const {
+        if (!live_.Contains(handle)) NotLive(handle, operation);
+        return SimObject::From(handle);
+    }
+    [[noreturn]] void NotLive(const void* handle, const char* operation) const;
     void Destroy(SimObject* object);
 
     // Names.
@@ -124,7 +131,7 @@ private:
     }
 
     std::vector<std::unique_ptr<SimObject>> objects_;
-    std::unordered_set<const void*> live_;
+    HandleSet live_;
     std::vector<std::u16string> names_;
     std::unordered_map<std::u16string, int> nameIndex_;
     std::uint64_t nextNumber_ = 0;
