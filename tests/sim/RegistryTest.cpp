@@ -47,6 +47,21 @@ TEST(Registry, AMismatchedSignatureNamesTheEntryAndBothSignatures) {
     EXPECT_THROW(HostRuntime::RegisterFunction<int(int)>("Test.Twice", &Thrice), std::logic_error);
 }
 
+// A call site is remembered after its first lookup; removing the entry must not leave the
+// remembered one callable, and the same call site finds a registration made again.
+TEST(Registry, ARemovedEntryIsNotCalledThroughARememberedCallSite) {
+    auto call = [] { return NativeCallStatic<int, int>("Test.Twice", 4); };
+    {
+        TestEntry entry;
+        EXPECT_EQ(call(), 8);
+        EXPECT_EQ(call(), 8);
+    }
+    EXPECT_NE(ErrorOf([&] { call(); }).find("Test.Twice"), std::string::npos);
+    HostRuntime::RegisterFunction<int(int)>("Test.Twice", &Thrice);
+    EXPECT_EQ(call(), 12);
+    HostRuntime::Unregister("Test.Twice");
+}
+
 TEST(Registry, AHookReceivesCallsByNameUntilDisabled) {
     TestEntry entry;
     using Fn = int (*)(int);
