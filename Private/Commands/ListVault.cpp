@@ -18,13 +18,21 @@ void List(AShooterPlayerController* player) {
     const TArray<std::shared_ptr<VaultList>> rows =
         store ? store->ListVault(steamId) : TArray<std::shared_ptr<VaultList>>();
 
+    // Lines are joined as UTF-8 and decoded once: appending to a wide string per vault would copy
+    // the whole text again for every vault.
     FString text;
-    for (const auto& row : rows) {
-        if (!row) continue;
-        const FString name(std::u16string_view(ArkApi::Tools::Utf8Decode(row->vaultname)));
-        text += FString::Format(GetMessage("vaultList"), name, row->total, row->falta);
+    if (!rows.IsEmpty()) {
+        const std::string format = GetMessage("vaultList").ToString();
+        fmt::memory_buffer joined;
+        for (const auto& row : rows) {
+            if (!row) continue;
+            const FString name(std::u16string_view(ArkApi::Tools::Utf8Decode(row->vaultname)));
+            fmt::format_to(std::back_inserter(joined), fmt::runtime(format), name, row->total, row->falta);
+        }
+        text = FString(std::u16string_view(Utf::Utf8ToUtf16(std::string_view(joined.data(), joined.size()))));
+    } else {
+        text = FString::Format(GetMessage("noVault"));
     }
-    if (rows.IsEmpty()) text = FString::Format(GetMessage("noVault"));
     if (!player) return;
 
     const FLinearColor green(FColor{0, 255, 0, 255});
