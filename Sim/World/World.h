@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <type_traits>
+#include <typeinfo>
 #include <unordered_set>
 #include <vector>
 
@@ -54,7 +56,13 @@ public:
     template <typename T>
     T& As(const void* handle, const char* operation) const {
         SimObject* object = Live(handle, operation);
-        auto* typed = dynamic_cast<T*>(object);
+        T* typed;
+        if constexpr (std::is_final_v<T>) {
+            // Every game call lands here; for a final class the exact type is all there is to test.
+            typed = typeid(*object) == typeid(T) ? static_cast<T*>(object) : nullptr;
+        } else {
+            typed = dynamic_cast<T*>(object);
+        }
         if (!typed) WrongType(object, operation);
         return *typed;
     }
