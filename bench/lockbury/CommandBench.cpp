@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bench/lockbury/Report.h"
+#include "bench/lockbury/Statements.h"
 #include "bench/lockbury/Timer.h"
 
 namespace Bench {
@@ -57,8 +58,8 @@ SaveLoad MeasureSaveLoad(BenchServer& server, RawDatabase& db, int items, std::s
     return {Median(saves), Median(loads)};
 }
 
-double MeasureList(BenchServer& server, RawDatabase& db, int vaults, int runs, std::uint64_t& steamid) {
-    steamid = nextPlayer++;
+ListTimes MeasureList(BenchServer& server, RawDatabase& db, int vaults, int decay, int runs) {
+    const std::uint64_t steamid = nextPlayer++;
     Sim::Player& player = server.Join("list" + std::to_string(vaults), steamid);
     std::string sql = "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, dtinsert) values ";
     for (int v = 0; v < vaults; ++v) {
@@ -70,17 +71,21 @@ double MeasureList(BenchServer& server, RawDatabase& db, int vaults, int runs, s
     }
     db.Exec(sql);
 
-    std::vector<double> samples;
+    const std::string floorSql = Statements::ListVault(decay, steamid);
+    std::vector<double> samples, floors;
     for (int run = 0; run < runs; ++run) {
         player.ClearReceived();
         Timer t;
         server.Chat(player, "/listvault");
         samples.push_back(t.Ms());
+        Timer f;
+        db.Rows(floorSql);
+        floors.push_back(f.Ms());
     }
     const auto& shown = player.Received();
     if (shown.empty() || shown.back().text.find("vault" + std::to_string(vaults - 1) + ":") == std::string::npos)
         throw std::runtime_error("the list did not show every vault");
-    return Median(samples);
+    return {Median(samples), Median(floors)};
 }
 
 }  // namespace Bench

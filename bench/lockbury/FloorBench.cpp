@@ -57,15 +57,5 @@ Floor MeasureFloor(RawDatabase& db, int rows, std::size_t itemBytes, int runs) {
     return {Median(inserts), Median(selects), Median(deletes), Median(batches)};
 }
 
-double MeasureListFloor(RawDatabase& db, std::uint64_t steamid, int decay, int runs) {
-    std::vector<double> samples;
-    const std::string sql = Statements::ListVault(decay, steamid);
-    for (int run = 0; run < runs; ++run) {
-        Timer t;
-        db.Rows(sql);
-        samples.push_back(t.Ms());
-    }
-    return Median(samples);
-}
 
 }  // namespace Bench

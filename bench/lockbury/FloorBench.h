@@ -17,7 +17,4 @@ struct Floor {
 // Medians over `runs`. Rows carry the hex text of `itemBytes` random bytes.
 Floor MeasureFloor(RawDatabase& db, int rows, std::size_t itemBytes, int runs);
 
-// The list statement of a player with `vaults` vaults, read out (median ms).
-double MeasureListFloor(RawDatabase& db, std::uint64_t steamid, int decay, int runs);
-
 }  // namespace Bench

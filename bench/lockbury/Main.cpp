@@ -32,7 +32,7 @@ using namespace Bench;
 struct Plan {
     bool smoke = false;
     int dbRuns = 5;  // each autocommitted statement costs a disk flush: few, long runs
-    int listRuns = 51;
+    int listRuns = 301;
     std::vector<int> itemCounts{10, 100, 300};
     std::vector<std::size_t> itemSizes{200, 2048, 20480};
     std::vector<int> vaultCounts{1, 10, 100};
@@ -122,9 +122,8 @@ void Commands(const Plan& plan, Report& report, const DbServer& server) {
 
     report.Section("List (ms)");
     for (const int vaults : plan.vaultCounts) {
-        std::uint64_t steamid = 0;
-        const double list = MeasureList(game, db, vaults, plan.listRuns, steamid);
-        const double floor = MeasureListFloor(db, steamid, BenchServer::kDecayMinutes, plan.listRuns);
+        const ListTimes times = MeasureList(game, db, vaults, BenchServer::kDecayMinutes, plan.listRuns);
+        const double list = times.list, floor = times.floor;
         const std::string tag = "list " + std::to_string(vaults) + (vaults == 1 ? " vault" : " vaults");
         report.Add("floor " + tag + ": the SELECT", floor, "ms");
         report.Add(tag, list, "ms");
