@@ -403,6 +403,19 @@ PlainActor& World::PlaceNonTargetable(const std::string& className, FVector loca
     return actor;
 }
 
+namespace {
+
+// Both searches answer nearest first; equal distances keep the order of placing.
+std::vector<Actor*> NearestFirst(std::vector<std::pair<float, Actor*>> hits) {
+    std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Actor*> out;
+    out.reserve(hits.size());
+    for (auto& [d, actor] : hits) out.push_back(actor);
+    return out;
+}
+
+}  // namespace
+
 std::vector<Actor*> World::Octree(FVector location, float radius, int group) const {
     std::vector<std::pair<float, Actor*>> hits;
     for (Actor* actor : actors_)
@@ -410,10 +423,7 @@ std::vector<Actor*> World::Octree(FVector location, float radius, int group) con
             const float d = Distance(location, actor->location);
             if (d <= radius) hits.emplace_back(d, actor);
         }
-    std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<Actor*> out;
-    for (auto& [d, actor] : hits) out.push_back(actor);
-    return out;
+    return NearestFirst(std::move(hits));
 }
 
 std::vector<Actor*> World::Sphere(FVector location, float radius, const ClassObject* filter,
@@ -429,10 +439,7 @@ std::vector<Actor*> World::Sphere(FVector location, float radius, const ClassObj
         const float d = Distance(location, actor->location);
         if (d <= radius) hits.emplace_back(d, actor);
     }
-    std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<Actor*> out;
-    for (auto& [d, actor] : hits) out.push_back(actor);
-    return out;
+    return NearestFirst(std::move(hits));
 }
 
 Character& World::Creature() {
