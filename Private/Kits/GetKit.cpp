@@ -42,17 +42,10 @@ void GiveFile(AShooterPlayerController* player, const std::filesystem::path& ent
 void GetKit(APlayerController* controller, FString* command, bool /*fromCheat*/) {
     Guarded("Private/Kits", "Lockbury::GetKit", [&] {
         auto* player = static_cast<AShooterPlayerController*>(controller);
+        const auto found = Kits::KitFolderOfCommand(player, command, "Wrong Syntax. Use getkit 'name of the kit'");
+        if (!found) return;
+        const std::filesystem::path& folder = *found;
         auto& api = ArkApi::GetApiUtils();
-        const auto name = Kits::KitNameArgument(command ? *command : FString());
-        if (!name) {
-            api.SendServerMessage(player, Colors::Red(), "Wrong Syntax. Use getkit 'name of the kit'");
-            return;
-        }
-        if (!Kits::IsSafeKitName(*name)) {
-            api.SendServerMessage(player, Colors::Red(), "Invalid kit name");
-            return;
-        }
-        const auto folder = Kits::KitFolder(*name);
         // Absence ends the command silently; any other failure of the query raises here.
         if (!std::filesystem::exists(std::filesystem::status(folder))) return;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Private/Kits/KitFiles.h"
+
 namespace Lockbury::Kits {
 
 std::optional<std::string> KitNameArgument(const FString& commandLine) {
@@ -22,6 +24,21 @@ std::optional<std::string> KitNameArgument(const FString& commandLine) {
 bool IsSafeKitName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string::npos;
+}
+
+std::optional<std::filesystem::path> KitFolderOfCommand(AShooterPlayerController* player, const FString* command,
+                                                        const char* usage) {
+    auto& api = ArkApi::GetApiUtils();
+    const auto name = KitNameArgument(command ? *command : FString());
+    if (!name) {
+        api.SendServerMessage(player, Colors::Red(), usage);
+        return std::nullopt;
+    }
+    if (!IsSafeKitName(*name)) {
+        api.SendServerMessage(player, Colors::Red(), "Invalid kit name");
+        return std::nullopt;
+    }
+    return KitFolder(*name);
 }
 
 }  // namespace Lockbury::Kits

@@ -30,17 +30,10 @@ int StoreItems(UPrimalInventoryComponent* inventory, const std::filesystem::path
 void MakeKit(APlayerController* controller, FString* command, bool /*fromCheat*/) {
     Guarded("Private/Kits", "Lockbury::MakeKit", [&] {
         auto* player = static_cast<AShooterPlayerController*>(controller);
+        const auto found = Kits::KitFolderOfCommand(player, command, "Wrong Syntax. Use makekit 'name of the kit'");
+        if (!found) return;
+        const std::filesystem::path& folder = *found;
         auto& api = ArkApi::GetApiUtils();
-        const auto name = Kits::KitNameArgument(command ? *command : FString());
-        if (!name) {
-            api.SendServerMessage(player, Colors::Red(), "Wrong Syntax. Use makekit 'name of the kit'");
-            return;
-        }
-        if (!Kits::IsSafeKitName(*name)) {
-            api.SendServerMessage(player, Colors::Red(), "Invalid kit name");
-            return;
-        }
-        const auto folder = Kits::KitFolder(*name);
         // The kits folder itself is made too when missing; a folder that cannot be made shows
         // up below as items that could not be written.
         std::error_code ignored;
