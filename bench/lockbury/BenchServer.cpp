@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "support/TestConfig.h"
+
 namespace Bench {
 namespace {
 
@@ -15,34 +17,10 @@ std::filesystem::path MakeFolder() {
     return pattern;
 }
 
+// The tests' complete configuration, with a decay long enough that nothing expires mid-run.
 void WriteConfig(const std::filesystem::path& dir, const DbServer& db, const std::string& database) {
-    using json = nlohmann::ordered_json;
-    json config = json::object();
-    config["Database"] = {{"mysqlHost", db.host}, {"mysqlUser", db.user}, {"mysqlPass", db.password},
-                          {"mysqlDB", database}};
-    config["mysqlPort"] = db.port;
+    auto config = TestSupport::DefaultConfig({db.host, db.user, db.password, database, static_cast<int>(db.port)});
     config["decay"] = BenchServer::kDecayMinutes;
-    config["commandCoolDown"] = 0;
-    config["PVPVECooldown"] = 60;
-    config["radius"] = 1000;
-    config["validTransmitter"] = json::array({"TekTransmitter"});
-    config["nearTransmiterPoints"] = 0;
-    config["blocked"] = json::array({"Element"});
-    config["resources"] = json::array({"PrimalItemResource_"});
-    config["commands"] = {
-        {"saveVault", {{"command", "/savevault"}, {"requiredPermission", ""}, {"requireNearTransmiter", false}}},
-        {"loadVault", {{"command", "/loadvault"}, {"requiredPermission", ""}, {"requireNearTransmiter", false}}},
-        {"checkcd", {{"command", "/checkcd"}}},
-        {"listVault", {{"command", "/listvault"}}},
-    };
-    config["messages"] = {
-        {"sender", "Vault"}, {"coolDown", "Wait {} seconds"}, {"noPermission", "No permission"},
-        {"mustBeNearTransmiter", "Stand near a transmitter"}, {"wrongSyntax", "Use {} <name>"},
-        {"noPoints", "Not enough points"}, {"points", "{} points taken"},
-        {"maximumReached", "Inventory full after {} items"}, {"vaultNotFound", "Vault not found"},
-        {"inventoryFull", "Inventory full"}, {"vaultList", "{}: {} items, {} left\n"}, {"noVault", "No vaults"},
-        {"PVPVECooldown", "Combat cooldown: {} seconds"},
-    };
     const auto pluginDir = dir / "ArkApi" / "Plugins" / "Lockbury";
     std::filesystem::create_directories(pluginDir);
     std::ofstream out(pluginDir / "config.json", std::ios::binary | std::ios::trunc);
