@@ -2,6 +2,7 @@
 // sibling plugins' stand-ins and the plugin loader, driven as players and administrators would.
 #include "Sim/Server.h"
 
+#include <ctime>
 #include <stdexcept>
 
 #include "Sim/Loader/PluginLibrary.h"
@@ -41,6 +42,7 @@ Server::Server(std::filesystem::path serverDir) : world_(std::make_unique<World>
     parts_ = std::move(parts);
     HostRuntime::SetCurrentDir(FolderText(serverDir));
     HostRuntime::SetClockOffset(0);
+    HostRuntime::SetFrozenClock(0);
     HostRuntime::ClearLogLines();
     HostRuntime::ClearEscapedErrors();
 }
@@ -55,6 +57,7 @@ Server::~Server() {
         parts_->plugin.reset();
     }
     HostRuntime::SetLogEcho(nullptr);
+    HostRuntime::SetFrozenClock(0);
     UnregisterGameFunctions(parts_->gameNames);
     parts_.reset();
 }
@@ -192,6 +195,8 @@ int Server::GameTakeDamageCalls() const { return world_->DamageCalls(); }
 std::optional<DamageCall> Server::LastGameTakeDamage() const { return world_->LastDamage(); }
 
 void Server::ShiftClock(std::int64_t seconds) { HostRuntime::SetClockOffset(HostRuntime::ClockOffset() + seconds); }
+
+void Server::FreezeClock() { HostRuntime::SetFrozenClock(std::time(nullptr)); }
 std::int64_t Server::ClockOffset() const { return HostRuntime::ClockOffset(); }
 void Server::AdvanceGameTime(double seconds) { world_->time += seconds; }
 double Server::GameTime() const { return world_->time; }

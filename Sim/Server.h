@@ -148,6 +148,9 @@ public:
     APrimalCharacter* CreatureCharacter();
 
     void ShiftClock(std::int64_t seconds);  // wall clock seen by the plugin
+    // The wall clock stands still from now on (shifts still move it), so a test reads the same
+    // second however long its steps take.
+    void FreezeClock();
     std::int64_t ClockOffset() const;
     void AdvanceGameTime(double seconds);
     double GameTime() const;

@@ -11,6 +11,7 @@ struct State {
     std::atomic<UWorld*> world{nullptr};
     std::string currentDir;
     std::atomic<std::int64_t> clockOffset{0};
+    std::atomic<std::int64_t> frozenAt{0};  // 0: the real clock runs
     std::vector<std::string> escaped;
 };
 
@@ -32,6 +33,7 @@ void SetCurrentDir(const std::string& dir) {
 
 void SetClockOffset(std::int64_t seconds) { Get().clockOffset = seconds; }
 std::int64_t ClockOffset() { return Get().clockOffset; }
+void SetFrozenClock(std::int64_t at) { Get().frozenAt = at; }
 
 void RecordEscapedError(const std::string& text) {
     std::lock_guard lock(Get().mutex);
@@ -68,7 +70,11 @@ std::string GetCurrentDir() {
 
 std::u16string Utf8Decode(const std::string& text) { return Utf::Utf8ToUtf16(text); }
 
-std::time_t GetTime() { return std::time(nullptr) + static_cast<std::time_t>(Get().clockOffset.load()); }
+std::time_t GetTime() {
+    const std::int64_t frozen = Get().frozenAt.load();
+    const std::time_t base = frozen != 0 ? static_cast<std::time_t>(frozen) : std::time(nullptr);
+    return base + static_cast<std::time_t>(Get().clockOffset.load());
+}
 
 }  // namespace Tools
 }  // namespace ArkApi

@@ -15,6 +15,8 @@ ARK_HOST_API void SetWorld(UWorld* world);
 ARK_HOST_API void SetCurrentDir(const std::string& dir);
 ARK_HOST_API void SetClockOffset(std::int64_t seconds);
 ARK_HOST_API std::int64_t ClockOffset();
+// Makes the wall clock stand at the given time (shifts still apply); 0 lets it run again.
+ARK_HOST_API void SetFrozenClock(std::int64_t at);
 
 // Errors that escaped a handler or hook into the host (each one is a plugin fault).
 ARK_HOST_API void RecordEscapedError(const std::string& text);

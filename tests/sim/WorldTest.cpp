@@ -2,6 +2,9 @@
 // through the registry by name, player state.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "support/PluginServer.h"
 
 namespace {
@@ -173,6 +176,17 @@ TEST(Players, EchoShowsEveryEventAsItHappens) {
     ArkApi::GetApiUtils().SendNotification(ann.Controller(), Colors::Green(), 1.3f, 15.0f, nullptr, "a\nb");
     EXPECT_EQ(echoed, (std::vector<std::string>{"[chat Ann] Vault: hello Ann", "[server Ann red] no",
                                                 "[notify Ann] a\n    b"}));
+}
+
+// The fixture's wall clock stands still, so a whole-second figure cannot change between two
+// steps of a test; shifts still move it.
+TEST(Clock, AFrozenClockStandsStillButShifts) {
+    TestSupport::PluginServer server;
+    const std::time_t start = ArkApi::Tools::GetTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(ArkApi::Tools::GetTime(), start);
+    server.ShiftClock(5);
+    EXPECT_EQ(ArkApi::Tools::GetTime(), start + 5);
 }
 
 }  // namespace

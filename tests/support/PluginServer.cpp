@@ -16,7 +16,10 @@ std::filesystem::path PluginServer::MakeFolder() {
 
 PluginServer::PluginServer() : PluginServer(MakeFolder()) {}
 
-PluginServer::PluginServer(std::filesystem::path dir) : Sim::Server(dir), dir_(std::move(dir)) {}
+PluginServer::PluginServer(std::filesystem::path dir) : Sim::Server(dir), dir_(std::move(dir)) {
+    // Cooldowns and decay times read in whole seconds; a test must not see a second tick between steps.
+    FreezeClock();
+}
 
 PluginServer::~PluginServer() {
     if (PluginLoaded()) {
