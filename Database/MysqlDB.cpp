@@ -1,10 +1,13 @@
 #include "Database/MysqlDB.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <set>
+#include <thread>
 #include <utility>
 
 #include "Database/Mysql/ErrorCodes.h"
@@ -42,6 +45,12 @@ constexpr std::size_t kPacketMargin = 1024;
 constexpr const char* kGetItems =
     "SELECT id, itemdata, blueprint, qtd FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {}";
 constexpr const char* kDeleteItem = "DELETE FROM u_vault where id = {}";
+// A load's statements: the claim locks the rows it may give until the load settles.
+constexpr const char* kClaimItems =
+    "SELECT id, itemdata, blueprint, qtd FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {} FOR UPDATE";
+constexpr const char* kDeleteRows = "DELETE FROM u_vault WHERE id IN ({})";
+constexpr const char* kKeepRemainders = "UPDATE u_vault SET qtd = CASE id {} END WHERE id IN ({})";
+constexpr const char* kRowsStill = "SELECT id, qtd FROM u_vault WHERE id IN ({})";
 constexpr const char* kListVault =
     "SELECT    vaultname,    count(*) as total,    if ((((UNIX_TIMESTAMP() - min(dtinsert)) - (60 * {})) * -1) < "
     "0, '00:00:00', (SEC_TO_TIME(((UNIX_TIMESTAMP() - min(dtinsert)) - (60 * {})) * -1))) as falta FROM u_vault "
@@ -56,9 +65,23 @@ void LogUnexpected(const char* function, const std::exception& error) {
     Log(spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
 }
 
+std::string IdList(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
+
+// Reads the four columns of a vault row; a NULL column leaves its default.
+std::shared_ptr<VaultItem> ReadItem(ledra::mysql::results& rows) {
+    auto item = std::make_shared<VaultItem>();
+    rows.get(0, item->id);
+    rows.get(1, item->itemdata);
+    rows.get(2, item->blueprint);
+    rows.get(3, item->qtd);
+    return item;
+}
+
 }  // namespace
 
-MySql::MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port) {
+MySql::MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port,
+             StoreSettings settings)
+    : settings_(settings) {
     constexpr const char* function = "MySql::MySql";
     try {
         ledra::mysql::connection_options options;
@@ -67,52 +90,109 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         options.password = std::move(password);
         options.database = std::move(database);
         options.port = static_cast<std::uint32_t>(port);
-        options.connect_timeout = 30;
+        options.connect_timeout = 30;  // the first connect may wait for a server still starting
+        options.read_timeout = settings_.queryTimeout;
+        options.write_timeout = settings_.queryTimeout;
         options.reconnect = false;
 
-        if (!db_.open(options)) Log(spdlog::level::critical, "Failed to open connection! Check user/pass and port");
+        if (!db_.open(options)) {
+            connectError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
+            nextConnect_ = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectInterval);
+            Log(spdlog::level::critical, "Failed to open connection! Check user/pass and port");
+        }
 
         // The connection is made once here; set-up statements do not try to open it again.
-        if (!Run(fmt::format(fmt::runtime(kCreateTable), kTable)).succeeded())
+        if (!db_.query(fmt::format(fmt::runtime(kCreateTable), kTable)).succeeded())
             Log(spdlog::level::critical, "({} {}) Failed to create u_vault table !", kSource, function);
-        if (!Run(kDropEvent).succeeded())
+        if (!db_.query(kDropEvent).succeeded())
             Log(spdlog::level::critical, "({} {}) Failed to drop event Vault_Decay!", kSource, function);
         const int decay = Lockbury::ConfigInt("decay");
-        if (!Run(fmt::format(fmt::runtime(kCreateEvent), decay)).succeeded())
+        if (!db_.query(fmt::format(fmt::runtime(kCreateEvent), decay)).succeeded())
             Log(spdlog::level::critical, "({} {}) Failed to create event Vault_Decay!", kSource, function);
     } catch (const std::exception& error) {
         LogUnexpected(function, error);
     }
 }
 
-ledra::mysql::results MySql::Run(const std::string& sql) {
-    namespace errors = ledra::mysql::errors;
-    auto result = db_.query(sql);
-    if (result.succeeded() || !errors::is_connection_lost(db_.last_error())) return result;
-
-    const bool neverSent = db_.last_error() == errors::server_gone;
-    CloseConnection();
-    if (!neverSent || !db_.reopen()) return result;  // a closed handle is reopened before the next statement
-    result = db_.query(sql);
-    if (!result.succeeded() && errors::is_connection_lost(db_.last_error())) CloseConnection();
-    return result;
+bool MySql::Connected() {
+    if (db_.is_open()) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextConnect_) {
+        const auto wait = std::chrono::duration_cast<std::chrono::seconds>(nextConnect_ - now).count() + 1;
+        lastError_ = fmt::format("no new connection for {} s after a failed one: {}", wait, connectError_);
+        return false;
+    }
+    packetLimit_ = 0;
+    if (db_.reopen(settings_.reconnectTimeout)) return true;
+    connectError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
+    lastError_ = "cannot connect: " + connectError_;
+    nextConnect_ = now + std::chrono::seconds(settings_.reconnectInterval);
+    return false;
 }
 
-ledra::mysql::results MySql::RunInTransaction(const std::string& sql) {
+ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
+    namespace errors = ledra::mysql::errors;
     auto result = db_.query(sql);
-    if (!result.succeeded() && ledra::mysql::errors::is_connection_lost(db_.last_error())) CloseConnection();
+    if (result.succeeded()) return result;
+    const unsigned code = db_.last_error();
+    lastError_ = code ? fmt::format("{} ({})", db_.last_error_text(), code) : "not connected";
+    if (!errors::is_connection_lost(code)) return result;
+
+    CloseConnection();  // the server rolls back whatever was open on it
+    const bool again = resend == Resend::OnAnyLoss || (resend == Resend::IfNeverSent && code == errors::server_gone);
+    if (!again || !Connected()) return result;
+    result = db_.query(sql);
+    if (!result.succeeded()) {
+        lastError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
+        if (errors::is_connection_lost(db_.last_error())) CloseConnection();
+    }
     return result;
 }
 
 void MySql::Rollback() {
     if (!db_.is_open()) return;  // the server rolled back when the connection went
+    const std::string reason = lastError_;
     // A connection that cannot roll back is dropped, so no later statement lands in the transaction.
-    if (!RunInTransaction("ROLLBACK").succeeded()) CloseConnection();
+    if (!Run("ROLLBACK", Resend::Never).succeeded()) CloseConnection();
+    lastError_ = reason;  // the failure worth telling is the one that made us roll back
+}
+
+template <typename Decide>
+Settlement MySql::Commit(const char* function, const std::string& question, Decide&& decide) {
+    const unsigned long session = db_.session_id();
+    if (Run("COMMIT", Resend::Never).succeeded()) return Settlement::Committed;
+    if (db_.is_open()) {  // refused, not lost: the transaction is still open
+        Rollback();
+        LogFailure(function);
+        return Settlement::RolledBack;
+    }
+    LogFailure(function);
+    if (!Connected() || !EndSession(session)) return Settlement::Unknown;
+    auto rows = Run(question, Resend::OnAnyLoss);
+    if (!rows.succeeded()) return Settlement::Unknown;
+    return decide(rows);
+}
+
+bool MySql::EndSession(unsigned long session) {
+    if (session == 0) return false;
+    // Unknown thread (1094) just means it is gone already.
+    if (!Run(fmt::format("KILL CONNECTION {}", session), Resend::Never).succeeded() && !db_.is_open()) return false;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectTimeout);
+    const std::string gone = fmt::format("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = {}", session);
+    do {
+        auto rows = Run(gone, Resend::OnAnyLoss);
+        std::int32_t count = 1;
+        if (!rows.succeeded()) return false;
+        if (!rows.at_end() && rows.get(0, count) && count == 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < until);
+    lastError_ = fmt::format("the session {} that sent the COMMIT does not end", session);
+    return false;
 }
 
 std::size_t MySql::PacketLimit() {
     if (packetLimit_ == 0) {
-        auto rows = RunInTransaction("SELECT @@max_allowed_packet");
+        auto rows = Run("SELECT @@max_allowed_packet", Resend::OnAnyLoss);
         std::string value;
         if (!rows.at_end() && rows.get(0, value)) packetLimit_ = static_cast<std::size_t>(std::stoull(value));
     }
@@ -124,11 +204,8 @@ void MySql::CloseConnection() {
     packetLimit_ = 0;  // a new connection may have another limit
 }
 
-void MySql::OpenIfClosed() {
-    if (!db_.is_open()) {
-        packetLimit_ = 0;
-        db_.reopen();
-    }
+void MySql::LogFailure(const char* function) {
+    Log(spdlog::level::err, "({} {}) The vault store failed: {}", kSource, function, lastError_);
 }
 
 namespace {
@@ -163,7 +240,7 @@ bool NeedsNoEscaping(const std::string& value) {
 
 std::string MySql::Text(const std::string& value, char quote) {
     if (NeedsNoEscaping(value)) return value;
-    // escape() would try to open a closed connection again; one attempt per operation is enough.
+    // escape() would try to open a closed connection again, past the pause after a failed one.
     return db_.is_open() ? db_.escape(value, quote) : ledra::mysql::escape_by_hand(value);
 }
 
@@ -171,36 +248,49 @@ bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const 
                          const std::string& itemdata) {
     try {
         const std::int64_t now = ArkApi::Tools::GetTime();
-        OpenIfClosed();
-        const auto sql = fmt::format(fmt::runtime(kAddItem), steamid, Text(vaultname.ToString()),
-                                     Text(itemname.ToString()), Text(itemdata), now);
-        return Run(sql).succeeded();
+        if (Connected()) {
+            const auto sql = fmt::format(fmt::runtime(kAddItem), steamid, Text(vaultname.ToString()),
+                                         Text(itemname.ToString()), Text(itemdata), now);
+            if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
+        }
+        LogFailure("MySql::AddVaultItem");
     } catch (const std::exception& error) {
         LogUnexpected("MySql::AddVaultItem", error);
-        return false;
     }
+    return false;
 }
 
 bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
                              const FString& blueprint, std::int32_t qtd) {
     try {
         const std::int64_t now = ArkApi::Tools::GetTime();
-        OpenIfClosed();
-        const auto sql = fmt::format(fmt::runtime(kAddResource), steamid, Text(vaultname.ToString()),
-                                     Text(itemname.ToString()), Text(blueprint.ToString(), '"'), qtd, now);
-        return Run(sql).succeeded();
+        if (Connected()) {
+            const auto sql = fmt::format(fmt::runtime(kAddResource), steamid, Text(vaultname.ToString()),
+                                         Text(itemname.ToString()), Text(blueprint.ToString(), '"'), qtd, now);
+            if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
+        }
+        LogFailure("MySql::AddVaultResource");
     } catch (const std::exception& error) {
         LogUnexpected("MySql::AddVaultResource", error);
-        return false;
     }
+    return false;
 }
 
-bool MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) {
-    if (rows.empty()) return true;
+RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) {
+    constexpr const char* function = "MySql::AddVaultRows";
+    RowsWritten written;
+    if (rows.empty()) {
+        written.settlement = Settlement::Committed;
+        return written;
+    }
     bool inTransaction = false;
     try {
         const std::int64_t now = ArkApi::Tools::GetTime();
-        OpenIfClosed();
+        const std::size_t limit = Connected() ? PacketLimit() : 0;
+        if (limit <= kPacketMargin) {
+            LogFailure(function);
+            return written;
+        }
         const std::string vault = Text(vaultname.ToString());
         std::vector<std::string> values;
         values.reserve(rows.size());
@@ -215,26 +305,36 @@ bool MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const 
             }
         }
 
-        // Nothing is written yet, so this one may heal a lost connection like any statement.
-        if (!Run("START TRANSACTION").succeeded()) return false;
-        inTransaction = true;
-        const std::size_t limit = PacketLimit();
-        if (limit <= kPacketMargin) {
-            Rollback();
-            return false;
+        // Nothing is written yet, so this one may heal a lost connection like a read.
+        if (!Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+            LogFailure(function);
+            return written;
         }
+        inTransaction = true;
         const std::size_t room = limit - kPacketMargin;
         const std::string head = kAddRowsHead;
+        std::vector<std::int32_t> ids;
+        ids.reserve(rows.size());
         std::string sql;
+        std::size_t inStatement = 0;
+        // A multi-row INSERT takes consecutive ids from the first it reports (InnoDB gives a
+        // statement of known row count one block of ids).
+        auto send = [&] {
+            auto result = Run(sql, Resend::Never);
+            if (!result.succeeded() || result.affected_rows() != inStatement) return false;
+            for (std::size_t i = 0; i < inStatement; ++i)
+                ids.push_back(static_cast<std::int32_t>(result.insert_id() + i));
+            sql.clear();
+            inStatement = 0;
+            return true;
+        };
         // A row too large for any statement still goes alone; the server refuses it and the
         // whole save is rolled back, as a single-row add of it would fail.
         for (const std::string& value : values) {
-            if (!sql.empty() && sql.size() + 1 + value.size() > room) {
-                if (!RunInTransaction(sql).succeeded()) {
-                    Rollback();
-                    return false;
-                }
-                sql.clear();
+            if (!sql.empty() && sql.size() + 1 + value.size() > room && !send()) {
+                Rollback();
+                LogFailure(function);
+                return written;
             }
             if (sql.empty()) {
                 sql.reserve(std::min(room, head.size() + value.size() * (values.size())));
@@ -243,14 +343,31 @@ bool MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const 
                 sql += ',';
             }
             sql += value;
+            ++inStatement;
         }
-        if (!RunInTransaction(sql).succeeded() || !RunInTransaction("COMMIT").succeeded()) {
+        if (!send()) {
             Rollback();
-            return false;
+            LogFailure(function);
+            return written;
         }
-        return true;
+        inTransaction = false;
+        // The rows exist exactly when the COMMIT went through.
+        written.settlement = Commit(function, fmt::format("SELECT COUNT(*) FROM u_vault WHERE id = {}", ids.front()),
+                                    [](ledra::mysql::results& found) {
+                                        std::int32_t count = 0;
+                                        if (found.at_end() || !found.get(0, count)) return Settlement::Unknown;
+                                        return count > 0 ? Settlement::Committed : Settlement::RolledBack;
+                                    });
+        if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
+        if (written.settlement == Settlement::Unknown) {
+            Log(spdlog::level::err,
+                "({} {}) Save of vault rows {} may or may not be stored: the database cannot be asked ({}); "
+                "the items stay in the inventory",
+                kSource, function, IdList(ids), lastError_);
+        }
+        return written;
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::AddVaultRows", error);
+        LogUnexpected(function, error);
         if (inTransaction) {
             try {
                 Rollback();
@@ -258,8 +375,20 @@ bool MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const 
                 CloseConnection();
             }
         }
-        return false;
+        return RowsWritten{};
     }
+}
+
+bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
+    if (ids.empty()) return true;
+    try {
+        if (Connected() && Run(fmt::format(fmt::runtime(kDeleteRows), IdList(ids)), Resend::OnAnyLoss).succeeded())
+            return true;
+        LogFailure("MySql::DeleteVaultRows");
+    } catch (const std::exception& error) {
+        LogUnexpected("MySql::DeleteVaultRows", error);
+    }
+    return false;
 }
 
 TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, const FString& vaultname,
@@ -267,21 +396,13 @@ TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, c
     TArray<std::shared_ptr<VaultItem>> items;
     try {
         const std::int64_t start = ArkApi::Tools::GetTime();
-        OpenIfClosed();
-        auto rows = Run(fmt::format(fmt::runtime(kGetItems), steamid, Text(vaultname.ToString()), limit));
-        std::int32_t id = 0, qtd = 0;
-        std::string itemdata, blueprint;
-        while (!rows.at_end()) {
-            rows.get(0, id);
-            rows.get(1, itemdata);
-            rows.get(2, blueprint);
-            rows.get(3, qtd);
-            items.Add(std::make_shared<VaultItem>(VaultItem{id, std::move(itemdata), std::move(blueprint), qtd}));
-            id = 0;
-            qtd = 0;
-            itemdata.clear();
-            blueprint.clear();
-            rows.next();
+        if (Connected()) {
+            auto rows = Run(fmt::format(fmt::runtime(kGetItems), steamid, Text(vaultname.ToString()), limit),
+                            Resend::OnAnyLoss);
+            if (!rows.succeeded()) LogFailure("MySql::GetVaultItems");
+            for (; !rows.at_end(); rows.next()) items.Add(ReadItem(rows));
+        } else {
+            LogFailure("MySql::GetVaultItems");
         }
         Log(spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
     } catch (const std::exception& error) {
@@ -292,30 +413,141 @@ TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, c
 
 bool MySql::DeleteVaultItem(std::int32_t id) {
     try {
-        OpenIfClosed();
-        return Run(fmt::format(fmt::runtime(kDeleteItem), id)).succeeded();
+        if (Connected() && Run(fmt::format(fmt::runtime(kDeleteItem), id), Resend::OnAnyLoss).succeeded()) return true;
+        LogFailure("MySql::DeleteVaultItem");
     } catch (const std::exception& error) {
         LogUnexpected("MySql::DeleteVaultItem", error);
-        return false;
+    }
+    return false;
+}
+
+VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) {
+    constexpr const char* function = "MySql::ClaimVaultItems";
+    VaultRead<VaultItem> claimed;
+    claimed.failed = true;
+    if (claimOpen_) ReleaseClaim();  // a claim left open by a caller's fault gives nothing
+    bool inTransaction = false;
+    try {
+        const std::int64_t start = ArkApi::Tools::GetTime();
+        if (!Connected() || !Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+            LogFailure(function);
+            return claimed;
+        }
+        inTransaction = true;
+        auto rows = Run(fmt::format(fmt::runtime(kClaimItems), steamid, Text(vaultname.ToString()), limit),
+                        Resend::Never);
+        if (!rows.succeeded()) {
+            Rollback();
+            LogFailure(function);
+            return claimed;
+        }
+        for (; !rows.at_end(); rows.next()) claimed.records.Add(ReadItem(rows));
+        claimed.failed = false;
+        Log(spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
+        if (claimed.records.IsEmpty()) {
+            Rollback();
+        } else {
+            claimOpen_ = true;
+        }
+        return claimed;
+    } catch (const std::exception& error) {
+        LogUnexpected(function, error);
+        if (inTransaction) Rollback();
+        return VaultRead<VaultItem>{true, {}};
     }
 }
 
-TArray<std::shared_ptr<VaultList>> MySql::ListVault(std::uint64_t steamid) {
-    TArray<std::shared_ptr<VaultList>> vaults;
+Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
+    constexpr const char* function = "MySql::SettleClaim";
+    if (!claimOpen_) return Settlement::RolledBack;
+    claimOpen_ = false;
+    try {
+        if (!outcome.taken.empty() &&
+            !Run(fmt::format(fmt::runtime(kDeleteRows), IdList(outcome.taken)), Resend::Never).succeeded()) {
+            Rollback();
+            LogFailure(function);
+            return Settlement::RolledBack;
+        }
+        if (!outcome.remainders.empty()) {
+            std::string cases;
+            std::vector<std::int32_t> ids;
+            for (const auto& [id, left] : outcome.remainders) {
+                cases += fmt::format(" WHEN {} THEN {}", id, left);
+                ids.push_back(id);
+            }
+            if (!Run(fmt::format(fmt::runtime(kKeepRemainders), cases, IdList(ids)), Resend::Never).succeeded()) {
+                Rollback();
+                LogFailure(function);
+                return Settlement::RolledBack;
+            }
+        }
+        // The load went through exactly when no deleted row is left and every kept remainder
+        // has its new quantity.
+        std::vector<std::int32_t> all = outcome.taken;
+        for (const auto& [id, left] : outcome.remainders) all.push_back(id);
+        const Settlement settled =
+            Commit(function, fmt::format(fmt::runtime(kRowsStill), IdList(all)), [&](ledra::mysql::results& rows) {
+                const std::set<std::int32_t> taken(outcome.taken.begin(), outcome.taken.end());
+                for (; !rows.at_end(); rows.next()) {
+                    std::int32_t id = 0, qtd = 0;
+                    rows.get(0, id);
+                    rows.get(1, qtd);
+                    if (taken.count(id)) return Settlement::RolledBack;
+                    for (const auto& [kept, left] : outcome.remainders)
+                        if (kept == id && qtd != left) return Settlement::RolledBack;
+                }
+                return Settlement::Committed;
+            });
+        if (settled == Settlement::Unknown) {
+            Log(spdlog::level::err,
+                "({} {}) Load of vault rows {} may or may not be settled: the database cannot be asked ({}); "
+                "the items stay in the inventory",
+                kSource, function, IdList(all), lastError_);
+        }
+        return settled;
+    } catch (const std::exception& error) {
+        LogUnexpected(function, error);
+        Rollback();
+        return Settlement::RolledBack;
+    }
+}
+
+void MySql::ReleaseClaim() {
+    if (!claimOpen_) return;
+    claimOpen_ = false;
+    try {
+        Rollback();
+    } catch (const std::exception&) {
+        CloseConnection();
+    }
+}
+
+VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
+    VaultRead<VaultList> read;
+    read.failed = true;
     try {
         const int decay = Lockbury::ConfigInt("decay");
-        OpenIfClosed();
-        auto rows = Run(fmt::format(fmt::runtime(kListVault), decay, decay, steamid));
-        while (!rows.at_end()) {
+        if (!Connected()) {
+            LogFailure("MySql::ReadVaultList");
+            return read;
+        }
+        auto rows = Run(fmt::format(fmt::runtime(kListVault), decay, decay, steamid), Resend::OnAnyLoss);
+        if (!rows.succeeded()) {
+            LogFailure("MySql::ReadVaultList");
+            return read;
+        }
+        read.failed = false;
+        for (; !rows.at_end(); rows.next()) {
             auto vault = std::make_shared<VaultList>();
             rows.get(0, vault->vaultname);
             rows.get(1, vault->total);
             rows.get(2, vault->falta);
-            vaults.Add(std::move(vault));
-            rows.next();
+            read.records.Add(std::move(vault));
         }
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::ListVault", error);
+        LogUnexpected("MySql::ReadVaultList", error);
     }
-    return vaults;
+    return read;
 }
+
+TArray<std::shared_ptr<VaultList>> MySql::ListVault(std::uint64_t steamid) { return ReadVaultList(steamid).records; }

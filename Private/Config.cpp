@@ -50,8 +50,10 @@ FString GetCommandName(const std::string& key) { return CommandText(key, "comman
 
 FString GetRequiredPermission(const std::string& key) { return CommandText(key, "requiredPermission"); }
 
-FString GetMessage(const std::string& key) {
-    return Decode(Config()["messages"].value(key, std::string("no message found")));
+FString GetMessage(const std::string& key) { return GetMessage(key, "no message found"); }
+
+FString GetMessage(const std::string& key, const std::string& fallback) {
+    return Decode(Config()["messages"].value(key, fallback));
 }
 
 bool IsBlocked(const FString& text) { return ListMatches("blocked", text); }

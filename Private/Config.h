@@ -17,6 +17,8 @@ void ReadConfig();
 FString GetCommandName(const std::string& key);
 FString GetRequiredPermission(const std::string& key);
 FString GetMessage(const std::string& key);
+// A message whose key configurations written before it existed lack: this text stands in.
+FString GetMessage(const std::string& key, const std::string& fallback);
 bool IsBlocked(const FString& text);
 bool IsResource(const FString& text);
 

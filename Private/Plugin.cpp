@@ -1,5 +1,9 @@
 #include "Private/Plugin.h"
 
+#include <fmt/format.h>
+
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 
 #include "Database/MysqlDB.h"
@@ -15,6 +19,16 @@ namespace {
 
 constexpr const char* kDamageFunction = "APrimalCharacter.TakeDamage";
 
+// A time-out of the store: a whole number of seconds, at least the given least.
+std::uint32_t Seconds(const char* key, int fallback, int least) {
+    const int value = ConfigInt(key, fallback);
+    if (value < least) {
+        throw std::runtime_error(fmt::format("config.json: \"{}\" must be at least {} (seconds), not {}", key, least,
+                                             value));
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
 void OpenStore() {
     auto& db = Config()["Database"];
     const int port = ConfigInt("mysqlPort", 3306);  // top level, beside "Database"
@@ -22,7 +36,11 @@ void OpenStore() {
     const std::string password = db.value("mysqlPass", std::string());
     const std::string user = db.value("mysqlUser", std::string());
     const std::string host = db.value("mysqlHost", std::string());
-    database() = std::make_unique<MySql>(host, user, password, name, port);
+    StoreSettings settings;
+    settings.queryTimeout = Seconds("queryTimeout", 10, 1);
+    settings.reconnectTimeout = Seconds("reconnectTimeout", 3, 1);
+    settings.reconnectInterval = Seconds("reconnectInterval", 30, 0);
+    database() = std::make_unique<MySql>(host, user, password, name, port, settings);
 }
 
 void Register() {

@@ -14,11 +14,14 @@ bool connection::open(const connection_options& options) {
     return open_locked(options);
 }
 
-bool connection::reopen() {
+bool connection::reopen(std::uint32_t connect_timeout) {
     std::lock_guard lock(mutex_);
     close_locked();
     if (!options_) return false;
-    return open_locked(*options_);
+    if (connect_timeout == 0) return open_locked(*options_);
+    connection_options options = *options_;
+    options.connect_timeout = connect_timeout;
+    return open_locked(options);
 }
 
 bool connection::open_locked(const connection_options& options) {
@@ -35,8 +38,18 @@ bool connection::open_locked(const connection_options& options) {
         unsigned int seconds = options.connect_timeout;
         mysql_options(handle, MYSQL_OPT_CONNECT_TIMEOUT, &seconds);
     }
+    if (options.read_timeout > 0) {
+        unsigned int seconds = options.read_timeout;
+        mysql_options(handle, MYSQL_OPT_READ_TIMEOUT, &seconds);
+    }
+    if (options.write_timeout > 0) {
+        unsigned int seconds = options.write_timeout;
+        mysql_options(handle, MYSQL_OPT_WRITE_TIMEOUT, &seconds);
+    }
     if (!mysql_real_connect(handle, options.host.c_str(), options.user.c_str(), options.password.c_str(),
                             options.database.c_str(), options.port, nullptr, 0)) {
+        last_error_ = mysql_errno(handle);
+        last_error_text_ = mysql_error(handle);
         mysql_close(handle);
         return false;
     }
@@ -59,30 +72,41 @@ bool connection::is_open() const {
     return handle_ != nullptr;
 }
 
+unsigned long connection::session_id() const {
+    std::lock_guard lock(mutex_);
+    return handle_ ? mysql_thread_id(handle_) : 0;
+}
+
 unsigned connection::last_error() const {
     std::lock_guard lock(mutex_);
     return last_error_;
 }
 
+std::string connection::last_error_text() const {
+    std::lock_guard lock(mutex_);
+    return last_error_ == 0 && last_error_text_.empty() ? std::string("not connected") : last_error_text_;
+}
+
 results connection::query(const std::string& text) {
     std::lock_guard lock(mutex_);
     last_error_ = 0;
+    last_error_text_.clear();
     if (!handle_) return {};
-    if (mysql_real_query(handle_, text.data(), static_cast<unsigned long>(text.size())) != 0) {
-        last_error_ = mysql_errno(handle_);
-        return {};
-    }
-    if (const unsigned code = mysql_errno(handle_); errors::is_connection_lost(code)) {
+    auto failed = [&](unsigned code) {
         last_error_ = code;
-        return {};
-    }
+        last_error_text_ = mysql_error(handle_);
+        return results{};
+    };
+    if (mysql_real_query(handle_, text.data(), static_cast<unsigned long>(text.size())) != 0)
+        return failed(mysql_errno(handle_));
+    if (const unsigned code = mysql_errno(handle_); errors::is_connection_lost(code)) return failed(code);
     MYSQL_RES* result = mysql_store_result(handle_);
     // A statement with a result set whose rows did not arrive has not succeeded.
-    if (!result && mysql_field_count(handle_) != 0) {
-        last_error_ = mysql_errno(handle_);
-        return {};
-    }
-    return results(handle_, result);
+    if (!result && mysql_field_count(handle_) != 0) return failed(mysql_errno(handle_));
+    results out(handle_, result);
+    out.affected_rows_ = result ? 0 : mysql_affected_rows(handle_);
+    out.insert_id_ = mysql_insert_id(handle_);
+    return out;
 }
 
 std::string connection::escape(const std::string& text, char quote) {

@@ -22,15 +22,20 @@ public:
     // Connects with these options and remembers them for reopen(). False leaves no handle.
     bool open(const connection_options& options);
     void close();
-    // Closes whatever is held and connects again with the options of the last open().
-    bool reopen();
+    // Closes whatever is held and connects again with the options of the last open(); a
+    // connect_timeout above 0 replaces theirs for this attempt.
+    bool reopen(std::uint32_t connect_timeout = 0);
     bool is_open() const;
+    // The server's id of this session (0 while closed): how another session names it in KILL.
+    unsigned long session_id() const;
 
     // Runs one statement and stores its whole result while holding the lock. On a closed
     // connection it fails at once without calling the client library.
     results query(const std::string& text);
-    // The client error code of the last failed query (0 when it failed for want of a handle).
+    // The client error code of the last failed query or connect (0 when a query failed for want
+    // of a handle), and the library's text for it.
     unsigned last_error() const;
+    std::string last_error_text() const;
 
     // The text made safe to stand between the given quotes (' or ") in a statement, for this
     // connection's character set and SQL mode. A closed connection is reopened first; if that
@@ -45,6 +50,7 @@ private:
     mutable std::mutex mutex_;
     std::optional<connection_options> options_;
     unsigned last_error_ = 0;
+    std::string last_error_text_;
 };
 
 // Backslash escaping of every character that could end a quoted literal or upset the server:

@@ -46,7 +46,9 @@ results::results(results&& other) noexcept
       result_(std::exchange(other.result_, nullptr)),
       row_(std::exchange(other.row_, nullptr)),
       lengths_(std::exchange(other.lengths_, nullptr)),
-      fetched_(std::exchange(other.fetched_, false)) {}
+      fetched_(std::exchange(other.fetched_, false)),
+      affected_rows_(std::exchange(other.affected_rows_, 0)),
+      insert_id_(std::exchange(other.insert_id_, 0)) {}
 
 results& results::operator=(results&& other) noexcept {
     if (this != &other) {
@@ -56,6 +58,8 @@ results& results::operator=(results&& other) noexcept {
         row_ = std::exchange(other.row_, nullptr);
         lengths_ = std::exchange(other.lengths_, nullptr);
         fetched_ = std::exchange(other.fetched_, false);
+        affected_rows_ = std::exchange(other.affected_rows_, 0);
+        insert_id_ = std::exchange(other.insert_id_, 0);
     }
     return *this;
 }

@@ -24,6 +24,10 @@ public:
     results& operator=(results&& other) noexcept;
 
     bool succeeded() const { return handle_ != nullptr; }
+    // Rows an INSERT, UPDATE or DELETE changed, and the id given to the first row an INSERT
+    // added (0 when it added none).
+    std::uint64_t affected_rows() const { return affected_rows_; }
+    std::uint64_t insert_id() const { return insert_id_; }
     // True when there is no result set, or no current row.
     bool at_end();
     // Reads a column of the current row; false (target unchanged) without a row or for SQL NULL.
@@ -49,6 +53,8 @@ private:
     char** row_ = nullptr;            // current row; null before the first fetch and after the last
     unsigned long* lengths_ = nullptr;
     bool fetched_ = false;
+    std::uint64_t affected_rows_ = 0;
+    std::uint64_t insert_id_ = 0;
 };
 
 }  // namespace ledra::mysql

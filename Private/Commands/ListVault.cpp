@@ -1,6 +1,7 @@
 // The list command: one notification with every vault of the player, its row count and the time
 // left before decay. No guard: anyone may look at their vaults at any time.
 #include "Host/ArkApi.h"
+#include "Private/Commands/Reply.h"
 #include "Private/Config.h"
 #include "Private/HandlerGuard.h"
 #include "Private/Handlers.h"
@@ -15,8 +16,12 @@ constexpr float kDisplaySeconds = 15.0f;
 void List(AShooterPlayerController* player) {
     const uint64 steamId = player ? player->GetUniqueNetIdAsUINT64() : 0;
     IDatabase* store = database().get();
-    const TArray<std::shared_ptr<VaultList>> rows =
-        store ? store->ListVault(steamId) : TArray<std::shared_ptr<VaultList>>();
+    const VaultRead<VaultList> read = store ? store->ReadVaultList(steamId) : VaultRead<VaultList>{true, {}};
+    if (read.failed) {
+        if (player) ReplyStoreUnavailable(player);
+        return;
+    }
+    const TArray<std::shared_ptr<VaultList>>& rows = read.records;
 
     // Lines are joined as UTF-8 and decoded once: appending to a wide string per vault would copy
     // the whole text again for every vault.

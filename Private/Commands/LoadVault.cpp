@@ -1,5 +1,10 @@
 // The load command: gives the rows of one of the player's vaults back into the inventory, at
-// most as many as the inventory has free places, and deletes each row once its item was given.
+// most as many as the inventory has free places, in one transaction: the rows are claimed,
+// their items given, and the rows given deleted at one commit. When the commit does not
+// happen the items given leave the inventory again.
+#include <utility>
+#include <vector>
+
 #include "Host/ArkApi.h"
 #include "Host/TextSearch.h"
 #include "Private/Commands/Reply.h"
@@ -40,35 +45,76 @@ void AdjustReturnedItem(UPrimalItem* added, float storedDurability) {
     }
 }
 
-enum class Outcome { Given, Kept, Stop };
+// What one load handed out so far: the rows to settle and the items to take back if the
+// database does not settle them.
+struct Handout {
+    ClaimOutcome rows;
+    std::vector<UPrimalItem*> items;
+    int given = 0;
+};
 
-// A row whose item was given but whose delete failed stops the load: going on would leave every
-// further item both in the inventory and in the vault.
-Outcome DeleteGiven(IDatabase& store, const VaultItem& row) {
-    if (store.DeleteVaultItem(row.id)) return Outcome::Given;
-    if (auto& log = GetLog()) {
-        log->error("({} {}) Vault row {} was given but could not be deleted; load stopped", kFile, kFunction, row.id);
+// A claim ends exactly once: settled by the load, or released on every other way out.
+class ClaimGuard {
+public:
+    explicit ClaimGuard(IDatabase& store) : store_(&store) {}
+    ~ClaimGuard() {
+        if (store_) store_->ReleaseClaim();
     }
-    return Outcome::Stop;
+    ClaimGuard(const ClaimGuard&) = delete;
+    ClaimGuard& operator=(const ClaimGuard&) = delete;
+    Settlement Settle(const ClaimOutcome& outcome) { return std::exchange(store_, nullptr)->SettleClaim(outcome); }
+
+private:
+    IDatabase* store_;
+};
+
+int QuantityOf(const TArray<UPrimalItem*>& made) {
+    int quantity = 0;
+    for (UPrimalItem* item : made)
+        if (item && item->IsValidLowLevelFast()) quantity += item->GetItemQuantity();
+    return quantity;
 }
 
-Outcome GiveRow(AShooterPlayerController* player, UPrimalInventoryComponent* inventory, IDatabase& store,
-                const VaultItem& row) {
-    if (!row.blueprint.empty()) {
-        TArray<UPrimalItem*> made;
-        FString blueprint(std::string_view(row.blueprint));
-        if (!player->GiveItem(&made, &blueprint, row.qtd, 0.0f, false, false, 0.0f)) return Outcome::Kept;
-        return DeleteGiven(store, row);
+// A resource row gives as many stacks as its quantity needs; what did not fit stays in the row.
+void GiveResource(AShooterPlayerController* player, const VaultItem& row, Handout& handout) {
+    TArray<UPrimalItem*> made;
+    FString blueprint(std::string_view(row.blueprint));
+    if (!player->GiveItem(&made, &blueprint, row.qtd, 0.0f, false, false, 0.0f)) return;
+    // A host that reports success without the stacks it made gave the whole quantity.
+    const int delivered = made.IsEmpty() ? row.qtd : QuantityOf(made);
+    if (delivered >= row.qtd) {
+        handout.rows.taken.push_back(row.id);
+    } else {
+        handout.rows.remainders.emplace_back(row.id, row.qtd - delivered);
     }
+    for (UPrimalItem* item : made) handout.items.push_back(item);
+    ++handout.given;
+}
+
+void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, Handout& handout) {
     TArray<unsigned char> bytes = HexToBytes(row.itemdata);
     UPrimalItem* item = UPrimalItem::CreateFromBytes(&bytes);
-    if (!item) return Outcome::Kept;
+    if (!item) return;
     const float storedDurability = item->ItemDurabilityField();
     UPrimalItem* added = inventory->AddItemObject(item);
-    if (!added) return Outcome::Kept;
-    const Outcome deleted = DeleteGiven(store, row);
+    if (!added) return;
+    handout.rows.taken.push_back(row.id);
+    handout.items.push_back(added);
+    ++handout.given;
     AdjustReturnedItem(added, storedDurability);
-    return deleted;
+}
+
+// The database did not take the load: what it gave leaves the inventory again.
+void TakeBack(UPrimalInventoryComponent* inventory, const Handout& handout) {
+    for (UPrimalItem* item : handout.items) {
+        if (!item || !item->IsValidLowLevelFast()) continue;
+        if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, false)) {
+            if (auto& log = GetLog()) {
+                log->error("({} {}) A loaded item could not be taken back after the load failed: {}", kFile,
+                           kFunction, item->NameField().ToString().ToString());
+            }
+        }
+    }
 }
 
 void Load(AShooterPlayerController* player, FString* message) {
@@ -107,12 +153,21 @@ void Load(AShooterPlayerController* player, FString* message) {
         return;
     }
     IDatabase* store = database().get();
-    const TArray<std::shared_ptr<VaultItem>> rows =
-        store ? store->GetVaultItems(steamId, *vaultName, freePlaces) : TArray<std::shared_ptr<VaultItem>>();
-    if (rows.IsEmpty()) {
+    if (!store) {
+        ReplyStoreUnavailable(player);
+        return;
+    }
+    // The rows stay locked until the load settles, so no other server can give them meanwhile.
+    const VaultRead<VaultItem> claimed = store->ClaimVaultItems(steamId, *vaultName, freePlaces);
+    if (claimed.failed) {
+        ReplyStoreUnavailable(player);
+        return;
+    }
+    if (claimed.records.IsEmpty()) {
         Reply(player, "vaultNotFound");
         return;
     }
+    ClaimGuard claim(*store);
     if (nearRequired && price >= 1) {
         if (!SpendPoints(price, steamId)) {
             Reply(player, "noPoints");
@@ -121,18 +176,35 @@ void Load(AShooterPlayerController* player, FString* message) {
         Reply(player, "points", price);
     }
 
+    Handout handout;
+    bool stopped = false;
     try {
-        int given = 0;
-        for (const auto& row : rows) {
+        for (const auto& row : claimed.records) {
             if (!row) continue;
-            const Outcome outcome = GiveRow(player, inventory, *store, *row);
-            if (outcome == Outcome::Stop) return;
-            if (outcome == Outcome::Given) ++given;
+            if (!row->blueprint.empty()) {
+                GiveResource(player, *row, handout);
+            } else {
+                GiveStoredItem(inventory, *row, handout);
+            }
         }
-        if (given >= freePlaces) Reply(player, "maximumReached", given);
     } catch (const std::exception& e) {
+        // A damaged row stops the load there; what was given before it is settled as usual.
+        stopped = true;
         if (auto& log = GetLog()) log->error("({} {}) Unexpected error {}", kFile, kFunction, e.what());
     }
+    if (handout.items.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty()) return;
+
+    switch (claim.Settle(handout.rows)) {
+        case Settlement::Committed:
+            break;
+        case Settlement::RolledBack:
+            TakeBack(inventory, handout);
+            ReplyStoreUnavailable(player);
+            return;
+        case Settlement::Unknown:
+            break;  // the items stay: possibly doubled, never lost (the store logged the rows)
+    }
+    if (!stopped && handout.given >= freePlaces) Reply(player, "maximumReached", handout.given);
 }
 
 }  // namespace

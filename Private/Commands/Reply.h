@@ -12,4 +12,11 @@ void Reply(AShooterPlayerController* player, const char* key, Args&&... args) {
     ArkApi::GetApiUtils().SendChatMessage(player, GetMessage("sender"), GetMessage(key), std::forward<Args>(args)...);
 }
 
+// The store failed: said as a failure, never as an empty answer.
+inline void ReplyStoreUnavailable(AShooterPlayerController* player) {
+    ArkApi::GetApiUtils().SendChatMessage(
+        player, GetMessage("sender"),
+        GetMessage("storeUnavailable", "The vault store cannot be reached right now; nothing was moved."));
+}
+
 }  // namespace Lockbury::Commands

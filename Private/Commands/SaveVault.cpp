@@ -1,6 +1,8 @@
 // The save command: moves the eligible items of a player's inventory into a named vault, one row
-// per item, all rows in one write. The items leave the inventory only after every row was
-// written; when the write fails they all stay and the vault gets none of them.
+// per item, all rows in one transaction. The items leave the inventory only once the commit is
+// known to have happened; when it did not, or cannot be known, they all stay.
+#include <fmt/ranges.h>
+
 #include <optional>
 #include <vector>
 
@@ -12,12 +14,16 @@
 #include "Private/HandlerGuard.h"
 #include "Private/Handlers.h"
 #include "Private/ItemText.h"
+#include "Private/Log.h"
 #include "Private/SiblingCalls.h"
 #include "Private/Store.h"
 #include "Private/Transmitter.h"
 
 namespace Lockbury::Commands {
 namespace {
+
+constexpr const char* kFile = "Private/Commands";
+constexpr const char* kFunction = "Lockbury::Commands::SaveVault";
 
 // The item's row, or nothing when the item must stay in the inventory.
 std::optional<VaultRow> RowFor(UPrimalItem* item) {
@@ -65,7 +71,10 @@ void Save(AShooterPlayerController* player, FString* message) {
     UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
     if (!inventory || !inventory->IsValidLowLevelFast()) return;
     IDatabase* store = database().get();
-    if (!store) return;  // no store: nothing could be written, so nothing may leave
+    if (!store) {
+        ReplyStoreUnavailable(player);  // nothing could be written, so nothing may leave
+        return;
+    }
 
     // A copy: removing items must not disturb the walk.
     const TArray<UPrimalItem*> items = inventory->InventoryItemsField();
@@ -79,15 +88,32 @@ void Save(AShooterPlayerController* player, FString* message) {
         }
     }
     if (rows.empty()) return;
-    // All or nothing: a failed write leaves every item where it was.
-    if (!store->AddVaultRows(steamId, *vaultName, rows)) return;
-    for (UPrimalItem* item : leaving) inventory->RemoveItem(&item->ItemIDField(), false, false, true, true);
+    // All or nothing: a write that did not happen, or may not have, leaves every item where it
+    // was (at worst an item is then both kept and stored, never lost).
+    const RowsWritten written = store->AddVaultRows(steamId, *vaultName, rows);
+    if (written.settlement != Settlement::Committed) {
+        ReplyStoreUnavailable(player);
+        return;
+    }
+    // An item the game refuses to remove must not stay in the vault as well.
+    std::vector<std::int32_t> kept;
+    for (std::size_t i = 0; i < leaving.size(); ++i) {
+        UPrimalItem* item = leaving[i];
+        if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, true) && i < written.ids.size())
+            kept.push_back(written.ids[i]);
+    }
+    if (!kept.empty() && !store->DeleteVaultRows(kept)) {
+        if (auto& log = GetLog()) {
+            log->error("({} {}) Vault rows {} are stored but their items could not leave the inventory", kFile,
+                       kFunction, fmt::join(kept, ","));
+        }
+    }
 }
 
 }  // namespace
 
 void SaveVault(AShooterPlayerController* player, FString* message, EChatSendMode::Type) {
-    Guarded("Private/Commands", "Lockbury::Commands::SaveVault", [&] { Save(player, message); });
+    Guarded(kFile, kFunction, [&] { Save(player, message); });
 }
 
 }  // namespace Lockbury::Commands

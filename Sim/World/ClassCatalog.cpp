@@ -4,10 +4,10 @@ namespace Sim {
 namespace {
 
 CatalogEntry Make(const std::string& name, const std::string& folder, ClassInfo::Kind kind,
-                  const std::string& display, float durability = 0, float spoil = 0) {
+                  const std::string& display, float durability = 0, float spoil = 0, int stackLimit = 1) {
     const std::string package = folder + "/" + name;
     return CatalogEntry{ClassInfo{name, "Blueprint'" + package + "." + name + "'", kind}, package, display, durability,
-                        spoil};
+                        spoil, stackLimit};
 }
 
 }  // namespace
@@ -15,16 +15,16 @@ CatalogEntry Make(const std::string& name, const std::string& folder, ClassInfo:
 const std::vector<CatalogEntry>& Catalog() {
     using K = ClassInfo::Kind;
     static const std::vector<CatalogEntry> catalog = {
-        Make("PrimalItemResource_Wood", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Wood"),
-        Make("PrimalItemResource_Stone", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Stone"),
-        Make("PrimalItemResource_Element", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Element"),
-        Make("PrimalItemResource_Fiber", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Fiber"),
+        Make("PrimalItemResource_Wood", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Wood", 0, 0, 100),
+        Make("PrimalItemResource_Stone", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Stone", 0, 0, 100),
+        Make("PrimalItemResource_Element", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Element", 0, 0, 100),
+        Make("PrimalItemResource_Fiber", "/Game/PrimalEarth/CoreBlueprints/Resources", K::Resource, "Fiber", 0, 0, 300),
         Make("PrimalItem_WeaponStoneHatchet", "/Game/PrimalEarth/CoreBlueprints/Weapons", K::Tool, "Stone Hatchet",
              40.0f),
         Make("PrimalItemArmor_ClothShirt", "/Game/PrimalEarth/CoreBlueprints/Items/Armor/Cloth", K::Armour,
              "Cloth Shirt", 25.0f),
         Make("PrimalItemConsumable_RawMeat", "/Game/PrimalEarth/CoreBlueprints/Items/Consumables", K::Food,
-             "Raw Meat", 0.0f, 1200.0f),
+             "Raw Meat", 0.0f, 1200.0f, 40),
         Make("PrimalItem_WeaponEmptyCryopod", "/Game/PrimalEarth/CoreBlueprints/Weapons", K::Cryopod, "Cryopod",
              12.0f),
         Make("TekTransmitter", "/Game/PrimalEarth/Structures/TekTier", K::Container, "Tek Transmitter"),

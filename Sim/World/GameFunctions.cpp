@@ -204,14 +204,22 @@ void PlayerControllers() {
             const CatalogEntry* entry = FindByBlueprintPath(path->ToString());
             Inventory* inventory = W().InventoryOf(controller);
             if (!entry || !IsItemKind(entry->info.kind) || !inventory) return false;
-            Item& item = W().NewItem(*entry);
-            item.quantity = quantity > 0 ? quantity : 1;
-            if (!W().AddToInventory(*inventory, item)) {
-                W().Destroy(&item);
-                return false;
+            // As the game does: full stacks of the class's limit, then the rest; what does not
+            // fit is not given. Success means at least one stack was given.
+            int left = quantity > 0 ? quantity : 1;
+            bool gave = false;
+            while (left > 0) {
+                Item& item = W().NewItem(*entry);
+                item.quantity = std::min(left, std::max(entry->stackLimit, 1));
+                if (!W().AddToInventory(*inventory, item)) {
+                    W().Destroy(&item);
+                    break;
+                }
+                left -= item.quantity;
+                gave = true;
+                if (outItems) outItems->Add(HandleOf<UPrimalItem>(&item));
             }
-            if (outItems) outItems->Add(HandleOf<UPrimalItem>(&item));
-            return true;
+            return gave;
         });
     RegisterFunction<void(AShooterPlayerController*, FChatMessage)>(
         "AShooterPlayerController.ClientChatMessage", [](AShooterPlayerController* self, FChatMessage chat) {

@@ -235,11 +235,11 @@ TEST_F(LoadVault, ItemTheGameRefusesStaysInTheVault) {
     EXPECT_EQ(Rows(kAlice).size(), 1u);
 }
 
-TEST_F(LoadVault, DatabaseStoppedAnswersNotFound) {
+TEST_F(LoadVault, DatabaseStoppedSaysTheStoreCannotBeReached) {
     config["mysqlPort"] = 1;
     Start();
     auto& alice = Alice();
-    EXPECT_EQ(Say(alice, "/loadvault base"), Strings{"Vault not found"});
+    EXPECT_EQ(Say(alice, "/loadvault base"), Strings{"Store unavailable"});
     EXPECT_TRUE(alice.Inventory().empty());
 }
 

@@ -54,7 +54,7 @@ TEST_F(SaveAtomicity, RowRefusedInALaterStatementLeavesEveryItem) {
     Give(alice, Spec("PrimalItemArmor_ClothShirt").Payload({9}));  // walked last
     const auto before = BytesIn(alice);
 
-    EXPECT_EQ(Say(alice, "/savevault big"), Strings{});
+    EXPECT_EQ(Say(alice, "/savevault big"), Strings{"Store unavailable"});
     EXPECT_EQ(BytesIn(alice), before) << "every item stays, unchanged and in its order";
     EXPECT_TRUE(Rows(kAlice).empty());
     EXPECT_TRUE(server.EscapedErrors().empty());

@@ -105,14 +105,14 @@ TEST_F(SaveVault, DeadOrMissingCharacterEndsSilently) {
     EXPECT_TRUE(Rows(kAlice).empty());
 }
 
-TEST_F(SaveVault, DatabaseStoppedRemovesNothingAndSaysNothing) {
+TEST_F(SaveVault, DatabaseStoppedRemovesNothingAndSaysSo) {
     config["mysqlPort"] = 1;  // nothing listens there
     Start();
     auto& alice = Alice();
     Give(alice, "PrimalItem_WeaponStoneHatchet");
     Give(alice, "PrimalItemResource_Wood", 20);
     const auto before = alice.Inventory();
-    EXPECT_EQ(Say(alice, "/savevault base"), Strings{});
+    EXPECT_EQ(Say(alice, "/savevault base"), Strings{"Store unavailable"});
     ASSERT_EQ(alice.Inventory().size(), before.size());
     for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(alice.Inventory()[i].bytes, before[i].bytes);
 }

@@ -4,15 +4,15 @@
 #include <chrono>
 #include <thread>
 
-#include "CuttingProxy.h"
 #include "StoreEnvironment.h"
-#include "ThrowawayServer.h"
+#include "support/Relay.h"
+#include "support/ThrowawayServer.h"
 
 namespace {
 
 using StoreTest::StoreTestBase;
-using StoreTest::ThrowawayServer;
 using StoreTest::Wide;
+using TestSupport::ThrowawayServer;
 
 constexpr std::uint64_t kPlayer = 76561198000000009ull;
 
@@ -33,7 +33,19 @@ protected:
         EXPECT_EQ(store.GetVaultItems(kPlayer, Wide("v"), 10).Num(), 0);
         EXPECT_FALSE(store.DeleteVaultItem(1));
         EXPECT_EQ(store.ListVault(kPlayer).Num(), 0);
-        EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][info] Took 0 seconds to load from mysql"}));
+        // Each failure is one error line naming the operation and why.
+        const auto log = Log();
+        const std::vector<std::string> operations{"AddVaultItem", "AddVaultResource", "GetVaultItems",
+                                                  "DeleteVaultItem", "ReadVaultList"};
+        std::vector<std::string> failed;
+        for (const auto& line : log) {
+            const auto at = line.find("MySql::");
+            if (line.rfind("[Lockbury][error]", 0) == 0 && at != std::string::npos &&
+                line.find("The vault store failed: ") != std::string::npos)
+                failed.push_back(line.substr(at + 7, line.find(')', at) - at - 7));
+        }
+        EXPECT_EQ(failed, operations);
+        EXPECT_EQ(log.size(), operations.size() + 1) << "and the read's timing line";
     }
 };
 
@@ -59,13 +71,13 @@ TEST_F(StoreWithoutServerTest, UnreachablePort) {
 // never sent again; the next statement gets a fresh connection.
 TEST_F(StoreWithoutServerTest, StatementLostDuringItsRunIsNotSentTwice) {
     TestSupport::ScratchDatabase scratch;
-    StoreTest::CuttingProxy proxy(scratch.Params().port);
+    TestSupport::Relay relay(scratch.Params().port);
     auto params = scratch.Params();
-    params.port = proxy.Port();
+    params.port = relay.Port();
     auto store = OpenStore(params);
     ASSERT_TRUE(Log().empty());
 
-    proxy.CutAfterNextStatement();
+    relay.CutAnswerOf("");
     EXPECT_FALSE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "00"));
     std::string rows;
     for (int i = 0; i < 40 && rows != "1"; ++i) {

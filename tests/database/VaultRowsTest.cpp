@@ -9,15 +9,17 @@
 #include <vector>
 
 #include "StoreEnvironment.h"
-#include "ThrowawayServer.h"
+#include "support/ThrowawayServer.h"
 
 namespace {
 
 using StoreTest::StoreTestBase;
-using StoreTest::ThrowawayServer;
 using StoreTest::Wide;
+using TestSupport::ThrowawayServer;
 
 constexpr std::uint64_t kPlayer = 76561198000000001ull;
+
+bool Stored(const RowsWritten& written) { return written.settlement == Settlement::Committed; }
 const std::string kWoodPath = "Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'";
 
 // Every column but id and dtinsert, NULLs told apart from empty texts.
@@ -54,7 +56,7 @@ TEST_F(VaultRowsTest, RowsAreStoredExactlyAsTheSingleRowAddsStoreThem) {
         rows.push_back(VaultRow::Item(Wide("Item" + text), "0a" + text));
         rows.push_back(VaultRow::Resource(Wide("Wood" + text), Wide(kWoodPath + text), 7));
     }
-    ASSERT_TRUE(store->AddVaultRows(kPlayer, Wide("batch"), rows));
+    ASSERT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("batch"), rows)));
     const std::time_t after = std::time(nullptr);
 
     auto single = scratch.Query(Columns("single"));
@@ -74,7 +76,7 @@ TEST_F(VaultRowsTest, RowsAreStoredExactlyAsTheSingleRowAddsStoreThem) {
 }
 
 TEST_F(VaultRowsTest, NoRowsIsNothingToWrite) {
-    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), {}));
+    EXPECT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("v"), {})));
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "0");
 }
 
@@ -87,14 +89,14 @@ TEST_F(VaultRowsTest, RefusedRowRollsBackTheWholeBatch) {
     std::vector<VaultRow> rows;
     for (int i = 0; i < 5; ++i) rows.push_back(VaultRow::Item(Wide("Item"), "00"));
     rows.push_back(VaultRow::Item(Wide("poison"), "01"));
-    EXPECT_FALSE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_FALSE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows)));
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "0");
 
     // The connection is out of the transaction: a later add is committed on its own.
     ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "02"));
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "1");
     rows.pop_back();
-    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows)));
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "6");
 }
 
@@ -155,7 +157,7 @@ ThrowawayServer* SmallPacketTest::server = nullptr;
 TEST_F(SmallPacketTest, BatchLargerThanOnePacketStoresEveryRowInOrder) {
     const auto rows = Items(40, 2048);  // about 84 KB of statement, five times the limit
     const int before = Inserts();
-    ASSERT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    ASSERT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows)));
     const int statements = Inserts() - before;
     EXPECT_GE(statements, 6);
     EXPECT_LE(statements, 10) << "each statement is filled close to the limit";
@@ -168,11 +170,11 @@ TEST_F(SmallPacketTest, RowBeyondThePacketLimitFailsTheBatchAndTheStoreGoesOn) {
     auto rows = Items(20, 2048);
     rows.push_back(VaultRow::Item(Wide("Huge"), std::string(kPacketLimit + 1, 'b')));  // the server drops the connection
     rows.push_back(VaultRow::Item(Wide("After"), "00"));
-    EXPECT_FALSE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_FALSE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows)));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "0") << "the statements before it were rolled back";
 
     rows.erase(rows.end() - 2);
-    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows)) << "the next batch opens a new connection";
+    EXPECT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows))) << "the next batch opens a new connection";
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "21");
 }
 
@@ -188,7 +190,7 @@ TEST_F(SmallPacketTest, ServerKilledInTheMiddleOfTheBatchKeepsNoRow) {
         server->Kill();
     });
     const auto start = std::chrono::steady_clock::now();
-    const bool stored = store->AddVaultRows(kPlayer, Wide("v"), rows);
+    const bool stored = Stored(store->AddVaultRows(kPlayer, Wide("v"), rows));
     killer.join();
     EXPECT_FALSE(stored);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "it did not wait for the sleep";
@@ -197,7 +199,7 @@ TEST_F(SmallPacketTest, ServerKilledInTheMiddleOfTheBatchKeepsNoRow) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "0");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_NAME = 'slow'"), "1");
     server->Exec("DROP TRIGGER " + params.database + ".slow");
-    EXPECT_TRUE(store->AddVaultRows(kPlayer, Wide("v"), rows));
+    EXPECT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows)));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM u_vault"), "20");
 }
 

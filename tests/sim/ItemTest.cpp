@@ -155,9 +155,19 @@ TEST_F(Items, GiveItemTakesBlueprintPathsInEveryFormTheGameUses) {
         TArray<UPrimalItem*> out;
         FString text(path);
         ASSERT_TRUE(pc->GiveItem(&out, &text, 250, 0, false, false, 0));
-        ASSERT_EQ(out.Num(), 1);
-        EXPECT_EQ(out[0]->GetItemQuantity(), 250);
+        ASSERT_EQ(out.Num(), 3) << "stacks of at most 100 stone";
+        EXPECT_EQ(out[0]->GetItemQuantity() + out[1]->GetItemQuantity(), 200);
+        EXPECT_EQ(out[2]->GetItemQuantity(), 50);
     }
+    // What does not fit is not given; a part given is still a success.
+    ann.SetInventoryCapacity(static_cast<int>(ann.Inventory().size()) + 1);
+    TArray<UPrimalItem*> part;
+    FString stone("/Game/PrimalEarth/CoreBlueprints/Resources/PrimalItemResource_Stone.PrimalItemResource_Stone");
+    ASSERT_TRUE(pc->GiveItem(&part, &stone, 250, 0, false, false, 0));
+    ASSERT_EQ(part.Num(), 1);
+    EXPECT_EQ(part[0]->GetItemQuantity(), 100);
+    EXPECT_FALSE(pc->GiveItem(&part, &stone, 250, 0, false, false, 0)) << "nothing fits";
+    ann.SetInventoryCapacity(1000);
     for (const char* path : {"Blueprint'/Game/Nowhere/Thing.Thing'", "",
                              "Blueprint'/Game/PrimalEarth/Structures/TekTier/TekTransmitter.TekTransmitter'"}) {
         TArray<UPrimalItem*> out;
@@ -165,7 +175,7 @@ TEST_F(Items, GiveItemTakesBlueprintPathsInEveryFormTheGameUses) {
         EXPECT_FALSE(pc->GiveItem(&out, &text, 1, 0, false, false, 0)) << path;
         EXPECT_EQ(out.Num(), 0);
     }
-    EXPECT_EQ(ann.Inventory().size(), 3u);
+    EXPECT_EQ(ann.Inventory().size(), 10u);
     for (const auto& info : Sim::Server::Classes()) {
         if (info.kind == Sim::ClassInfo::Kind::Container || info.kind == Sim::ClassInfo::Kind::Structure) continue;
         FString text(info.blueprintPath.c_str());

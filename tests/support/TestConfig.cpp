@@ -9,6 +9,9 @@ nlohmann::ordered_json DefaultConfig(const DbParams& db) {
                           {"mysqlDB", db.database}};
     config["mysqlPort"] = db.port;
     config["decay"] = 60;
+    config["queryTimeout"] = 10;
+    config["reconnectTimeout"] = 3;
+    config["reconnectInterval"] = 30;
     config["commandCoolDown"] = 0;
     config["PVPVECooldown"] = 60;
     config["radius"] = 1000;
@@ -36,6 +39,7 @@ nlohmann::ordered_json DefaultConfig(const DbParams& db) {
         {"vaultList", "{}: {} items, {} left\n"},
         {"noVault", "No vaults"},
         {"PVPVECooldown", "Combat cooldown: {} seconds"},
+        {"storeUnavailable", "Store unavailable"},
     };
     return config;
 }

@@ -1,4 +1,4 @@
-#include "ThrowawayServer.h"
+#include "support/ThrowawayServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace StoreTest {
+namespace TestSupport {
 
 int ThrowawayServer::FreePort() {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
@@ -40,6 +40,7 @@ ThrowawayServer::ThrowawayServer() {
 
 ThrowawayServer::~ThrowawayServer() {
     try {
+        if (paused_) Resume();  // a frozen server would never shut down
         Stop();
         std::filesystem::remove_all(dir_);
         std::filesystem::remove(dir_.string() + ".log");
@@ -62,14 +63,31 @@ void ThrowawayServer::Stop() {
         throw std::runtime_error("scripts/db stop failed; see " + dir_.string() + ".log");
 }
 
-void ThrowawayServer::Kill() {
+pid_t ThrowawayServer::Pid() const {
     pid_t pid = 0;
     std::ifstream(dir_ / "mysqld.pid") >> pid;
-    if (pid <= 0 || ::kill(pid, SIGKILL) != 0) throw std::runtime_error("no server to kill");
+    if (pid <= 0) throw std::runtime_error("no server running in " + dir_.string());
+    return pid;
+}
+
+void ThrowawayServer::Kill() {
+    const pid_t pid = Pid();
+    if (::kill(pid, SIGKILL) != 0) throw std::runtime_error("no server to kill");
+    paused_ = false;
     for (int i = 0; i < 200 && ::kill(pid, 0) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-TestSupport::DbParams ThrowawayServer::Params(const std::string& database) {
+void ThrowawayServer::Pause() {
+    if (::kill(Pid(), SIGSTOP) != 0) throw std::runtime_error("cannot pause the server");
+    paused_ = true;
+}
+
+void ThrowawayServer::Resume() {
+    if (::kill(Pid(), SIGCONT) != 0) throw std::runtime_error("cannot resume the server");
+    paused_ = false;
+}
+
+DbParams ThrowawayServer::Params(const std::string& database) {
     Exec("CREATE DATABASE IF NOT EXISTS " + database);
     return {"127.0.0.1", "lockbury", "lockbury", database, port_};
 }
@@ -80,4 +98,4 @@ void ThrowawayServer::Exec(const std::string& sql) {
     if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + sql);
 }
 
-}  // namespace StoreTest
+}  // namespace TestSupport

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+
+// How long the store may hold the game thread. Every statement waits at most queryTimeout for
+// its answer; a lost connection is made again within reconnectTimeout, and after a failed
+// attempt none is made for reconnectInterval, so commands in between fail at once.
+struct StoreSettings {
+    std::uint32_t queryTimeout = 10;       // seconds
+    std::uint32_t reconnectTimeout = 3;    // seconds
+    std::uint32_t reconnectInterval = 30;  // seconds
+};

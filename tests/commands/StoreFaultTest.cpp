@@ -1,0 +1,244 @@
+// The database failing in the middle of a save or a load, at each of its statements, through a
+// relay that loses the answer of that exact statement, drops the connection before it, or stalls
+// after it. Whatever happens, every item ends in exactly one place, and a player whose move did
+// not happen is told the store failed.
+#include <map>
+#include <set>
+
+#include "commands/VaultFixture.h"
+#include "support/Relay.h"
+#include "support/ThrowawayServer.h"
+
+namespace VaultTests {
+namespace {
+
+using Strings = std::vector<std::string>;
+const Strings kUnavailable{"Store unavailable"};
+
+// Where a player's things are: items told apart by payload, resources as total quantities.
+struct Holdings {
+    std::multiset<std::vector<std::uint8_t>> items;
+    std::map<std::string, int> resources;
+    friend bool operator==(const Holdings&, const Holdings&) = default;
+};
+
+class StoreFaults : public VaultTest {
+protected:
+    StoreFaults() : relay(db.Params().port) {
+        config["mysqlPort"] = relay.Port();
+        config["queryTimeout"] = 1;
+        config["reconnectTimeout"] = 1;
+        config["reconnectInterval"] = 0;
+        config["messages"]["vaultList"] = "{}: {} items\n";
+    }
+
+    Holdings Now(Sim::Player& player) {
+        Holdings now;
+        for (const auto& item : player.Inventory()) {
+            if (item.className.rfind("PrimalItemResource_", 0) == 0) {
+                now.resources[item.className] += item.quantity;
+            } else {
+                now.items.insert(item.payload);
+            }
+        }
+        for (const auto& row : Rows(player.SteamId())) {
+            if (!row.blueprint.empty()) {
+                for (const auto& info : Sim::Server::Classes())
+                    if (info.blueprintPath == row.blueprint) now.resources[info.name] += std::stoi(row.qtd);
+            } else {
+                const TArray<unsigned char> bytes = Lockbury::HexToBytes(row.itemdata);
+                auto item = Sim::Server::Decode({bytes.begin(), bytes.end()});
+                EXPECT_TRUE(item.has_value());
+                if (item) now.items.insert(item->payload);
+            }
+        }
+        return now;
+    }
+    // Three items and 250 wood: a load into five free places gives the items and two stacks of
+    // wood, and keeps 50 wood in the row.
+    Holdings GiveBelongings(Sim::Player& player) {
+        for (std::uint8_t i = 0; i < 3; ++i) Give(player, Spec("PrimalItem_WeaponStoneHatchet").Payload({i, 7}));
+        Give(player, "PrimalItemResource_Wood", 250);
+        return Now(player);
+    }
+    Sim::Player& Fresh() {
+        static int n = 0;
+        ++n;
+        return Joined("p" + std::to_string(n), 5000 + n);
+    }
+
+    TestSupport::Relay relay;
+};
+
+enum class Fault { LoseAnswer, DropBefore };
+
+void Arm(TestSupport::Relay& relay, Fault fault, const std::string& statement) {
+    if (fault == Fault::LoseAnswer) {
+        relay.CutAnswerOf(statement);
+    } else {
+        relay.DropBefore(statement);
+    }
+}
+
+TEST_F(StoreFaults, SaveFailingAtEachStatementMovesEveryItemOnce) {
+    Start();
+    struct Case {
+        const char* statement;
+        Fault fault;
+        bool stored;
+    };
+    // Reading and opening the transaction are sent again on a fresh connection; the rows never
+    // are; a lost COMMIT answer is settled by asking the database. The first save of a
+    // connection reads its packet limit, so that case comes first.
+    const Case cases[] = {
+        {"SELECT @@max_allowed_packet", Fault::LoseAnswer, true}, {"START TRANSACTION", Fault::LoseAnswer, true},
+        {"START TRANSACTION", Fault::DropBefore, true},          {"INSERT", Fault::LoseAnswer, false},
+        {"INSERT", Fault::DropBefore, false},                     {"COMMIT", Fault::LoseAnswer, true},
+        {"COMMIT", Fault::DropBefore, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.statement) + (c.fault == Fault::LoseAnswer ? ", answer lost" : ", dropped"));
+        auto& player = Fresh();
+        const Holdings before = GiveBelongings(player);
+        Arm(relay, c.fault, c.statement);
+
+        const auto told = Say(player, "/savevault base");
+
+        EXPECT_FALSE(relay.Armed()) << "the fault happened";
+        EXPECT_EQ(Now(player), before) << "every item in exactly one place";
+        EXPECT_EQ(player.Inventory().empty(), c.stored);
+        EXPECT_EQ(Rows(player.SteamId()).empty(), !c.stored);
+        EXPECT_EQ(told, c.stored ? Strings{} : kUnavailable);
+    }
+}
+
+TEST_F(StoreFaults, LoadFailingAtEachStatementMovesEveryItemOnce) {
+    Start();
+    struct Case {
+        const char* statement;
+        Fault fault;
+        bool loaded;
+    };
+    const Case cases[] = {
+        {"START TRANSACTION", Fault::LoseAnswer, true}, {"SELECT id", Fault::LoseAnswer, false},
+        {"SELECT id", Fault::DropBefore, false},        {"DELETE", Fault::LoseAnswer, false},
+        {"DELETE", Fault::DropBefore, false},           {"UPDATE", Fault::LoseAnswer, false},
+        {"COMMIT", Fault::LoseAnswer, true},            {"COMMIT", Fault::DropBefore, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.statement) + (c.fault == Fault::LoseAnswer ? ", answer lost" : ", dropped"));
+        auto& player = Fresh();
+        const Holdings before = GiveBelongings(player);
+        ASSERT_EQ(Say(player, "/savevault base"), Strings{});
+        player.SetInventoryCapacity(5);
+        relay.ClearStatements();
+        Arm(relay, c.fault, c.statement);
+
+        const auto told = Say(player, "/loadvault base");
+
+        EXPECT_FALSE(relay.Armed()) << "the fault happened";
+        EXPECT_EQ(Now(player), before) << "every item in exactly one place";
+        if (c.loaded) {
+            EXPECT_EQ(told, Strings{});
+            EXPECT_EQ(player.Inventory().size(), 5u);
+            ASSERT_EQ(Rows(player.SteamId()).size(), 1u);
+            EXPECT_EQ(Rows(player.SteamId())[0].qtd, "50") << "the wood that did not fit stays";
+        } else {
+            EXPECT_EQ(told, kUnavailable);
+            EXPECT_TRUE(player.Inventory().empty()) << "what was given was taken back";
+            EXPECT_EQ(Rows(player.SteamId()).size(), 4u);
+        }
+    }
+    // Without a fault, a load is a handful of statements whatever it gives.
+    auto& player = Fresh();
+    GiveBelongings(player);
+    Say(player, "/savevault base");
+    player.SetInventoryCapacity(5);
+    relay.ClearStatements();
+    Say(player, "/loadvault base");
+    EXPECT_EQ(relay.Statements().size(), 5u) << "START, SELECT, DELETE, UPDATE, COMMIT";
+}
+
+// A database that stops answering in the middle of a load: the game thread waits one query
+// time-out, and the outcome is the one the database settles on once the stall ends.
+TEST_F(StoreFaults, LoadStalledBeforeOrAtItsCommit) {
+    Start();
+    for (const char* statement : {"DELETE", "COMMIT"}) {
+        SCOPED_TRACE(statement);
+        auto& player = Fresh();
+        const Holdings before = GiveBelongings(player);
+        ASSERT_EQ(Say(player, "/savevault base"), Strings{});
+        relay.HoldAt(statement);
+
+        const auto told = Say(player, "/loadvault base");
+        relay.Release();
+
+        EXPECT_FALSE(relay.Armed());
+        const bool committed = std::string(statement) == "COMMIT";  // it reached the server
+        EXPECT_EQ(told, committed ? Strings{} : kUnavailable);
+        EXPECT_EQ(Now(player), before);
+        EXPECT_EQ(Rows(player.SteamId()).empty(), committed);
+    }
+}
+
+// A host that accepts connections and never answers: every vault command says the store failed,
+// moves nothing, and the store is used again once the database is back.
+TEST_F(StoreFaults, DatabaseThatNeverAnswers) {
+    Start();
+    auto& player = Fresh();
+    GiveBelongings(player);
+    Say(player, "/savevault base");
+    Give(player, Spec("PrimalItemArmor_ClothShirt").Payload({42}));
+    const Holdings withShirt = Now(player);
+
+    relay.SetBlackHole(true);
+    relay.CutAll();
+    EXPECT_EQ(Say(player, "/savevault other"), kUnavailable);
+    EXPECT_EQ(Say(player, "/loadvault base"), kUnavailable);
+    EXPECT_EQ(Say(player, "/listvault"), kUnavailable) << "never \"No vaults\"";
+    EXPECT_EQ(ClassesIn(player), Strings{"PrimalItemArmor_ClothShirt"});
+
+    relay.SetBlackHole(false);
+    EXPECT_EQ(Say(player, "/listvault"), Strings{"base: 4 items\n"});
+    EXPECT_EQ(Say(player, "/loadvault base"), Strings{});
+    EXPECT_EQ(Now(player), withShirt);
+    EXPECT_TRUE(Rows(player.SteamId()).empty());
+}
+
+// The database restarted between two commands: the first command after it works.
+TEST(StoreRestart, FirstCommandAfterARestartWorks) {
+    TestSupport::ThrowawayServer dbServer;
+    TestSupport::PluginServer server;
+    auto config = TestSupport::DefaultConfig(dbServer.Params("restart"));
+    config["messages"]["vaultList"] = "{}: {} items\n";
+    server.WriteConfig(config);
+    server.Load();
+    auto& player = server.Join("ann", kAlice);
+    Sim::ItemSpec wood;
+    wood.className = "PrimalItemResource_Wood";
+    wood.quantity = 30;
+    server.Give(player, wood);
+    ASSERT_TRUE(server.Chat(player, "/savevault base"));
+    ASSERT_TRUE(player.Inventory().empty());
+
+    for (const char* how : {"stopped", "killed"}) {
+        SCOPED_TRACE(how);
+        if (std::string(how) == "stopped") {
+            dbServer.Stop();
+        } else {
+            dbServer.Kill();
+        }
+        dbServer.Start();
+        player.ClearReceived();
+        ASSERT_TRUE(server.Chat(player, "/listvault"));
+        EXPECT_EQ(TestSupport::Texts(player), Strings{"base: 1 items\n"});
+    }
+    player.ClearReceived();
+    ASSERT_TRUE(server.Chat(player, "/loadvault base"));
+    EXPECT_EQ(TestSupport::Texts(player), Strings{});
+    ASSERT_EQ(player.Inventory().size(), 1u);
+    EXPECT_EQ(player.Inventory()[0].quantity, 30);
+}
+
+}  // namespace
+}  // namespace VaultTests
