@@ -2,6 +2,9 @@
 // cluster. Both run at the same time; a vault saved on A is listed and loaded on B.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+
 #include "ServerFolder.h"
 #include "ServerProcess.h"
 #include "support/TestConfig.h"
@@ -63,6 +66,57 @@ TEST(TwoServers, AVaultSavedOnAIsListedAndLoadedOnB) {
                         "AND EVENT_NAME = 'Vault_Decay'")
                   .find("(60 * 45)"),
               std::string::npos);
+}
+
+// The durability of every hatchet in the inventory lines printed after `from`: each hatchet of
+// the test has a durability of its own.
+std::vector<int> Hatchets(const std::string& output, std::size_t from) {
+    static const std::regex line(R"(\[inv \w+\] PrimalItem_WeaponStoneHatchet\S* \S+ qty=1 durability=(\d+))");
+    std::vector<int> found;
+    const std::string tail = output.substr(from);
+    for (std::sregex_iterator it(tail.begin(), tail.end(), line), end; it != end; ++it)
+        found.push_back(std::stoi((*it)[1]));
+    return found;
+}
+
+// The same player loads the same vault on two servers at the same instant: each row is given
+// once in total, and the other server gives what is left (here nothing).
+TEST(TwoServers, OneVaultLoadedOnBothAtOnceIsGivenOnce) {
+    TestSupport::ScratchDatabase db;
+    auto config = TestSupport::DefaultConfig(db.Params());
+    ServerFolder a, b;
+    a.WriteConfig(config);
+    b.WriteConfig(config);
+    ServerProcess serverA(Args(a, "A")), serverB(Args(b, "B"));
+
+    constexpr int kTrials = 5, kItems = 40;
+    for (int trial = 0; trial < kTrials; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const std::string player = "P" + std::to_string(trial), mark = " " + std::to_string(trial) + "\n";
+        const std::string join = "join " + player + " " + std::to_string(76561198000000100ULL + trial) + "\n";
+        std::string give;
+        for (int i = 1; i <= kItems; ++i)
+            give += "give " + player + " PrimalItem_WeaponStoneHatchet durability=" + std::to_string(i) + "\n";
+        serverB.Write(join + "echo joined" + mark);
+        serverA.Write(join + give + "chat " + player + " /savevault v\necho saved" + mark);
+        const std::size_t fromA = serverA.ReadUntil("saved" + mark).size();
+        const std::size_t fromB = serverB.ReadUntil("joined" + mark).size();
+        ASSERT_EQ(db.Scalar("SELECT COUNT(*) FROM u_vault"), std::to_string(kItems));
+
+        const std::string load = "chat " + player + " /loadvault v\ninv " + player + "\necho loaded" + mark;
+        serverA.Write(load);
+        serverB.Write(load);
+        std::vector<int> given = Hatchets(serverA.ReadUntil("loaded" + mark), fromA);
+        for (int d : Hatchets(serverB.ReadUntil("loaded" + mark), fromB)) given.push_back(d);
+
+        const std::set<int> distinct(given.begin(), given.end());
+        EXPECT_EQ(given.size(), distinct.size()) << "no hatchet was given twice";
+        EXPECT_EQ(static_cast<int>(given.size()) + std::stoi(db.Scalar("SELECT COUNT(*) FROM u_vault")), kItems)
+            << "every hatchet is in exactly one place";
+        db.Exec("DELETE FROM u_vault");
+    }
+    EXPECT_EQ(serverA.Finish().status, 0);
+    EXPECT_EQ(serverB.Finish().status, 0);
 }
 
 }  // namespace
