@@ -89,6 +89,11 @@ bool ConfigCheck::CheckDatabase() {
         target.password = db.value("mysqlPass", "");
         target.database = db.value("mysqlDB", "");
         target.port = config.value("mysqlPort", 3306u);
+        // What the plugin holds the game thread for at most when the database is in trouble.
+        printer_.Line("store time-outs: statement " + std::to_string(config.value("queryTimeout", 10)) +
+                      " s, reconnect " + std::to_string(config.value("reconnectTimeout", 3)) +
+                      " s, no new connection for " + std::to_string(config.value("reconnectInterval", 30)) +
+                      " s after a failed one");
     } catch (const std::exception& e) {
         printer_.Line(std::string("database: not checked: ") + e.what());
         return false;

@@ -27,7 +27,10 @@ TEST(CheckConfig, AGoodFolderReportsItsRegistrationsAndTheDatabase) {
     folder.WriteConfig(TestSupport::DefaultConfig(db.Params()));
     auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
     const auto& p = db.Params();
-    EXPECT_EQ(run.output, ConfigLine(folder) + "load: ok\n" + kRegistered + "database: answered (" + p.user + "@" +
+    EXPECT_EQ(run.output, ConfigLine(folder) + "load: ok\n" + kRegistered +
+                              "store time-outs: statement 10 s, reconnect 3 s, no new connection for 30 s after a "
+                              "failed one\n"
+                              "database: answered (" + p.user + "@" +
                               p.host + ":" + std::to_string(p.port) + "/" + p.database +
                               ", table u_vault holds 0 rows, event Vault_Decay present)\n");
     EXPECT_EQ(run.status, 0);
@@ -82,6 +85,21 @@ TEST(CheckConfig, AWrongPasswordLoadsButTheDatabaseDoesNotAnswer) {
     EXPECT_NE(out.find(kRegistered), std::string::npos) << out;
     EXPECT_NE(out.find("database: did not answer (" + db.Params().user + "@"), std::string::npos) << out;
     EXPECT_NE(out.find("error 1045: Access denied"), std::string::npos) << out;
+    EXPECT_EQ(run.status, 1);
+}
+
+// A time-out of 0 would let a statement wait for ever: the load refuses it and says which key.
+TEST(CheckConfig, AStoreTimeOutBelowOneSecondFailsTheLoad) {
+    TestSupport::ScratchDatabase db;
+    ServerFolder folder;
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["queryTimeout"] = 0;
+    folder.WriteConfig(config);
+    auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
+    EXPECT_NE(run.output.find("load: FAILED\n  [log] "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("[Lockbury][error] config.json: \"queryTimeout\" must be at least 1 (seconds), not 0\n"),
+              std::string::npos)
+        << run.output;
     EXPECT_EQ(run.status, 1);
 }
 
