@@ -159,26 +159,58 @@ TEST_F(StoreFaults, LoadFailingAtEachStatementMovesEveryItemOnce) {
     EXPECT_EQ(relay.Statements().size(), 5u) << "START, SELECT, DELETE, UPDATE, COMMIT";
 }
 
-// A database that stops answering in the middle of a load: the game thread waits one query
-// time-out, and the outcome is the one the database settles on once the stall ends.
-TEST_F(StoreFaults, LoadStalledBeforeOrAtItsCommit) {
+// A database that stops answering in the middle of a move: the game thread waits one query
+// time-out, and the outcome is the one the database settles on. A statement held after it
+// reached the server has run; the COMMIT held is the move done, anything before it is undone.
+TEST_F(StoreFaults, MoveStalledBeforeOrAtItsCommit) {
     Start();
-    for (const char* statement : {"DELETE", "COMMIT"}) {
-        SCOPED_TRACE(statement);
-        auto& player = Fresh();
-        const Holdings before = GiveBelongings(player);
-        ASSERT_EQ(Say(player, "/savevault base"), Strings{});
-        relay.HoldAt(statement);
+    for (const char* command : {"/savevault base", "/loadvault base"}) {
+        for (const char* statement : {"INSERT", "DELETE", "COMMIT"}) {
+            const bool save = command[1] == 's';
+            if (save == (std::string(statement) == "DELETE")) continue;  // a save has no DELETE, a load no INSERT
+            SCOPED_TRACE(std::string(command) + " held at " + statement);
+            auto& player = Fresh();
+            const Holdings before = GiveBelongings(player);
+            if (!save) {
+                ASSERT_EQ(Say(player, "/savevault base"), Strings{});
+            }
+            relay.HoldAt(statement);
 
-        const auto told = Say(player, "/loadvault base");
-        relay.Release();
+            const auto told = Say(player, command);
+            relay.Release();
 
-        EXPECT_FALSE(relay.Armed());
-        const bool committed = std::string(statement) == "COMMIT";  // it reached the server
-        EXPECT_EQ(told, committed ? Strings{} : kUnavailable);
-        EXPECT_EQ(Now(player), before);
-        EXPECT_EQ(Rows(player.SteamId()).empty(), committed);
+            EXPECT_FALSE(relay.Armed());
+            const bool moved = std::string(statement) == "COMMIT";
+            EXPECT_EQ(told, moved ? Strings{} : kUnavailable);
+            EXPECT_EQ(Now(player), before);
+            EXPECT_EQ(player.Inventory().empty(), save == moved);
+        }
     }
+}
+
+// The COMMIT's answer is lost and the database cannot be asked afterwards (the question is
+// dropped too): the items stay where the player has them, possibly doubled but never lost, and
+// one error line names the rows for the administrator.
+TEST_F(StoreFaults, CommitThatCannotBeSettledKeepsTheItemsAndNamesTheRows) {
+    Start();
+    auto& player = Fresh();
+    const Holdings before = GiveBelongings(player);
+    ASSERT_EQ(Say(player, "/savevault base"), Strings{});
+    relay.CutAnswerOf("COMMIT");
+    relay.DropBefore("KILL");
+    server.ClearLog();
+    EXPECT_EQ(Say(player, "/loadvault base"), Strings{});
+    EXPECT_FALSE(relay.Armed());
+    EXPECT_EQ(Now(player), before) << "the load did happen: nothing doubled";
+    EXPECT_EQ(LogLinesContaining("Load of vault rows 1,2,3,4 may or may not be settled"), 1);
+
+    relay.CutAnswerOf("COMMIT");
+    relay.DropBefore("KILL");
+    server.ClearLog();
+    EXPECT_EQ(Say(player, "/savevault again"), kUnavailable);
+    EXPECT_EQ(ClassesIn(player).size(), 6u) << "every item stays (the wood came back as three stacks)";
+    EXPECT_EQ(Rows(player.SteamId(), "again").size(), 6u) << "and is stored: doubled, not lost";
+    EXPECT_EQ(LogLinesContaining("Save of vault rows 5,6,7,8,9,10 may or may not be stored"), 1);
 }
 
 // A host that accepts connections and never answers: every vault command says the store failed,
