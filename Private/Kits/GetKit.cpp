@@ -12,7 +12,7 @@ namespace Lockbury {
 namespace {
 
 void LogSkipped(const std::filesystem::path& entry, const char* why) {
-    if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::GetKit) skipped {}: {}", entry.string(), why);
+    if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::GetKit) skipped {}: {}", Kits::PathText(entry), why);
 }
 
 // A cryopod given again starts a fresh hour before its creature must be released.
@@ -50,7 +50,11 @@ void GetKit(APlayerController* controller, FString* command, bool /*fromCheat*/)
         if (!std::filesystem::exists(std::filesystem::status(folder))) return;
 
         std::vector<std::filesystem::path> entries;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) entries.push_back(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            // Left by a makekit cut short; the kit's real file is still the old one, or absent.
+            if (Kits::IsTemporaryFile(entry.path())) continue;
+            entries.push_back(entry.path());
+        }
         if (entries.empty()) {
             api.SendServerMessage(player, Colors::Red(), "Kit not found");
             return;

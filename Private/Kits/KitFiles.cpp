@@ -1,25 +1,79 @@
 #include "Private/Kits/KitFiles.h"
 
+#include <cerrno>
 #include <fstream>
 
 #include "Host/ArkApi.h"
+#include "Private/Kits/PortableFileName.h"
 
 namespace Lockbury::Kits {
+
+namespace {
+
+std::filesystem::path TemporaryFileOf(const std::filesystem::path& file) {
+    std::filesystem::path name(".");
+    name += file.filename();
+    name += ".tmp";
+    return file.parent_path() / name;
+}
+
+// The error of the stream operation that just failed; streams keep no reason of their own but
+// the system call behind them leaves it in errno.
+std::error_code LastStreamError() {
+    if (errno != 0) return {errno, std::generic_category()};
+    return std::make_error_code(std::errc::io_error);
+}
+
+// Writes a new file (replacing one of the same name); the error when it is not whole.
+std::error_code WriteNewFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes,
+                             bool& created) {
+    errno = 0;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) return LastStreamError();
+    created = true;
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (out.fail()) return LastStreamError();
+    out.close();  // the buffered rest is written here
+    if (out.fail()) return LastStreamError();
+    return {};
+}
+
+}  // namespace
 
 std::filesystem::path KitFolder(const std::string& name) {
     return std::filesystem::path(ArkApi::Tools::GetCurrentDir() + "/ArkApi/Plugins/Lockbury/kits/" + name + "/");
 }
 
 std::string KitFileName(const FItemNetID& id, const std::string& objectName) {
-    return "_" + std::to_string(id.ItemID1) + "_" + std::to_string(id.ItemID2) + objectName + ".bin";
+    const std::string prefix = "_" + std::to_string(id.ItemID1) + "_" + std::to_string(id.ItemID2);
+    const std::string suffix = ".bin";
+    std::string object = objectName;
+    for (char& c : object)
+        if (IsForbiddenInFileName(c)) c = '_';
+    const std::size_t room = kMaxKitFileNameBytes - prefix.size() - suffix.size();
+    if (object.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(object[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+        object.resize(cut);
+    }
+    return prefix + object + suffix;
 }
 
-bool WriteWholeFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+std::error_code WriteWholeFileAtomically(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+    const std::filesystem::path temporary = TemporaryFileOf(file);
+    bool created = false;
+    std::error_code error = WriteNewFile(temporary, bytes, created);
+    if (!error) std::filesystem::rename(temporary, file, error);
+    if (error && created) {
+        std::error_code ignored;  // the first error is the one worth reporting
+        std::filesystem::remove(temporary, ignored);
+    }
+    return error;
+}
+
+bool IsTemporaryFile(const std::filesystem::path& entry) {
+    const std::u8string name = entry.filename().u8string();
+    return name.size() > 5 && name.starts_with(u8".") && name.ends_with(u8".tmp");
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& file) {
@@ -36,6 +90,11 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::pa
     in.read(reinterpret_cast<char*>(bytes.data()), size);
     if (in.gcount() != size) return std::nullopt;
     return bytes;
+}
+
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 }  // namespace Lockbury::Kits

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Private/Kits/KitFiles.h"
+#include "Private/Kits/PortableFileName.h"
 
 namespace Lockbury::Kits {
 
@@ -22,8 +23,7 @@ std::optional<std::string> KitNameArgument(const FString& commandLine) {
 }
 
 bool IsSafeKitName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string::npos;
+    return IsPortableFileName(name) && Utf16Length(name) <= kMaxKitNameLength;
 }
 
 std::optional<std::filesystem::path> KitFolderOfCommand(AShooterPlayerController* player, const FString* command,

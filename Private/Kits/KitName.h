@@ -1,5 +1,6 @@
 #pragma once
 // The kit name argument of makekit and getkit.
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,8 +13,14 @@ namespace Lockbury::Kits {
 // nothing when the line holds fewer than two words.
 std::optional<std::string> KitNameArgument(const FString& commandLine);
 
-// A name that names one folder directly inside the kits folder: not empty, not "." or "..",
-// and without "/", "\", ":" or NUL.
+// The longest kit name, in UTF-16 code units (characters, for most text). 64 units are at most
+// 192 bytes of UTF-8, far below the 255 a folder name may have on either system, and they leave
+// most of a classic 260-character Windows path to the server's folder and the item file names.
+inline constexpr std::size_t kMaxKitNameLength = 64;
+
+// A name that names the same single folder directly inside the kits folder on Windows and on
+// Linux: a portable file name (no device name, no < > : " / \ | ? * or control character, no
+// trailing dot or blank) of at most kMaxKitNameLength.
 bool IsSafeKitName(const std::string& name);
 
 // The kit folder a makekit or getkit line names. A line without a name gets the red usage

@@ -4,14 +4,21 @@
 #include "Private/Handlers.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/KitName.h"
+#include "Private/Log.h"
 
 namespace Lockbury {
 
 namespace {
 
-// Writes every storable item of the inventory into the kit folder; the number that failed.
-int StoreItems(UPrimalInventoryComponent* inventory, const std::filesystem::path& folder) {
-    int failed = 0;
+struct KitItem {
+    std::string file;
+    std::vector<std::uint8_t> bytes;
+};
+
+// The storable items of the inventory (no engrams, initial items or items without bytes), each
+// with the name of its file in the kit.
+std::vector<KitItem> StorableItems(UPrimalInventoryComponent* inventory) {
+    std::vector<KitItem> storable;
     const TArray<UPrimalItem*> items = inventory->InventoryItemsField();
     for (UPrimalItem* item : items) {
         if (!item || !item->IsValidLowLevelFast()) continue;
@@ -19,8 +26,34 @@ int StoreItems(UPrimalInventoryComponent* inventory, const std::filesystem::path
         TArray<unsigned char> bytes;
         item->GetItemBytes(&bytes);
         if (bytes.Num() == 0) continue;
-        const std::string file = Kits::KitFileName(item->ItemIDField(), item->NameField().ToString().ToString());
-        if (!Kits::WriteWholeFile(folder / file, std::vector<std::uint8_t>(bytes.begin(), bytes.end()))) ++failed;
+        storable.push_back({Kits::KitFileName(item->ItemIDField(), item->NameField().ToString().ToString()),
+                            std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
+    }
+    return storable;
+}
+
+void LogNotWritten(const std::string& what, const std::error_code& reason) {
+    if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::MakeKit) {}: {}", what, reason.message());
+}
+
+// Writes the items into the kit folder, made first when missing (with the kits folder); the
+// number that could not be written. Each reason is logged once: for the folder, or per file.
+int StoreItems(const std::vector<KitItem>& items, const std::filesystem::path& folder) {
+    std::error_code folderError;
+    std::filesystem::create_directories(folder, folderError);
+    std::error_code kindError;
+    if (folderError && !std::filesystem::is_directory(folder, kindError)) {
+        if (items.empty()) return 0;
+        LogNotWritten("no item written, the kit folder " + Kits::PathText(folder) + " could not be made", folderError);
+        return static_cast<int>(items.size());
+    }
+    int failed = 0;
+    for (const auto& item : items) {
+        const std::filesystem::path file = folder / item.file;
+        if (const std::error_code error = Kits::WriteWholeFileAtomically(file, item.bytes)) {
+            LogNotWritten("could not write " + Kits::PathText(file), error);
+            ++failed;
+        }
     }
     return failed;
 }
@@ -32,16 +65,12 @@ void MakeKit(APlayerController* controller, FString* command, bool /*fromCheat*/
         auto* player = static_cast<AShooterPlayerController*>(controller);
         const auto found = Kits::KitFolderOfCommand(player, command, "Wrong Syntax. Use makekit 'name of the kit'");
         if (!found) return;
-        const std::filesystem::path& folder = *found;
         auto& api = ArkApi::GetApiUtils();
-        // The kits folder itself is made too when missing; a folder that cannot be made shows
-        // up below as items that could not be written.
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
 
-        int failed = 0;
         UPrimalInventoryComponent* inventory = player ? player->GetPlayerInventoryComponent() : nullptr;
-        if (inventory && inventory->IsValidLowLevelFast()) failed = StoreItems(inventory, folder);
+        const std::vector<KitItem> items =
+            inventory && inventory->IsValidLowLevelFast() ? StorableItems(inventory) : std::vector<KitItem>{};
+        const int failed = StoreItems(items, *found);
 
         if (failed > 0) {
             api.SendServerMessage(player, Colors::Red(), "Kit incomplete: {} items could not be written", failed);

@@ -1,11 +1,16 @@
 // makekit and getkit, typed at an administrator's console in the simulated server: what the
 // administrator is told, which files the kit folder holds and what comes back into the inventory.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <set>
 
+#include "Host/Utf.h"
+#include "Private/Kits/KitFiles.h"
+#include "Private/Kits/PortableFileName.h"
 #include "Sim/Runtime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
@@ -20,6 +25,34 @@ Sim::ItemSpec Spec(const std::string& className) {
     spec.className = className;
     return spec;
 }
+
+// The name makekit gives the item's file.
+std::string FileName(const Sim::ItemView& item) {
+    return "_" + std::to_string(item.id.ItemID1) + "_" + std::to_string(item.id.ItemID2) + item.objectName + ".bin";
+}
+
+// While it lives, a write of this process past `bytes` into any file fails with "File too large":
+// the tests run as root, whom permission bits do not stop, but this limit does.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        signalWas_ = std::signal(SIGXFSZ, SIG_IGN);  // else the process is killed instead
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, signalWas_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*signalWas_)(int) = SIG_DFL;
+};
 
 class Kits : public ::testing::Test {
 protected:
@@ -98,10 +131,8 @@ TEST_F(Kits, RoundTripKeepsEveryStorableItemAsItsRawBytes) {
     // Two spaces count as one and a third word is ignored; the kits folder is made when missing.
     EXPECT_EQ(Console(admin, "makekit  starter extra"), Strings{"Kit created"});
     EXPECT_EQ(admin.Received()[0].colour, Colors::Green());
-    const std::string hatchetFile = "_" + std::to_string(hatchet.id.ItemID1) + "_" +
-                                    std::to_string(hatchet.id.ItemID2) + hatchet.objectName + ".bin";
-    const std::string woodFile =
-        "_" + std::to_string(wood.id.ItemID1) + "_" + std::to_string(wood.id.ItemID2) + wood.objectName + ".bin";
+    const std::string hatchetFile = FileName(hatchet);
+    const std::string woodFile = FileName(wood);
     EXPECT_EQ(Files("starter"), (std::set<std::string>{hatchetFile, woodFile}));
     EXPECT_EQ(Content(KitsDir() / "starter" / hatchetFile), hatchet.bytes);
     EXPECT_EQ(Content(KitsDir() / "starter" / woodFile), wood.bytes);
@@ -187,23 +218,56 @@ TEST_F(Kits, CryopodComesBackWithDurabilityRaisedAndAFreshHour) {
     }
 }
 
-TEST_F(Kits, HostileNamesAreRefusedAndNothingIsCreatedOutsideTheKitsFolder) {
+TEST_F(Kits, OnlyNamesValidOnWindowsAndLinuxAlikeAreKitNames) {
     auto& admin = server.Join("admin", 1);
     server.Give(admin, Spec("PrimalItem_WeaponStoneHatchet"));
-    const auto before = [&] {
+    ASSERT_EQ(Console(admin, "makekit existing"), Strings{"Kit created"});
+    const auto everything = [&] {
         std::set<std::string> all;
         for (const auto& entry : fs::recursive_directory_iterator(server.Dir())) all.insert(entry.path());
         return all;
     };
-    const auto snapshot = before();
-    for (const char* name : {".", "..", "../escape", "a/b", "..\\escape", "c:evil", "/tmp"}) {
+    const auto snapshot = everything();
+    std::string emoji32, emoji33, cyrillic64, cyrillic65;  // 64 and more UTF-16 code units
+    for (int i = 0; i < 32; ++i) emoji32 += "\xF0\x9F\x98\x80";
+    emoji33 = emoji32 + "\xF0\x9F\x98\x80";
+    for (int i = 0; i < 64; ++i) cyrillic64 += "\xD0\xB9";
+    cyrillic65 = cyrillic64 + "\xD0\xB9";
+    const Strings refused{
+        // Escaping the kits folder, or no folder at all.
+        ".", "..", "...", "../escape", "a/b", "..\\escape", "a\\b", "c:evil", "/tmp",
+        // Devices on Windows, whatever the case and extension.
+        "CON", "con", "Nul", "AUX", "prn", "COM0", "com1", "COM9", "LPT1", "lpt9", "COM\xC2\xB9", "lpt\xC2\xB2",
+        "Com\xC2\xB3", "con.txt", "Nul.tar.gz", "CON..txt", "aux.",
+        // Characters Windows refuses, control characters and a trailing dot.
+        "*", "?", "<>|\"", "a<b", "a>b", "a|b", "a\"b", "what?", "star*", "x.", "tab\there", "bell\a",
+        std::string("unit\x1f"), std::string("a\0b", 3),
+        // Too long.
+        std::string(65, 'k'), emoji33, cyrillic65};
+    for (const auto& name : refused) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(Console(admin, std::string("makekit ") + name), Strings{"Invalid kit name"});
+        EXPECT_EQ(Console(admin, "makekit " + name), Strings{"Invalid kit name"});
         EXPECT_EQ(admin.Received()[0].colour, Colors::Red());
-        EXPECT_EQ(Console(admin, std::string("getkit ") + name), Strings{"Invalid kit name"});
+        EXPECT_EQ(Console(admin, "getkit " + name), Strings{"Invalid kit name"});
+        EXPECT_EQ(admin.Received()[0].colour, Colors::Red());
     }
-    EXPECT_EQ(before(), snapshot);
+    EXPECT_EQ(everything(), snapshot);
     EXPECT_EQ(admin.Inventory().size(), 1u);
+
+    const Strings accepted{"base_1", "\xD1\x81\xD0\xB5\xD0\xB9\xD1\x84" /* сейф */, "a.b", "CONSOLE", "com10", "LPT",
+                           "nul_kit", "x.con", "_con", std::string(64, 'k'), emoji32, cyrillic64};
+    std::uint64_t steamId = 2;
+    for (const auto& name : accepted) {
+        SCOPED_TRACE(name);
+        auto& player = server.Join("player" + std::to_string(steamId), steamId);
+        ++steamId;
+        server.Give(player, Spec("PrimalItemArmor_ClothShirt"));
+        EXPECT_EQ(Console(player, "makekit " + name), Strings{"Kit created"});
+        EXPECT_EQ(Files(name).size(), 1u);  // the folder bears the name as typed
+        EXPECT_TRUE(Console(player, "getkit " + name).empty());
+        EXPECT_EQ(player.Inventory().size(), 2u);
+    }
+    EXPECT_TRUE(server.LogLines().empty());
 }
 
 TEST_F(Kits, UnwritableKitSaysHowManyItemsWereLost) {
@@ -219,6 +283,10 @@ TEST_F(Kits, UnwritableKitSaysHowManyItemsWereLost) {
     EXPECT_EQ(Console(admin, "makekit blocked"), Strings{"Kit incomplete: 2 items could not be written"});
     EXPECT_EQ(admin.Received()[0].colour, Colors::Red());
     EXPECT_EQ(admin.Inventory().size(), 3u);  // making a kit never takes anything away
+    const auto tail = TestSupport::LogTail(server);
+    ASSERT_EQ(tail.size(), 1u);  // one reason for the whole kit, not one per item
+    EXPECT_EQ(tail[0].rfind("[Lockbury][warning] (Private/Kits Lockbury::MakeKit) ", 0), 0u) << tail[0];
+    EXPECT_NE(tail[0].find("kits/blocked/ could not be made: File exists"), std::string::npos) << tail[0];
 }
 
 TEST_F(Kits, DamagedAndUnreadableEntriesAreSkippedAndTheRestIsGiven) {
@@ -262,13 +330,106 @@ TEST_F(Kits, KitPathThatIsAFileCountsAsNoKit) {
 TEST_F(Kits, FileSystemErrorsEndTheCommandWithOneLoggedLine) {
     auto& admin = server.Join("admin", 1);
     server.Give(admin, Spec("PrimalItem_WeaponStoneHatchet"));
-    const std::string tooLong(300, 'k');  // longer than a file name may be
-    EXPECT_EQ(Console(admin, "makekit " + tooLong), Strings{"Kit incomplete: 1 items could not be written"});
-    EXPECT_TRUE(Console(admin, "getkit " + tooLong).empty());
+    fs::create_directories(KitsDir());
+    fs::create_directory_symlink("loop", KitsDir() / "loop");  // a link to itself: no look-up through it ends
+    EXPECT_EQ(Console(admin, "makekit loop"), Strings{"Kit incomplete: 1 items could not be written"});
+    EXPECT_TRUE(Console(admin, "getkit loop").empty());
     const auto tail = TestSupport::LogTail(server);
-    ASSERT_EQ(tail.size(), 1u);
-    EXPECT_EQ(tail[0].rfind("[Lockbury][error] (Private/Kits Lockbury::GetKit) ", 0), 0u) << tail[0];
-    EXPECT_NE(tail[0].find("File name too long"), std::string::npos) << tail[0];
+    ASSERT_EQ(tail.size(), 2u);
+    EXPECT_EQ(tail[0].rfind("[Lockbury][warning] (Private/Kits Lockbury::MakeKit) ", 0), 0u) << tail[0];
+    EXPECT_EQ(tail[1].rfind("[Lockbury][error] (Private/Kits Lockbury::GetKit) ", 0), 0u) << tail[1];
+    for (const auto& line : tail) EXPECT_NE(line.find("Too many levels of symbolic links"), std::string::npos) << line;
+}
+
+TEST_F(Kits, ItemFilesAreReplacedWholeOrNotAtAllAndLeftoversAreNotGiven) {
+    auto& admin = server.Join("admin", 1);
+    const auto hatchet = server.Give(admin, Spec("PrimalItem_WeaponStoneHatchet"));
+    auto woodSpec = Spec("PrimalItemResource_Wood");
+    woodSpec.payload = std::vector<std::uint8_t>(20000, 0x5A);
+    const auto wood = server.Give(admin, woodSpec);
+    ASSERT_EQ(Console(admin, "makekit safe"), Strings{"Kit created"});
+    const fs::path folder = KitsDir() / "safe";
+    const std::set<std::string> kitFiles{FileName(hatchet), FileName(wood)};
+    ASSERT_EQ(Files("safe"), kitFiles);
+
+    // A folder now stands where the hatchet's file was, and no file may grow past 4 KiB: the
+    // wood's new file is cut short while it is written.
+    fs::remove(folder / FileName(hatchet));
+    fs::create_directories(folder / FileName(hatchet) / "inside");
+    ASSERT_GT(wood.bytes.size(), 4096u);
+    ASSERT_LT(hatchet.bytes.size(), 4096u);
+    Strings replies;
+    {
+        FileSizeLimit limit(4096);
+        replies = Console(admin, "makekit safe");
+    }
+    EXPECT_EQ(replies, Strings{"Kit incomplete: 2 items could not be written"});
+    EXPECT_EQ(Content(folder / FileName(wood)), wood.bytes);  // the old file, whole
+    EXPECT_TRUE(fs::is_directory(folder / FileName(hatchet) / "inside"));
+    EXPECT_EQ(Files("safe"), kitFiles);  // no temporary file left behind
+    const auto tail = TestSupport::LogTail(server);
+    ASSERT_EQ(tail.size(), 2u);
+    EXPECT_NE(tail[0].find("/safe/" + FileName(hatchet) + ": Is a directory"), std::string::npos) << tail[0];
+    EXPECT_NE(tail[1].find("/safe/" + FileName(wood) + ": File too large"), std::string::npos) << tail[1];
+    for (const auto& line : tail)
+        EXPECT_EQ(line.rfind("[Lockbury][warning] (Private/Kits Lockbury::MakeKit) could not write ", 0), 0u) << line;
+
+    // Once the way is free, a repeated makekit replaces each file whole, longer old ones too.
+    fs::remove_all(folder / FileName(hatchet));
+    Write(folder / FileName(wood), std::vector<std::uint8_t>(30000, 0xEE));
+    server.ClearLog();
+    EXPECT_EQ(Console(admin, "makekit safe"), Strings{"Kit created"});
+    EXPECT_EQ(Files("safe"), kitFiles);
+    EXPECT_EQ(Content(folder / FileName(hatchet)), hatchet.bytes);
+    EXPECT_EQ(Content(folder / FileName(wood)), wood.bytes);
+
+    // Temporary files a crash left are not given, not even one that holds a whole item, and a
+    // kit of nothing else is no kit.
+    const std::vector<std::uint8_t> cut(wood.bytes.begin(), wood.bytes.begin() + 100);
+    Write(folder / ("." + FileName(wood) + ".tmp"), cut);
+    const auto shirt = server.Give(admin, Spec("PrimalItemArmor_ClothShirt"));
+    Write(folder / ("." + FileName(shirt) + ".tmp"), shirt.bytes);
+    auto& other = server.Join("other", 2);
+    EXPECT_TRUE(Console(other, "getkit safe").empty());
+    EXPECT_EQ(ClassNames(other), (Strings{"PrimalItemResource_Wood", "PrimalItem_WeaponStoneHatchet"}));
+    fs::create_directories(KitsDir() / "crashed");
+    Write(KitsDir() / "crashed" / ("." + FileName(shirt) + ".tmp"), shirt.bytes);
+    EXPECT_EQ(Console(other, "getkit crashed"), Strings{"Kit not found"});
+    EXPECT_EQ(other.Inventory().size(), 2u);
+    EXPECT_TRUE(server.LogLines().empty());
+}
+
+TEST_F(Kits, ItemFileNamesKeepOrdinaryObjectNamesAndDisarmHostileOnes) {
+    // Object names come from the game, not from the simulated server's fixed classes, so this
+    // drives the file naming directly and then writes every file into one folder.
+    const FItemNetID id{123, 456};
+    EXPECT_EQ(Lockbury::Kits::KitFileName(id, "PrimalItem_WeaponStoneHatchet_C_17"),
+              "_123_456PrimalItem_WeaponStoneHatchet_C_17.bin");
+    const std::string safe = "\xD1\x81\xD0\xB5\xD0\xB9\xD1\x84";  // сейф
+    EXPECT_EQ(Lockbury::Kits::KitFileName(id, safe), "_123_456" + safe + ".bin");
+    std::string longCyrillic = "x";  // two-byte characters at odd offsets, so a plain cut splits one
+    for (int i = 0; i < 200; ++i) longCyrillic += "\xD0\xB9";
+    const Strings hostile{"/../../escape", "..\\..\\escape", "a/b", "C:\\Windows", "<>:\"|?*", "tab\there",
+                          std::string("nul\0byte", 8), "..", "CON", std::string(300, 'x'), longCyrillic};
+    const fs::path folder = server.Dir() / "names" / "kit";
+    fs::create_directories(folder);
+    std::set<std::string> written;
+    for (const auto& object : hostile) {
+        SCOPED_TRACE(object);
+        const std::string file = Lockbury::Kits::KitFileName(id, object);
+        EXPECT_TRUE(Lockbury::Kits::IsPortableFileName(file)) << file;
+        EXPECT_LE(file.size(), 250u);  // room left for the temporary name within 255 bytes
+        EXPECT_EQ(file.rfind("_123_456", 0), 0u);
+        EXPECT_EQ(file.substr(file.size() - 4), ".bin");
+        EXPECT_EQ(Utf::Utf16ToUtf8(Utf::Utf8ToUtf16(file)), file);  // cut between characters, never inside one
+        EXPECT_FALSE(Lockbury::Kits::WriteWholeFileAtomically(folder / file, {1, 2, 3}));
+        written.insert(file);
+    }
+    std::set<std::string> expected{"kit"}, onDisk;
+    for (const auto& file : written) expected.insert("kit/" + file);
+    for (const auto& entry : fs::recursive_directory_iterator(server.Dir() / "names"))
+        onDisk.insert(fs::relative(entry.path(), server.Dir() / "names"));
+    EXPECT_EQ(onDisk, expected);  // each one a file right inside the kit folder
 }
 
 }  // namespace
