@@ -4,15 +4,19 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 #include "Host/FString.h"
+#include "Private/ConfigProblem.h"
 
 namespace Lockbury {
 
 nlohmann::ordered_json& Config();
 
-// Reads "<server dir>/ArkApi/Plugins/Lockbury/config.json" into the document.
-void ReadConfig();
+// Reads "<server dir>/ArkApi/Plugins/Lockbury/config.json" into the document. A file that cannot
+// be read safely (missing, too large, nested too deep, not JSON) throws; what can be read but is
+// suspect (text after the object, a key given twice) comes back as problems.
+std::vector<ConfigProblem> ReadConfig();
 
 FString GetCommandName(const std::string& key);
 FString GetRequiredPermission(const std::string& key);
@@ -25,8 +29,11 @@ bool IsResource(const FString& text);
 // "requireNearTransmiter" of a command entry, true when absent.
 bool RequiresNearTransmitter(const std::string& key);
 // A top-level integer member without a default (type error 302 when absent or not a number).
+// A fraction is cut toward zero; a number outside the int range throws std::out_of_range.
 int ConfigInt(const char* key);
 // A top-level integer member with a default.
 int ConfigInt(const char* key, int fallback);
+// The value as an int, by the same rules.
+int ToInt(const nlohmann::ordered_json& value);
 
 }  // namespace Lockbury

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "Database/MysqlDB.h"
 #include "Private/Combat/DamageHook.h"
 #include "Private/Config.h"
+#include "Private/ConfigValidation.h"
 #include "Private/Handlers.h"
 #include "Private/Log.h"
 #include "Private/Store.h"
@@ -19,14 +21,24 @@ namespace {
 
 constexpr const char* kDamageFunction = "APrimalCharacter.TakeDamage";
 
-// A time-out of the store: a whole number of seconds, at least the given least.
-std::uint32_t Seconds(const char* key, int fallback, int least) {
-    const int value = ConfigInt(key, fallback);
-    if (value < least) {
-        throw std::runtime_error(fmt::format("config.json: \"{}\" must be at least {} (seconds), not {}", key, least,
-                                             value));
+// A time-out of the store, in seconds (its range was checked with the rest of the configuration).
+std::uint32_t Seconds(const char* key, int fallback) { return static_cast<std::uint32_t>(ConfigInt(key, fallback)); }
+
+// Reads and checks the configuration. Every problem is one error line; one that could destroy
+// vaults or crash the server stops the load here, before the store touches the database.
+void ReadCheckedConfig() {
+    std::vector<ConfigProblem> problems = ReadConfig();
+    for (ConfigProblem& problem : ValidateConfig(Config())) problems.push_back(std::move(problem));
+    int stopping = 0;
+    for (const ConfigProblem& problem : problems) {
+        if (auto& log = GetLog()) log->error("{}", problem.Line());
+        stopping += problem.stopsLoad;
     }
-    return static_cast<std::uint32_t>(value);
+    if (stopping > 0) {
+        throw std::runtime_error(fmt::format("config.json: the plugin is not loaded: {} of the problems above could "
+                                             "destroy vaults or stall the server",
+                                             stopping));
+    }
 }
 
 void OpenStore() {
@@ -37,9 +49,9 @@ void OpenStore() {
     const std::string user = db.value("mysqlUser", std::string());
     const std::string host = db.value("mysqlHost", std::string());
     StoreSettings settings;
-    settings.queryTimeout = Seconds("queryTimeout", 10, 1);
-    settings.reconnectTimeout = Seconds("reconnectTimeout", 3, 1);
-    settings.reconnectInterval = Seconds("reconnectInterval", 30, 0);
+    settings.queryTimeout = Seconds("queryTimeout", 10);
+    settings.reconnectTimeout = Seconds("reconnectTimeout", 3);
+    settings.reconnectInterval = Seconds("reconnectInterval", 30);
     database() = std::make_unique<MySql>(host, user, password, name, port, settings);
 }
 
@@ -80,7 +92,7 @@ void RemoveQuietly(Step&& step) noexcept {
 void Load() {
     try {
         MakeLog();
-        ReadConfig();
+        ReadCheckedConfig();
         OpenStore();
         Register();
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 #include "Private/Config.h"
 #include "Private/HandlerGuard.h"
 #include "Private/Handlers.h"
+#include "Private/Messages.h"
 
 namespace Lockbury {
 
@@ -28,9 +29,9 @@ void CheckCd(AShooterPlayerController* player, FString* /*message*/, EChatSendMo
         const uint64 id = player ? player->GetUniqueNetIdAsUINT64() : 0;
         auto& api = ArkApi::GetApiUtils();
         if (const auto left = CooldownLeft(id, cooldown)) {
-            api.SendChatMessage(player, GetMessage("sender"), GetMessage("PVPVECooldown"), *left);
+            SendMessage(player, "PVPVECooldown", *left);
         } else {
-            api.SendChatMessage(player, GetMessage("sender"), "Not on PVPVE Cooldown ");
+            api.SendChatMessage(player, MessageTemplate("sender"), "Not on PVPVE Cooldown ");
         }
     });
 }

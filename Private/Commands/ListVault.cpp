@@ -1,8 +1,11 @@
 // The list command: one notification with every vault of the player, its row count and the time
 // left before decay. No guard: anyone may look at their vaults at any time.
+#include <stdexcept>
+
 #include "Host/ArkApi.h"
 #include "Private/Commands/Reply.h"
 #include "Private/Config.h"
+#include "Private/Messages.h"
 #include "Private/HandlerGuard.h"
 #include "Private/Handlers.h"
 #include "Private/Store.h"
@@ -27,16 +30,23 @@ void List(AShooterPlayerController* player) {
     // the whole text again for every vault.
     FString text;
     if (!rows.IsEmpty()) {
-        const std::string format = GetMessage("vaultList").ToString();
+        const FString line = MessageTemplate("vaultList");
+        const std::string format = line.ToString();
         fmt::memory_buffer joined;
-        for (const auto& row : rows) {
-            if (!row) continue;
-            const FString name(std::u16string_view(ArkApi::Tools::Utf8Decode(row->vaultname)));
-            fmt::format_to(std::back_inserter(joined), fmt::runtime(format), name, row->total, row->falta);
+        try {
+            if (std::string unsafe = UnsafeTemplate(format); !unsafe.empty()) throw std::runtime_error(unsafe);
+            for (const auto& row : rows) {
+                if (!row) continue;
+                const FString name(std::u16string_view(ArkApi::Tools::Utf8Decode(row->vaultname)));
+                fmt::format_to(std::back_inserter(joined), fmt::runtime(format), name, row->total, row->falta);
+            }
+            text = FString(std::u16string_view(Utf::Utf8ToUtf16(std::string_view(joined.data(), joined.size()))));
+        } catch (const std::exception& error) {
+            LogUnfilledTemplate("vaultList", error.what());
+            text = line;
         }
-        text = FString(std::u16string_view(Utf::Utf8ToUtf16(std::string_view(joined.data(), joined.size()))));
     } else {
-        text = FString::Format(GetMessage("noVault"));
+        text = FillMessage("noVault", MessageTemplate("noVault"));
     }
     if (!player) return;
 

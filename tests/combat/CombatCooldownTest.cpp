@@ -149,14 +149,19 @@ TEST_F(CombatCooldown, MissingCooldownSettingSendsNothingAndIsLoggedOnce) {
               "[json.exception.type_error.302] type must be number, but is null");
 }
 
-TEST_F(CombatCooldown, MessageFaultsEndTheReport) {
+// A template that cannot be filled is reported at load and sent as it stands: the player still
+// gets an answer.
+TEST_F(CombatCooldown, MessageFaultsAreSentAsTheyStand) {
     config["messages"]["PVPVECooldown"] = "{} and {}";  // asks for more than it is given
     Start();
     auto& alice = server.Join("alice", 11);
     auto& bob = server.Join("bob", 12);
     server.Damage(&alice, nullptr);
-    EXPECT_TRUE(CheckCd(alice).empty());
-    EXPECT_EQ(ErrorLines().size(), 1u);
+    EXPECT_EQ(CheckCd(alice), Strings{"{} and {}"});
+    const Strings errors = ErrorLines();
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].rfind("[Lockbury][error] config.json: messages.PVPVECooldown: cannot be filled with its 1 value(s)", 0), 0u) << errors[0];
+    EXPECT_EQ(errors[1].rfind("[Lockbury][error] config.json: messages.PVPVECooldown: ", 0), 0u) << errors[1];
     // A missing text shows as the default; the fixed text needs only the sender.
     config["messages"].erase("PVPVECooldown");
     config["messages"].erase("sender");

@@ -1,0 +1,206 @@
+#include "Private/ConfigValidation.h"
+
+#include <fmt/format.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "Host/FString.h"
+
+namespace Lockbury {
+namespace {
+
+using json = nlohmann::ordered_json;
+
+// Ten years: far beyond any use, far below where 60 * minutes stops fitting the event's int.
+constexpr double kMaxDecayMinutes = 5256000;
+constexpr int kMaxWidth = 1000;
+
+std::string TypeName(const json& value) { return value.type_name(); }
+
+class Checker {
+public:
+    explicit Checker(const json& config) : config_(config) {}
+
+    std::vector<ConfigProblem> Run() {
+        if (!config_.is_object()) return problems_;  // the load itself says so
+        Decay();
+        Number("mysqlPort", 0, 65535, false);
+        // A time-out of 0 is none at all: a statement could hold the game thread for ever.
+        Number("queryTimeout", 1, 3600, true);
+        Number("reconnectTimeout", 1, 3600, true);
+        Number("reconnectInterval", 0, 86400, true);
+        Number("commandCoolDown", 0, 2147483647, false);
+        Number("PVPVECooldown", 0, 2147483647, false);
+        Number("radius", 0, 2147483647, false);
+        if (!config_.contains("nearTransmiterPoints")) {
+            Add("nearTransmiterPoints", "missing: the load command cannot run without it");
+        } else {
+            Number("nearTransmiterPoints", -2147483648.0, 2147483647, false);
+        }
+        for (const char* list : {"validTransmitter", "blocked", "resources"}) TextList(list);
+        Commands();
+        Messages();
+        return std::move(problems_);
+    }
+
+private:
+    void Add(std::string path, std::string what, bool stopsLoad = false) {
+        problems_.push_back({std::move(path), std::move(what), stopsLoad});
+    }
+
+    // A number (true/false count as 1/0, a fraction is cut) within [least, most].
+    void Number(const char* key, double least, double most, bool stopsLoad) {
+        if (!config_.contains(key)) return;
+        const json& value = config_.at(key);
+        const std::string range = fmt::format("a whole number from {} to {}", least, most);
+        if (!value.is_number() && !value.is_boolean()) {
+            Add(key, "must be " + range + ", not " + TypeName(value), stopsLoad);
+            return;
+        }
+        const double number = value.is_boolean() ? (value.get<bool>() ? 1 : 0) : value.get<double>();
+        if (!std::isfinite(number) || std::trunc(number) < least || std::trunc(number) > most) {
+            Add(key, "must be " + range + ", not " + value.dump() + (stopsLoad ? "; the plugin does not load" : ""),
+                stopsLoad);
+        }
+    }
+
+    void Decay() {
+        if (!config_.contains("decay")) return;  // the store reports it, and makes no event
+        const json& value = config_.at("decay");
+        const double number = value.is_number() ? value.get<double>() : value.is_boolean() ? value.get<bool>() : -1;
+        if ((value.is_number() || value.is_boolean()) && std::isfinite(number) && std::trunc(number) >= 1 &&
+            std::trunc(number) <= kMaxDecayMinutes)
+            return;
+        // The event would delete every vault at its next run: the load stops before it is made.
+        Add("decay",
+            fmt::format("must be a number of minutes from 1 to {}, not {}; the plugin does not load, so the decay "
+                        "event of the database is left as it is",
+                        kMaxDecayMinutes, value.dump()),
+            true);
+    }
+
+    void TextList(const char* key) {
+        if (!config_.contains(key)) return;
+        const json& list = config_.at(key);
+        if (!list.is_array()) {
+            Add(key, "must be a list of texts, not " + TypeName(list));
+            return;
+        }
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const std::string path = fmt::format("{}[{}]", key, i);
+            if (!list[i].is_string()) {
+                Add(path, "must be a text, not " + TypeName(list[i]));
+            } else if (list[i].get<std::string>().empty()) {
+                Add(path, "is empty and never matches");
+            }
+        }
+    }
+
+    void Commands() {
+        if (!config_.contains("commands") || !config_.at("commands").is_object()) return;  // the load stops on it
+        std::map<std::string, std::string> texts;  // command text -> key that has it
+        for (const char* key : {"saveVault", "loadVault", "checkcd", "listVault"}) {
+            const std::string base = std::string("commands.") + key;
+            if (!config_["commands"].contains(key) || !config_["commands"][key].is_object()) continue;
+            const json& entry = config_["commands"][key];
+            if (entry.contains("command") && entry["command"].is_string()) {
+                const std::string text = entry["command"].get<std::string>();
+                if (text.empty()) {
+                    Add(base + ".command", "is empty: no chat line can run it");
+                } else if (text.find_first_of(std::string(" \t\r\n\0", 5)) != std::string::npos ||
+                           std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+                    Add(base + ".command", "holds a blank or a control character: no chat line can run it");
+                } else if (const auto [at, added] = texts.emplace(text, key); !added) {
+                    Add(base + ".command", "\"" + text + "\" is also the text of commands." + at->second +
+                                               ".command: only one of them can be registered");
+                }
+            }
+            if (entry.contains("requiredPermission") && !entry["requiredPermission"].is_string())
+                Add(base + ".requiredPermission", "must be a text, not " + TypeName(entry["requiredPermission"]));
+            if (entry.contains("requireNearTransmiter") && !entry["requireNearTransmiter"].is_boolean())
+                Add(base + ".requireNearTransmiter", "must be true or false, not " + TypeName(entry["requireNearTransmiter"]));
+        }
+    }
+
+    template <typename... Args>
+    void Template(const char* key, Args&&... values) {
+        const json& messages = config_["messages"];
+        if (!messages.contains(key)) return;
+        const std::string path = std::string("messages.") + key;
+        if (!messages[key].is_string()) {
+            Add(path, "must be a text, not " + TypeName(messages[key]));
+            return;
+        }
+        const std::string text = messages[key].get<std::string>();
+        if (std::string unsafe = UnsafeTemplate(text); !unsafe.empty()) {
+            Add(path, unsafe + "; it is sent as it stands");
+            return;
+        }
+        try {
+            (void)fmt::format(fmt::runtime(text), std::forward<Args>(values)...);
+        } catch (const std::exception& error) {
+            Add(path, fmt::format("cannot be filled with its {} value(s): {}; it is sent as it stands",
+                                  sizeof...(Args), error.what()));
+        }
+    }
+
+    void Messages() {
+        if (!config_.contains("messages")) {
+            Add("messages", "missing: players are told nothing");
+            return;
+        }
+        if (!config_.at("messages").is_object()) {
+            Add("messages", "must be an object of texts, not " + TypeName(config_.at("messages")));
+            return;
+        }
+        const FString text(u"x");
+        Template("sender");
+        Template("coolDown", 1);
+        Template("noPermission");
+        Template("mustBeNearTransmiter");
+        Template("wrongSyntax", text);
+        Template("noPoints");
+        Template("points", 1);
+        Template("maximumReached", 1);
+        Template("vaultNotFound");
+        Template("inventoryFull");
+        Template("vaultList", text, std::string("1"), std::string("00:00:00"));
+        Template("noVault");
+        Template("PVPVECooldown", std::int64_t{1});
+        Template("storeUnavailable");
+    }
+
+    const json& config_;
+    std::vector<ConfigProblem> problems_;
+};
+
+}  // namespace
+
+std::string UnsafeTemplate(const std::string& text) {
+    // Every number inside a replacement field is a width, precision or index: none sane is large.
+    for (std::size_t open = text.find('{'); open != std::string::npos; open = text.find('{', open + 1)) {
+        if (open + 1 < text.size() && text[open + 1] == '{') {
+            ++open;
+            continue;
+        }
+        const std::size_t close = text.find('}', open);
+        if (close == std::string::npos) break;
+        long long number = 0;
+        for (std::size_t i = open + 1; i < close; ++i) {
+            if (text[i] >= '0' && text[i] <= '9') {
+                number = std::min<long long>(number * 10 + (text[i] - '0'), 1LL << 40);
+                if (number > kMaxWidth) return fmt::format("has a width or precision above {}", kMaxWidth);
+            } else {
+                number = 0;
+            }
+        }
+        open = close;
+    }
+    return {};
+}
+
+std::vector<ConfigProblem> ValidateConfig(const json& config) { return Checker(config).Run(); }
+
+}  // namespace Lockbury

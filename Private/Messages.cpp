@@ -1,0 +1,28 @@
+#include "Private/Messages.h"
+
+#include "Private/Config.h"
+#include "Private/Log.h"
+
+namespace Lockbury {
+
+FString MessageTemplate(const std::string& key, const std::string& fallback) {
+    const auto& config = Config();
+    const nlohmann::ordered_json* messages = nullptr;
+    if (config.is_object() && config.contains("messages") && config.at("messages").is_object())
+        messages = &config.at("messages");
+    std::string text = fallback;
+    if (messages && messages->contains(key)) {
+        const auto& value = messages->at(key);
+        text = value.is_string() ? value.get<std::string>() : value.dump();
+    }
+    return FString(std::u16string_view(ArkApi::Tools::Utf8Decode(text)));
+}
+
+void LogUnfilledTemplate(const std::string& key, const std::string& why) noexcept {
+    try {
+        if (auto& log = GetLog()) log->error("config.json: messages.{}: {}; sent as it stands", key, why);
+    } catch (...) {
+    }
+}
+
+}  // namespace Lockbury
