@@ -18,9 +18,11 @@ std::filesystem::path MakeFolder() {
 }
 
 // The tests' complete configuration, with a decay long enough that nothing expires mid-run.
-void WriteConfig(const std::filesystem::path& dir, const DbServer& db, const std::string& database) {
+void WriteConfig(const std::filesystem::path& dir, const DbServer& db, const std::string& database,
+                 const nlohmann::ordered_json& overrides) {
     auto config = TestSupport::DefaultConfig({db.host, db.user, db.password, database, static_cast<int>(db.port)});
     config["decay"] = BenchServer::kDecayMinutes;
+    config.merge_patch(overrides);
     const auto pluginDir = dir / "ArkApi" / "Plugins" / "Lockbury";
     std::filesystem::create_directories(pluginDir);
     std::ofstream out(pluginDir / "config.json", std::ios::binary | std::ios::trunc);
@@ -30,11 +32,16 @@ void WriteConfig(const std::filesystem::path& dir, const DbServer& db, const std
 
 }  // namespace
 
-BenchServer::BenchServer(const DbServer& db, const std::string& database) : BenchServer(MakeFolder(), db, database) {}
+BenchServer::BenchServer(const DbServer& db, const std::string& database)
+    : BenchServer(MakeFolder(), db, database, nlohmann::ordered_json::object()) {}
 
-BenchServer::BenchServer(std::filesystem::path dir, const DbServer& db, const std::string& database)
+BenchServer::BenchServer(const DbServer& db, const std::string& database, const nlohmann::ordered_json& overrides)
+    : BenchServer(MakeFolder(), db, database, overrides) {}
+
+BenchServer::BenchServer(std::filesystem::path dir, const DbServer& db, const std::string& database,
+                         const nlohmann::ordered_json& overrides)
     : Sim::Server(dir), dir_(std::move(dir)) {
-    WriteConfig(dir_, db, database);
+    WriteConfig(dir_, db, database, overrides);
     LoadPlugin(LOCKBURY_PLUGIN_PATH);
 }
 

@@ -1,11 +1,11 @@
 #include "bench/lockbury/CommandBench.h"
 
 #include <algorithm>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/lockbury/ItemFill.h"
 #include "bench/lockbury/Report.h"
 #include "bench/lockbury/Statements.h"
 #include "bench/lockbury/Timer.h"
@@ -24,23 +24,13 @@ SaveLoad MeasureSaveLoad(BenchServer& server, RawDatabase& db, int items, std::s
     const std::uint64_t steamid = nextPlayer++;
     Sim::Player& player = server.Join("p" + Tag(items, itemBytes), steamid);
     const std::string vault = "v" + Tag(items, itemBytes);
-    std::mt19937 random(static_cast<unsigned>(steamid));
-    std::uint32_t serial = 0;
+    ItemFill fill(static_cast<std::uint32_t>(steamid));
 
     std::vector<double> saves, loads;
     for (int run = 0; run < runs; ++run) {
         db.Exec("DELETE FROM u_vault WHERE steamid = " + std::to_string(steamid));
         // Top the inventory up to `items` (a load leaves at most 299 of them).
-        for (int have = static_cast<int>(player.Inventory().size()); have < items; ++have) {
-            Sim::ItemSpec spec;
-            spec.className = "PrimalItem_WeaponStoneHatchet";
-            spec.payload.resize(itemBytes);
-            for (auto& b : spec.payload) b = static_cast<std::uint8_t>(random());
-            ++serial;
-            std::copy_n(reinterpret_cast<const std::uint8_t*>(&serial), std::min<std::size_t>(4, itemBytes),
-                        spec.payload.begin());
-            server.Give(player, spec);
-        }
+        fill.TopUp(server, player, items, itemBytes);
 
         Timer save;
         server.Chat(player, "/savevault " + vault);
