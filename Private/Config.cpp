@@ -87,6 +87,10 @@ std::vector<ConfigProblem> ReadConfig() {
     std::string text(kMaxConfigBytes + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(file.gcount()));
+    return ParseConfig(std::move(text));
+}
+
+std::vector<ConfigProblem> ParseConfig(std::string text) {
     if (text.size() > kMaxConfigBytes) {
         throw std::runtime_error("config.json: the file is larger than " + std::to_string(kMaxConfigBytes) +
                                  " bytes; the plugin does not load");

@@ -17,6 +17,8 @@ nlohmann::ordered_json& Config();
 // be read safely (missing, too large, nested too deep, not JSON) throws; what can be read but is
 // suspect (text after the object, a key given twice) comes back as problems.
 std::vector<ConfigProblem> ReadConfig();
+// The same, from the file's text.
+std::vector<ConfigProblem> ParseConfig(std::string text);
 
 FString GetCommandName(const std::string& key);
 FString GetRequiredPermission(const std::string& key);

@@ -1,8 +1,17 @@
 #include "ConfigCheck.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+#include <vector>
 
+#include "ConfigDatabasePatch.h"
 #include "DatabaseProbe.h"
 #include "Sim/Server.h"
 
@@ -10,13 +19,30 @@ namespace LockburyServer {
 
 namespace {
 
+using json = nlohmann::ordered_json;
+
 // The chat commands in the order the plugin registers them.
 const char* const kChatKeys[] = {"saveVault", "loadVault", "checkcd", "listVault"};
 const char* const kConsoleCommands[] = {"makekit", "getkit", "dumps", "dumpi"};
 constexpr unsigned kTimeoutSeconds = 5;
+const char* const kConfigFile = "ArkApi/Plugins/Lockbury/config.json";
+
+// The lines the plugin logs because the check keeps its connection from the database.
+const char* const kKeptFromDatabase[] = {
+    "Failed to open connection! Check user/pass and port",
+    "Failed to create u_vault table !",
+    "Failed to drop event Vault_Decay!",
+    "Failed to create event Vault_Decay!",
+};
 
 bool IsErrorLine(const std::string& line) {
     return line.find("][error]") != std::string::npos || line.find("][critical]") != std::string::npos;
+}
+
+bool CausedByTheCheck(const std::string& line) {
+    for (const char* text : kKeptFromDatabase)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
 }
 
 std::string Trimmed(std::string line) {
@@ -30,59 +56,173 @@ std::string Joined(const std::vector<std::string>& items) {
     return out.empty() ? "none" : out;
 }
 
+std::optional<std::string> ReadText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The configuration as far as it parses (its first value), or null.
+json Lenient(const std::optional<std::string>& text) {
+    if (!text) return nullptr;
+    try {
+        std::istringstream in(*text);
+        json config;
+        in >> config;
+        return config;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+// A loopback port that refuses connections for as long as this object lives: bound, never
+// listening, so no other program takes it meanwhile.
+class RefusingPort {
+public:
+    RefusingPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            throw std::runtime_error("no free loopback port for the check");
+        port_ = ntohs(addr.sin_port);
+    }
+    ~RefusingPort() { ::close(fd_); }
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+    unsigned Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    unsigned port_ = 0;
+};
+
+// A copy of the server folder holding only the configuration, removed at the end.
+class CheckFolder {
+public:
+    explicit CheckFolder(const std::string& configText) {
+        static int counter = 0;
+        dir_ = std::filesystem::temp_directory_path() /
+               ("lockbury-check-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(dir_ / "ArkApi/Plugins/Lockbury");
+        std::ofstream(dir_ / kConfigFile, std::ios::binary) << configText;
+    }
+    ~CheckFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    CheckFolder(const CheckFolder&) = delete;
+    CheckFolder& operator=(const CheckFolder&) = delete;
+    const std::filesystem::path& Dir() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+};
+
 }  // namespace
 
 ConfigCheck::ConfigCheck(std::filesystem::path serverDir, std::filesystem::path plugin, Printer& printer)
     : serverDir_(std::move(serverDir)), plugin_(std::move(plugin)), printer_(printer) {}
 
 int ConfigCheck::Run() {
-    printer_.Line("config: " + (serverDir_ / "ArkApi/Plugins/Lockbury/config.json").string());
-    Sim::Server server(serverDir_);
+    printer_.Line("config: " + (serverDir_ / kConfigFile).string());
+    const std::optional<std::string> text = ReadText(serverDir_ / kConfigFile);
+    bool allWell = true;
+    bool storeMade = false;
+    try {
+        storeMade = LoadAndReport(text, allWell);
+    } catch (const std::exception& e) {
+        printer_.Line(std::string("error: ") + e.what());
+        return 1;
+    }
+    const bool database = CheckDatabase(storeMade);
+    return allWell && database ? 0 : 1;
+}
+
+bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& allWell) {
+    // Without a readable file the plugin stops at once; it is loaded on the folder as it is.
+    RefusingPort refusing;
+    std::optional<CheckFolder> copy;
+    if (text) copy.emplace(WithDatabaseAt(*text, "127.0.0.1", refusing.Port()));
+    Sim::Server server(copy ? copy->Dir() : serverDir_);
     try {
         server.LoadPlugin(plugin_);
     } catch (const std::exception& e) {
-        printer_.Line("error: cannot load the plugin library " + plugin_.string() + ": " + e.what());
-        return 1;
+        throw std::runtime_error("cannot load the plugin library " + plugin_.string() + ": " + e.what());
     }
 
-    std::vector<std::string> errors;
-    for (const auto& line : server.LogLines())
-        if (IsErrorLine(line)) errors.push_back(Trimmed(line));
+    std::vector<std::string> problems, errors;
+    bool storeMade = false;
+    for (const auto& line : server.LogLines()) {
+        if (CausedByTheCheck(line)) {
+            storeMade = true;
+            continue;
+        }
+        if (!IsErrorLine(line)) continue;
+        const auto at = line.find("config.json: ");
+        if (at != std::string::npos) {
+            problems.push_back(Trimmed(line.substr(at + 13)));
+        } else {
+            errors.push_back(Trimmed(line));
+        }
+    }
 
-    auto hooks = server.Hooks();
-    auto console = server.ConsoleCommands();
-    auto chat = server.ChatCommands();
-    bool complete = hooks.size() == 1 && console.size() == std::size(kConsoleCommands) &&
-                    chat.size() == std::size(kChatKeys);
+    const auto hooks = server.Hooks();
+    const auto console = server.ConsoleCommands();
+    const auto chat = server.ChatCommands();
+    const bool complete = hooks.size() == 1 && console.size() == std::size(kConsoleCommands) &&
+                          chat.size() == std::size(kChatKeys);
+    allWell = complete && problems.empty() && errors.empty();
 
-    printer_.Line(std::string("load: ") + (!complete ? "FAILED" : errors.empty() ? "ok" : "completed with errors"));
+    printer_.Line(std::string("load: ") + (!complete ? "FAILED" : allWell ? "ok" : "completed with errors"));
+    if (!problems.empty()) {
+        printer_.Line("configuration problems (" + std::to_string(problems.size()) + "):");
+        for (const auto& problem : problems) printer_.Line("  " + problem);
+    }
     for (const auto& line : errors) printer_.Line("  [log] " + line);
 
     printer_.Line("hook: " + Joined(hooks));
     printer_.Line("console commands: " + Joined(console));
-    // Chat commands are registered in a fixed order, so the n-th registered one is the n-th key.
-    for (std::size_t i = 0; i < std::size(kChatKeys); ++i)
-        printer_.Line(std::string("chat command ") + kChatKeys[i] + ": " +
-                      (i < chat.size() ? "\"" + chat[i] + "\"" : std::string("not registered")));
-
-    bool database = CheckDatabase();
-    try {
-        server.UnloadPlugin();
-    } catch (const std::exception& e) {
-        printer_.Line(std::string("error: unloading the plugin: ") + e.what());
-        return 1;
+    // Each key's own text, and whether that text got registered: two keys with one text get one
+    // registration, so the listing goes by text, not by position.
+    const json config = Lenient(text);
+    std::vector<std::string> unclaimed = chat;
+    for (std::size_t i = 0; i < std::size(kChatKeys); ++i) {
+        std::optional<std::string> configured;
+        if (config.is_object() && config.contains("commands") && config["commands"].is_object() &&
+            config["commands"].contains(kChatKeys[i]) && config["commands"][kChatKeys[i]].is_object()) {
+            const json& entry = config["commands"][kChatKeys[i]];
+            if (!entry.contains("command")) {
+                configured = "no command found";
+            } else if (entry["command"].is_string()) {
+                configured = entry["command"].get<std::string>();
+            }
+        }
+        const auto found = configured ? std::find(unclaimed.begin(), unclaimed.end(), *configured) : unclaimed.end();
+        if (found != unclaimed.end()) {
+            unclaimed.erase(found);
+            printer_.Line(std::string("chat command ") + kChatKeys[i] + ": \"" + *configured + "\"");
+        } else {
+            printer_.Line(std::string("chat command ") + kChatKeys[i] + ": not registered");
+        }
     }
-    return complete && errors.empty() && database ? 0 : 1;
+    server.UnloadPlugin();
+    return storeMade;
 }
 
-bool ConfigCheck::CheckDatabase() {
-    using json = nlohmann::ordered_json;
+bool ConfigCheck::CheckDatabase(bool storeMade) {
     DatabaseTarget target;
+    json config;
     try {
-        std::ifstream file(serverDir_ / "ArkApi/Plugins/Lockbury/config.json");
-        if (!file) throw std::runtime_error("config.json cannot be opened");
-        json config;
-        file >> config;
+        const auto text = ReadText(serverDir_ / kConfigFile);
+        if (!text) throw std::runtime_error("config.json cannot be opened");
+        std::istringstream in(*text);
+        in >> config;
         const json& db = config.at("Database");
         target.host = db.value("mysqlHost", "");
         target.user = db.value("mysqlUser", "");
@@ -104,15 +244,37 @@ bool ConfigCheck::CheckDatabase() {
         printer_.Line("database: did not answer (" + where + "): " + probe.Error());
         return false;
     }
-    std::string detail;
-    if (auto rows = probe.Scalar("SELECT COUNT(*) FROM u_vault"))
-        detail += ", table u_vault holds " + *rows + " rows";
-    else
-        detail += ", no table u_vault";
-    auto events = probe.Scalar(
-        "SELECT COUNT(*) FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE() AND EVENT_NAME = 'Vault_Decay'");
-    detail += events && *events != "0" ? ", event Vault_Decay present" : ", no event Vault_Decay";
-    printer_.Line("database: answered (" + where + detail + ")");
+    const auto rows = probe.Scalar("SELECT COUNT(*) FROM u_vault");
+    const auto event = probe.Scalar(
+        "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE() AND EVENT_NAME = "
+        "'Vault_Decay'");
+    printer_.Line("database: answered (" + where + (rows ? ", table u_vault holds " + *rows + " rows" : ", no table u_vault") +
+                  (event ? ", event Vault_Decay present" : ", no event Vault_Decay") + ")");
+
+    if (!storeMade) {
+        printer_.Line("the load stops before the database: nothing in it would change");
+        return true;
+    }
+    printer_.Line(rows ? "the load would keep the table u_vault as it is" : "the load would create the table u_vault");
+    if (!config.contains("decay") || !config["decay"].is_number()) {
+        printer_.Line("the load would drop the event Vault_Decay and make none: vaults would not decay");
+        return true;
+    }
+    const long long decay = config["decay"].get<long long>();
+    std::smatch now;
+    if (event && std::regex_search(*event, now, std::regex(R"(\(60 \* (-?\d+)\))"))) {
+        const long long current = std::stoll(now[1]);
+        std::string line = "the load would replace the event Vault_Decay: vaults decay after " + std::to_string(decay) +
+                           " minutes instead of " + std::to_string(current);
+        if (decay < current)
+            line += "; rows older than " + std::to_string(decay) + " minutes would be deleted at its next run";
+        printer_.Line(decay == current ? "the load would make the event Vault_Decay again as it is (" +
+                                             std::to_string(decay) + " minutes)"
+                                       : line);
+    } else {
+        printer_.Line("the load would make the event Vault_Decay: vaults decay after " + std::to_string(decay) +
+                      " minutes");
+    }
     return true;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // lockbury-server --check-config DIR: loads the plugin from a server folder as the game server
-// would at its next restart, and tells the administrator what came of it.
+// would at its next restart, and tells the administrator what came of it, without changing
+// anything: the plugin's own connection is kept from the database, which is only read.
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "Printer.h"
 
@@ -14,7 +17,11 @@ public:
     int Run();
 
 private:
-    bool CheckDatabase();
+    // Loads the plugin on a copy of the folder whose configuration sends its connection to a
+    // port nothing answers on; false when the library could not be loaded at all.
+    bool LoadAndReport(const std::optional<std::string>& configText, bool& allWell);
+    // Whether the database answers, what it holds, and what the load would change in it.
+    bool CheckDatabase(bool storeMade);
 
     std::filesystem::path serverDir_;
     std::filesystem::path plugin_;
