@@ -45,4 +45,9 @@ public:
 
     // The player's vaults, or a failure.
     virtual VaultRead<VaultList> ReadVaultList(std::uint64_t steamid) = 0;
+
+    // False (and logged as the operation's failure) while the store waits out its pause after a
+    // failed connect, when any operation would fail at once: a command asks before it does
+    // work of its own for nothing. Sends no statement.
+    virtual bool ReadyToTry(const char* operation) = 0;
 };

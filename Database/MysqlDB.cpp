@@ -550,4 +550,11 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
     return read;
 }
 
+bool MySql::ReadyToTry(const char* operation) {
+    if (db_.is_open() || std::chrono::steady_clock::now() >= nextConnect_) return true;
+    Connected();  // fails at once, and says why
+    LogFailure(operation);
+    return false;
+}
+
 TArray<std::shared_ptr<VaultList>> MySql::ListVault(std::uint64_t steamid) { return ReadVaultList(steamid).records; }

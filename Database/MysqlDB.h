@@ -42,6 +42,7 @@ public:
     Settlement SettleClaim(const ClaimOutcome& outcome) override;
     void ReleaseClaim() override;
     VaultRead<VaultList> ReadVaultList(std::uint64_t steamid) override;
+    bool ReadyToTry(const char* operation) override;
 
 private:
     // When a statement may be sent again after its connection was lost.

@@ -71,8 +71,10 @@ void Save(AShooterPlayerController* player, FString* message) {
     UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
     if (!inventory || !inventory->IsValidLowLevelFast()) return;
     IDatabase* store = database().get();
-    if (!store) {
-        ReplyStoreUnavailable(player);  // nothing could be written, so nothing may leave
+    // Nothing could be written, so nothing may leave; asked before the items are read and
+    // turned into text, which is most of a save's own work.
+    if (!store || !store->ReadyToTry("MySql::AddVaultRows")) {
+        ReplyStoreUnavailable(player);
         return;
     }
 
