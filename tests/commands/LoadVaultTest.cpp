@@ -118,6 +118,35 @@ TEST_F(LoadVault, PointsAreChargedOnlyWhenProximityIsRequired) {
     EXPECT_EQ(server.Points(kAlice), 70);
 }
 
+// A malformed "points" text (or sender) once ended the command after the points were taken and
+// before anything was given. Now the text goes out as it stands and the items come.
+TEST_F(LoadVault, BrokenPointsMessageStillGivesWhatWasPaidFor) {
+    config["nearTransmiterPoints"] = 50;
+    config["commands"]["loadVault"]["requireNearTransmiter"] = true;
+    server.Place("TekTransmitter", {0, 0, 0});
+    std::uint64_t id = 9000;
+    for (const nlohmann::ordered_json& points : {nlohmann::ordered_json("Paid {} points ({})"),
+                                                 nlohmann::ordered_json("{:d"), nlohmann::ordered_json(12),
+                                                 nlohmann::ordered_json("{:>2000000000}")}) {
+        SCOPED_TRACE(points.dump());
+        config["messages"]["points"] = points;
+        config["messages"]["sender"] = points;
+        Start();
+        ++id;
+        auto& player = Joined("p" + std::to_string(id), id);
+        server.SetPoints(id, 120);
+        SaveHatchets(player, "base", 2);
+        const auto told = Say(player, "/loadvault base");
+        EXPECT_EQ(told, Strings{points.is_string() ? points.get<std::string>() : points.dump()});
+        EXPECT_EQ(server.Points(id), 70);
+        EXPECT_EQ(player.Inventory().size(), 2u) << "what was paid for is given";
+        EXPECT_TRUE(Rows(id).empty());
+        EXPECT_GE(LogLinesContaining("config.json: messages.points: "), 1);
+        server.UnloadPlugin();
+        server.ClearLog();
+    }
+}
+
 TEST_F(LoadVault, ProximityNotRequiredOrFreeLoadChargesNothing) {
     config["nearTransmiterPoints"] = 50;
     Start();

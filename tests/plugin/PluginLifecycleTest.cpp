@@ -260,3 +260,69 @@ TEST(PluginLibrary, ExportsOnlyTheEntryPoint) {
 }
 
 }  // namespace
+
+namespace {
+
+// A decay that would have the event delete every vault at its next run (or a second decay key
+// that silently replaces a good one) stops the load before the store is made: the event and
+// the rows of every player stay as they are.
+TEST_F(PluginLifecycle, ADecayThatWouldDeleteEveryVaultStopsTheLoadAndLeavesTheEventAlone) {
+    server.WriteConfig(TestSupport::DefaultConfig(db.Params()));
+    server.Load();  // a good load: table and event with 60 minutes
+    server.UnloadPlugin();
+    db.Exec("INSERT INTO u_vault (steamid, vaultname, itemname, dtinsert) VALUES (1, 'v', 'x', UNIX_TIMESTAMP())");
+    const std::string event = "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE()";
+    const std::string before = db.Scalar(event);
+    ASSERT_NE(before.find("(60 * 60)"), std::string::npos);
+
+    const std::string good = TestSupport::DefaultConfig(db.Params()).dump();
+    for (const char* decay : {"-1", "0", "1e20", "1e30", "\"60\"", "null"}) {
+        SCOPED_TRACE(decay);
+        auto config = json::parse(good);
+        config["decay"] = json::parse(decay);
+        server.WriteConfig(config);
+        server.ClearLog();
+        server.Load();
+        EXPECT_TRUE(server.Hooks().empty());
+        EXPECT_NE(ErrorLines(server).at(0).find("config.json: decay: must be a number of minutes from 1 to 5256000"),
+                  std::string::npos)
+            << ErrorLines(server)[0];
+        server.UnloadPlugin();
+    }
+    server.WriteConfigText("{\"decay\": 60, " + good.substr(1, good.size() - 2) + ", \"decay\": -1}");
+    server.ClearLog();
+    server.Load();
+    EXPECT_TRUE(server.Hooks().empty());
+    EXPECT_NE(ErrorLines(server).at(0).find("config.json: decay: given more than once; the plugin does not load"),
+              std::string::npos)
+        << ErrorLines(server)[0];
+    server.UnloadPlugin();
+
+    EXPECT_EQ(db.Scalar(event), before);
+    EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM u_vault"), "1");
+}
+
+// Files that would crash the server (nested a hundred thousand deep) or slow every command (tens
+// of megabytes of lists) are refused at load with a line that says why.
+TEST_F(PluginLifecycle, AConfigurationTooDeepOrTooLargeIsRefusedWithoutACrash) {
+    const struct {
+        std::string text;
+        const char* said;
+    } cases[] = {
+        {"{\"blocked\": " + std::string(100000, '[') + std::string(100000, ']') + "}",
+         "config.json: blocked: nested deeper than 16 levels; the plugin does not load"},
+        {"{\"x\": " + std::string(100000, '[') + "}", "config.json: x: nested deeper than 16 levels"},
+        {"{\"blocked\": [" + std::string(2 << 20, ' ') + "]}", "config.json: the file is larger than 1048576 bytes"},
+    };
+    for (const auto& c : cases) {
+        server.WriteConfigText(c.text);
+        server.ClearLog();
+        server.Load();
+        ASSERT_EQ(ErrorLines(server).size(), 1u);
+        EXPECT_NE(ErrorLines(server)[0].find(c.said), std::string::npos) << ErrorLines(server)[0];
+        EXPECT_TRUE(server.Hooks().empty());
+        server.UnloadPlugin();
+    }
+}
+
+}  // namespace
