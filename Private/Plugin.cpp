@@ -55,34 +55,52 @@ void OpenStore() {
     database() = std::make_unique<MySql>(host, user, password, name, port, settings);
 }
 
+// Everything the plugin registers with the host, in the order Load registers it. Unload removes
+// what was registered, from the record Load keeps, and nothing else.
+struct ConsoleEntry {
+    const char* name;
+    ArkApi::ConsoleCallback handler;
+};
+struct ChatEntry {
+    const char* key;  // its text is the configured "commands".key."command"
+    ArkApi::ChatCallback handler;
+};
+const ConsoleEntry kConsoleCommands[] = {
+    {"makekit", &MakeKit}, {"getkit", &GetKit}, {"dumps", &DumpStructures}, {"dumpi", &DumpItems}};
+const ChatEntry kChatCommands[] = {{"saveVault", &Commands::SaveVault},
+                                   {"loadVault", &Commands::LoadVault},
+                                   {"checkcd", &CheckCd},
+                                   {"listVault", &Commands::ListVault}};
+
+struct Registered {
+    bool hook = false;
+    std::vector<FString> chat, console;
+};
+Registered& registered() {
+    static Registered record;
+    return record;
+}
+
 void Register() {
     auto& commands = ArkApi::GetCommands();
-    ArkApi::GetHooks().SetHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage, &APrimalCharacter_TakeDamage_game);
-    commands.AddConsoleCommand(FString("makekit"), &MakeKit);
-    commands.AddConsoleCommand(FString("getkit"), &GetKit);
-    commands.AddConsoleCommand(FString("dumps"), &DumpStructures);
-    commands.AddConsoleCommand(FString("dumpi"), &DumpItems);
+    Registered& record = registered();
+    record.hook =
+        ArkApi::GetHooks().SetHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage, &APrimalCharacter_TakeDamage_game);
+    for (const ConsoleEntry& entry : kConsoleCommands) {
+        FString name(entry.name);
+        if (commands.AddConsoleCommand(name, entry.handler)) record.console.push_back(std::move(name));
+    }
     // Each name is looked up just before its registration, so a faulty entry stops the
     // registrations there and leaves the earlier ones in place.
-    commands.AddChatCommand(GetCommandName("saveVault"), &Commands::SaveVault);
-    commands.AddChatCommand(GetCommandName("loadVault"), &Commands::LoadVault);
-    commands.AddChatCommand(GetCommandName("checkcd"), &CheckCd);
-    commands.AddChatCommand(GetCommandName("listVault"), &Commands::ListVault);
+    for (const ChatEntry& entry : kChatCommands) {
+        FString text = GetCommandName(entry.key);
+        if (commands.AddChatCommand(text, entry.handler)) record.chat.push_back(std::move(text));
+    }
 }
 
 void LogLoadError(const char* what) noexcept {
     try {
         if (auto& log = GetLog()) log->error("{}", what);
-    } catch (...) {
-    }
-}
-
-// Runs one removal; a failed name lookup (an entry that was already missing at load, or no
-// configuration at all) must not stop the removals after it. The failure was logged at load.
-template <typename Step>
-void RemoveQuietly(Step&& step) noexcept {
-    try {
-        step();
     } catch (...) {
     }
 }
@@ -104,13 +122,11 @@ void Load() {
 
 void Unload() {
     auto& commands = ArkApi::GetCommands();
-    RemoveQuietly([] { ArkApi::GetHooks().DisableHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage); });
-    for (const char* key : {"saveVault", "loadVault", "checkcd", "listVault"}) {
-        RemoveQuietly([&] { commands.RemoveChatCommand(GetCommandName(key)); });
-    }
-    for (const char* name : {"makekit", "getkit", "dumps", "dumpi"}) {
-        RemoveQuietly([&] { commands.RemoveConsoleCommand(FString(name)); });
-    }
+    Registered& record = registered();
+    if (record.hook) ArkApi::GetHooks().DisableHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage);
+    for (const FString& text : record.chat) commands.RemoveChatCommand(text);
+    for (const FString& name : record.console) commands.RemoveConsoleCommand(name);
+    record = Registered{};
 }
 
 }  // namespace Lockbury
