@@ -1,5 +1,7 @@
 #include "Private/Kits/KitFiles.h"
 
+#include <fmt/format.h>
+
 #include <cerrno>
 #include <fstream>
 
@@ -45,7 +47,8 @@ std::filesystem::path KitFolder(const std::string& name) {
 }
 
 std::string KitFileName(const FItemNetID& id, const std::string& objectName) {
-    const std::string prefix = "_" + std::to_string(id.ItemID1) + "_" + std::to_string(id.ItemID2);
+    // fmt rather than "_" + std::string: GCC 12 warns falsely (-Wrestrict) on that form.
+    const std::string prefix = fmt::format("_{}_{}", id.ItemID1, id.ItemID2);
     const std::string suffix = ".bin";
     std::string object = objectName;
     for (char& c : object)

@@ -1,5 +1,7 @@
 #include "bench/lockbury/CommandBench.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -22,8 +24,9 @@ std::string Tag(int items, std::size_t bytes) { return std::to_string(items) + "
 
 SaveLoad MeasureSaveLoad(BenchServer& server, RawDatabase& db, int items, std::size_t itemBytes, int runs) {
     const std::uint64_t steamid = nextPlayer++;
-    Sim::Player& player = server.Join("p" + Tag(items, itemBytes), steamid);
-    const std::string vault = "v" + Tag(items, itemBytes);
+    // fmt rather than "p" + std::string: GCC 12 warns falsely (-Wrestrict) on that form.
+    Sim::Player& player = server.Join(fmt::format("p{}", Tag(items, itemBytes)), steamid);
+    const std::string vault = fmt::format("v{}", Tag(items, itemBytes));
     ItemFill fill(static_cast<std::uint32_t>(steamid));
 
     std::vector<double> saves, loads;
@@ -55,8 +58,8 @@ ListTimes MeasureList(BenchServer& server, RawDatabase& db, int vaults, int deca
     for (int v = 0; v < vaults; ++v) {
         for (int row = 0; row < 3; ++row) {
             if (v || row) sql += ',';
-            sql += "(" + std::to_string(steamid) + ", 'vault" + std::to_string(v) +
-                   "', 'PrimalItem_WeaponStoneHatchet_C_1', '00', UNIX_TIMESTAMP())";
+            sql += fmt::format("({}, 'vault{}', 'PrimalItem_WeaponStoneHatchet_C_1', '00', UNIX_TIMESTAMP())", steamid,
+                               v);
         }
     }
     db.Exec(sql);
