@@ -9,6 +9,7 @@
 
 #include "Host/ArkApi.h"
 #include "Host/TextSearch.h"
+#include "Private/PluginFolder.h"
 
 namespace Lockbury {
 
@@ -82,7 +83,7 @@ std::string PathOf(const std::vector<std::string>& keys) {
 }  // namespace
 
 std::vector<ConfigProblem> ReadConfig() {
-    std::ifstream file(ArkApi::Tools::GetCurrentDir() + "/ArkApi/Plugins/Lockbury/config.json", std::ios::binary);
+    std::ifstream file(PluginFolder() + "/config.json", std::ios::binary);
     if (!file.is_open()) throw std::runtime_error("Can't open config.json");
     std::string text(kMaxConfigBytes + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "Host/ArkApi.h"
+#include "Private/PluginFolder.h"
 #include "Private/Kits/PortableFileName.h"
 
 namespace Lockbury::Kits {
@@ -43,7 +44,7 @@ std::error_code WriteNewFile(const std::filesystem::path& file, const std::vecto
 }  // namespace
 
 std::filesystem::path KitFolder(const std::string& name) {
-    return std::filesystem::path(ArkApi::Tools::GetCurrentDir() + "/ArkApi/Plugins/Lockbury/kits/" + name + "/");
+    return std::filesystem::path(PluginFolder() + "/kits/" + name + "/");
 }
 
 std::string KitFileName(const FItemNetID& id, const std::string& objectName) {

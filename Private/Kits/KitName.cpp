@@ -2,24 +2,16 @@
 
 #include <algorithm>
 
+#include "Private/Commands/ChatWords.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/PortableFileName.h"
 
 namespace Lockbury::Kits {
 
 std::optional<std::string> KitNameArgument(const FString& commandLine) {
-    const std::u16string_view line = commandLine.View();
-    int word = 0;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        while (pos < line.size() && line[pos] == u' ') ++pos;
-        if (pos == line.size()) break;
-        const std::size_t end = std::min(line.find(u' ', pos), line.size());
-        if (word == 1) return FString(line.substr(pos, end - pos)).ToString();
-        ++word;
-        pos = end;
-    }
-    return std::nullopt;
+    const std::vector<FString> words = Commands::SplitWords(commandLine);
+    if (words.size() < 2) return std::nullopt;
+    return words[1].ToString();
 }
 
 bool IsSafeKitName(const std::string& name) {
