@@ -31,15 +31,17 @@ constexpr const char* kCreateEvent =
     "(dtinsert)) - (60 * {})) * -1) < 0";
 constexpr const char* kAddItem =
     "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, dtinsert) values({}, '{}', '{}', '{}', {})";
+// The blueprint stands between single quotes like every other text: between double quotes a
+// server running with ANSI_QUOTES would read it as a column name.
 constexpr const char* kAddResource =
     "INSERT INTO u_vault (steamid, vaultname, itemname, blueprint, qtd, dtinsert) values ({}, '{}', '{}', "
-    "\"{}\", {}, {})";
+    "'{}', {}, {})";
 // A batch names every column either kind of row fills; a row gives DEFAULT for the columns its
 // kind leaves out, so it is stored exactly as the single-row add of its kind stores it.
 constexpr const char* kAddRowsHead =
     "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, blueprint, qtd, dtinsert) values ";
 constexpr const char* kItemValues = "({}, '{}', '{}', '{}', DEFAULT, DEFAULT, {})";
-constexpr const char* kResourceValues = "({}, '{}', '{}', DEFAULT, \"{}\", {}, {})";
+constexpr const char* kResourceValues = "({}, '{}', '{}', DEFAULT, '{}', {}, {})";
 // Room left in every statement below the packet limit for the packet header and rounding.
 constexpr std::size_t kPacketMargin = 1024;
 constexpr const char* kGetItems =
@@ -266,7 +268,7 @@ bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, co
         const std::int64_t now = ArkApi::Tools::GetTime();
         if (Connected()) {
             const auto sql = fmt::format(fmt::runtime(kAddResource), steamid, Text(vaultname.ToString()),
-                                         Text(itemname.ToString()), Text(blueprint.ToString(), '"'), qtd, now);
+                                         Text(itemname.ToString()), Text(blueprint.ToString()), qtd, now);
             if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
         }
         LogFailure("MySql::AddVaultResource");
@@ -300,7 +302,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                                              Text(row.itemdata), now));
             } else {
                 values.push_back(fmt::format(fmt::runtime(kResourceValues), steamid, vault,
-                                             Text(row.itemname.ToString()), Text(row.blueprint.ToString(), '"'),
+                                             Text(row.itemname.ToString()), Text(row.blueprint.ToString()),
                                              row.qtd, now));
             }
         }

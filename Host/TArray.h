@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <new>
 #include <type_traits>
@@ -74,12 +75,16 @@ public:
         max_ = capacity;
     }
 
+    // The arguments may refer into this array (arr.Add(arr[0])): when the storage must grow, the
+    // element is made first, while the old storage still holds what they refer to.
     template <typename... A>
     T& Emplace(A&&... args) {
-        if (count_ == max_) Reserve(std::max(4, max_ + max_ / 2 + 1));
-        T* slot = new (data_ + count_) T(std::forward<A>(args)...);
-        ++count_;
-        return *slot;
+        if (count_ == max_) {
+            T made(std::forward<A>(args)...);
+            Reserve(std::max(4, max_ + max_ / 2 + 1));
+            return Construct(std::move(made));
+        }
+        return Construct(std::forward<A>(args)...);
     }
     int Add(const T& item) {
         Emplace(item);
@@ -90,6 +95,12 @@ public:
         return count_ - 1;
     }
     void Append(const T* items, int count) {
+        if (count_ + count > max_ && Within(items)) {
+            // The items are this array's own, which growing would free before they are read.
+            const TArray copy(items, count);
+            Append(copy.data_, count);
+            return;
+        }
         Reserve(count_ + count);
         if constexpr (std::is_trivially_copyable_v<T>) {
             if (count > 0) std::memcpy(data_ + count_, items, sizeof(T) * static_cast<std::size_t>(count));
@@ -128,6 +139,15 @@ public:
     }
 
 private:
+    template <typename... A>
+    T& Construct(A&&... args) {
+        T* slot = new (data_ + count_) T(std::forward<A>(args)...);
+        ++count_;
+        return *slot;
+    }
+    bool Within(const T* item) const {
+        return std::less_equal<const T*>()(data_, item) && std::less<const T*>()(item, data_ + max_);
+    }
     void Swap(TArray& other) noexcept {
         std::swap(data_, other.data_);
         std::swap(count_, other.count_);

@@ -13,7 +13,10 @@ float Hook_APrimalCharacter_TakeDamage(APrimalCharacter* character, float damage
     // A failure while stamping must not cost the game its damage: the game function runs anyway.
     Guarded("Private/Combat", "Lockbury::Hook_APrimalCharacter_TakeDamage", [&] {
         if (character && character->IsA(AShooterCharacter::GetPrivateStaticClass())) {
-            RecordDamage(static_cast<AShooterPlayerController*>(character->GetCharacterController()));
+            // A player's character is not always driven by a player's controller.
+            AController* controller = character->GetCharacterController();
+            if (controller && controller->IsA(AShooterPlayerController::StaticClass()))
+                RecordDamage(static_cast<AShooterPlayerController*>(controller));
         }
         if (instigator && instigator->IsA(AShooterPlayerController::StaticClass())) {
             RecordDamage(static_cast<AShooterPlayerController*>(instigator));

@@ -7,7 +7,9 @@ namespace Lockbury {
 
 void DumpItems(APlayerController* controller, FString* /*command*/, bool /*fromCheat*/) {
     Guarded("Private/Dumps", "Lockbury::DumpItems", [&] {
-        auto& log = GetLog();
+        // Its only output is the log: without a logger there is nothing to do.
+        const std::shared_ptr<spdlog::logger> log = GetLog();
+        if (!log) return;
         log->info("DumpItems");
         auto* player = static_cast<AShooterPlayerController*>(controller);
         if (!player) return;

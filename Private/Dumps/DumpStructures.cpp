@@ -33,7 +33,9 @@ void DumpStructures(APlayerController* controller, FString* /*command*/, bool /*
         const FVector location = player->DefaultActorLocationField();
         const float radius = ReadRadius();
 
+        // The searches may report an actor slot that holds no actor; it has nothing to show.
         for (AActor* actor : OctreeActors(location, radius)) {
+            if (!actor) continue;
             const std::string blueprint = GetBlueprintPath(actor).ToString();
             const std::string name = actor->NameField().ToString().ToString();
             const std::string descriptive = DescriptiveName(actor);
@@ -42,9 +44,10 @@ void DumpStructures(APlayerController* controller, FString* /*command*/, bool /*
             Say(player, "BluePrint {}", blueprint);
         }
         for (AActor* actor : ContainerActors(location, radius)) {
+            if (!actor) continue;
             const std::string blueprint = GetBlueprintPath(actor).ToString();
             const std::string name = actor->NameField().ToString().ToString();
-            GetLog()->info("{}", blueprint);
+            if (auto& log = GetLog()) log->info("{}", blueprint);
             Say(player, "NameField: {}", name);
             Say(player, "BluePrint {}", blueprint);
         }

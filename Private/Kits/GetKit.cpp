@@ -15,11 +15,15 @@ void LogSkipped(const std::filesystem::path& entry, const char* why) {
     if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::GetKit) skipped {}: {}", Kits::PathText(entry), why);
 }
 
-// A cryopod given again starts a fresh hour before its creature must be released.
-void RestartCryopod(UPrimalItem* added, UPrimalItem* rebuilt) {
+constexpr double kCryopodCreationAhead = 3600.0;
+
+// A cryopod given again starts a fresh hour before its creature must be released; without a
+// world there is no game time to date it by, so only its durability is topped up.
+void RestartCryopod(UPrimalItem* added, float storedDurability) {
     if (!ContainsIgnoreCase(added->NameField().ToString(), FString("PrimalItem_WeaponEmptyCryopod"))) return;
-    added->AddItemDurability(rebuilt->ItemDurabilityField());
-    added->CreationTimeField() = ArkApi::GetApiUtils().GetWorld()->GetTimeSeconds() + 3600.0;
+    added->AddItemDurability(storedDurability);
+    if (UWorld* world = ArkApi::GetApiUtils().GetWorld())
+        added->CreationTimeField() = world->GetTimeSeconds() + kCryopodCreationAhead;
     added->UpdatedItem(false);
 }
 
@@ -32,9 +36,11 @@ void GiveFile(AShooterPlayerController* player, const std::filesystem::path& ent
     if (!inventory) return;
     UPrimalItem* rebuilt = UPrimalItem::CreateFromBytes(&bytes);
     if (!rebuilt) return LogSkipped(entry, "the game rebuilt no item from it");
+    // Read before the inventory takes the item: adding may change or spend the object handed in.
+    const float storedDurability = rebuilt->ItemDurabilityField();
     UPrimalItem* added = inventory->AddItemObject(rebuilt);
     if (!added) return LogSkipped(entry, "the inventory did not take the item");
-    RestartCryopod(added, rebuilt);
+    RestartCryopod(added, storedDurability);
 }
 
 }  // namespace

@@ -17,6 +17,25 @@ Sim::ItemSpec Spec(const std::string& className) {
 using Strings = std::vector<std::string>;
 using TestSupport::Texts;
 
+// While it lives, every character the game is asked about is driven by the given controller.
+class DrivenBy {
+public:
+    explicit DrivenBy(AController* controller) {
+        controller_ = controller;
+        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kName, &Controller, &game_));
+    }
+    ~DrivenBy() { ArkApi::GetHooks().DisableHook(kName, &Controller); }
+    DrivenBy(const DrivenBy&) = delete;
+    DrivenBy& operator=(const DrivenBy&) = delete;
+
+private:
+    using ControllerFn = AController* (*)(APawn*);
+    static constexpr const char* kName = "APawn.GetCharacterController";
+    static AController* Controller(APawn*) { return controller_; }
+    static inline ControllerFn game_ = nullptr;
+    static inline AController* controller_ = nullptr;
+};
+
 class CombatCooldown : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,6 +103,21 @@ TEST_F(CombatCooldown, BothSidesOfEveryKindOfDamageAreStamped) {
         EXPECT_EQ(CheckCd(*player), Strings{"Combat cooldown: 50 seconds"});
     }
     EXPECT_EQ(CheckCd(bystander), Strings{"Not on PVPVE Cooldown "});
+}
+
+// A player's character driven by a controller that is no player's is not stamped as the victim;
+// the player who hit it still is.
+TEST_F(CombatCooldown, VictimWithoutAPlayerControllerIsNotStamped) {
+    Start();
+    auto& alice = server.Join("alice", 11);
+    auto& bob = server.Join("bob", 12);
+    {
+        DrivenBy creatureBrain(server.CreatureController());
+        server.Damage(&alice, &bob);
+    }
+    EXPECT_EQ(CheckCd(alice), Strings{"Not on PVPVE Cooldown "});
+    EXPECT_EQ(CheckCd(bob), Strings{"Combat cooldown: 60 seconds"});
+    EXPECT_TRUE(ErrorLines().empty());
 }
 
 TEST_F(CombatCooldown, LaterDamageMovesTheStampForward) {

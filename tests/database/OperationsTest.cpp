@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <thread>
 #include <map>
 #include <regex>
@@ -33,7 +32,6 @@ protected:
 };
 
 TEST_F(StoreOperationsTest, ItemAndResourceRowsReadBackAsTheirKind) {
-    const auto before = std::time(nullptr);
     ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("main"), Wide("PrimalItem_WeaponPike_C_3"), "0a1bff"));
     ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide("main"), Wide("PrimalItemResource_Wood_C_9"),
                                         Wide("Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'"),
@@ -61,8 +59,7 @@ TEST_F(StoreOperationsTest, ItemAndResourceRowsReadBackAsTheirKind) {
     EXPECT_EQ(*rows[0][3], "1");
     EXPECT_EQ(*rows[0][4], "1");
     EXPECT_EQ(*rows[1][2], "1");
-    EXPECT_GE(std::stoll(*rows[0][5]), before);
-    EXPECT_LE(std::stoll(*rows[0][5]), std::time(nullptr));
+    EXPECT_EQ(std::stoll(*rows[0][5]), ArkApi::Tools::GetTime());
     EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][info] Took 0 seconds to load from mysql"}));
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // What the store needs around it, as Load provides it: the plugin configuration, the plugin
-// logger on the host's sinks, and the host clock (unshifted). Reset for every test.
+// logger on the host's sinks, and the host clock (unshifted, standing still). Reset for every test.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,8 +24,14 @@ protected:
         Lockbury::MakeLog();
         HostRuntime::ClearLogLines();
         HostRuntime::SetClockOffset(0);
+        // Reads are timed in whole seconds of this clock: standing still, it cannot tick between
+        // the two readings. Shifts still move it.
+        HostRuntime::SetFrozenClock(std::time(nullptr));
     }
-    void TearDown() override { HostRuntime::SetClockOffset(0); }
+    void TearDown() override {
+        HostRuntime::SetClockOffset(0);
+        HostRuntime::SetFrozenClock(0);
+    }
 
     // No pause after a failed connect: these tests restart servers and expect the next
     // statement to find them.

@@ -1,6 +1,9 @@
 // dumpi and dumps typed at an administrator's console: the log lines and chat lines they make.
 #include <gtest/gtest.h>
 
+#include "Private/Config.h"
+#include "Private/Handlers.h"
+#include "Private/Log.h"
 #include "Sim/Runtime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
@@ -28,6 +31,41 @@ Strings Info(const Strings& lines) {
     for (const auto& line : lines) out.push_back("[Lockbury][info] " + line);
     return out;
 }
+
+// While it lives, both world searches report an empty actor slot after the actors they found.
+class EmptyActorSlots {
+public:
+    EmptyActorSlots() {
+        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kOctree, &Octree, &octree_));
+        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kSphere, &Sphere, &sphere_));
+    }
+    ~EmptyActorSlots() {
+        ArkApi::GetHooks().DisableHook(kOctree, &Octree);
+        ArkApi::GetHooks().DisableHook(kSphere, &Sphere);
+    }
+    EmptyActorSlots(const EmptyActorSlots&) = delete;
+    EmptyActorSlots& operator=(const EmptyActorSlots&) = delete;
+
+private:
+    using Actors = TArray<AActor*>;
+    using OctreeFn = Actors* (*)(Actors*, UWorld*, FVector, float, int, bool);
+    using SphereFn = bool (*)(UObject*, FVector, float, TArray<EObjectTypeQuery>*, UClass*, Actors*, Actors*);
+    static constexpr const char* kOctree = "UVictoryCore.ServerOctreeOverlapActors";
+    static constexpr const char* kSphere = "UKismetSystemLibrary.SphereOverlapActors_NEW";
+
+    static Actors* Octree(Actors* result, UWorld* world, FVector at, float radius, int group, bool check) {
+        octree_(result, world, at, radius, group, check)->Add(nullptr);
+        return result;
+    }
+    static bool Sphere(UObject* context, FVector at, float radius, TArray<EObjectTypeQuery>* types, UClass* filter,
+                       Actors* ignored, Actors* out) {
+        sphere_(context, at, radius, types, filter, ignored, out);
+        out->Add(nullptr);
+        return true;
+    }
+    static inline OctreeFn octree_ = nullptr;
+    static inline SphereFn sphere_ = nullptr;
+};
 
 class Dumps : public ::testing::Test {
 protected:
@@ -119,6 +157,38 @@ TEST_F(Dumps, ContainerFoundByBothSearchesIsReportedTwice) {
     for (const auto& out : admin->Received()) EXPECT_EQ(out.sender, "Vault");
     // Only the second search's blueprint paths reach the log, as whole lines.
     EXPECT_EQ(TestSupport::LogTail(server), Info({boxPath}));
+}
+
+TEST_F(Dumps, EmptyActorSlotsFromTheSearchesAreSkipped) {
+    Start();
+    const std::string box = server.Place("StorageBox_Small", {150, 100, 0}, "Main Box");
+    const std::string boxPath = BlueprintOf("StorageBox_Small");
+    EmptyActorSlots slots;
+    Console("dumps");
+    EXPECT_EQ(Texts(*admin), (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box,
+                                      "BluePrint " + boxPath, "NameField: " + box, "BluePrint " + boxPath}));
+    EXPECT_EQ(TestSupport::LogTail(server), Info({boxPath}));
+}
+
+// Both commands run without the plugin's logger (the plugin's own code, called directly, before
+// any load made one): the items dump has nothing to show, the structures dump still shows its lines.
+TEST_F(Dumps, BothRunWithoutALogger) {
+    Lockbury::Config() = config;
+    Lockbury::GetLog() = nullptr;
+    admin = &server.Join("admin", 1);
+    admin->MoveTo({100, 100, 0});
+    server.Give(*admin, Spec("PrimalItemResource_Wood"));
+    const std::string box = server.Place("StorageBox_Small", {150, 100, 0}, "Main Box");
+    FString command("dumpi");
+    Lockbury::DumpItems(admin->Controller(), &command, false);
+    EXPECT_TRUE(admin->Received().empty());
+    command = FString("dumps");
+    Lockbury::DumpStructures(admin->Controller(), &command, false);
+    const std::string boxPath = BlueprintOf("StorageBox_Small");
+    EXPECT_EQ(Texts(*admin), (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box,
+                                      "BluePrint " + boxPath, "NameField: " + box, "BluePrint " + boxPath}));
+    EXPECT_TRUE(server.LogLines().empty());
+    Lockbury::Config() = nullptr;
 }
 
 TEST_F(Dumps, NonTargetableActorShowsNoDescriptiveName) {

@@ -54,6 +54,25 @@ private:
     void (*signalWas_)(int) = SIG_DFL;
 };
 
+// While it lives, the game spends the durability of every item its inventories take.
+class DurabilitySpentOnAdd {
+public:
+    DurabilitySpentOnAdd() { EXPECT_TRUE(ArkApi::GetHooks().SetHook(kName, &Add, &game_)); }
+    ~DurabilitySpentOnAdd() { ArkApi::GetHooks().DisableHook(kName, &Add); }
+    DurabilitySpentOnAdd(const DurabilitySpentOnAdd&) = delete;
+    DurabilitySpentOnAdd& operator=(const DurabilitySpentOnAdd&) = delete;
+
+private:
+    using AddFn = UPrimalItem* (*)(UPrimalInventoryComponent*, UPrimalItem*);
+    static constexpr const char* kName = "UPrimalInventoryComponent.AddItemObject";
+    static UPrimalItem* Add(UPrimalInventoryComponent* inventory, UPrimalItem* item) {
+        UPrimalItem* added = game_(inventory, item);
+        item->ItemDurabilityField() = 0.0f;
+        return added;
+    }
+    static inline AddFn game_ = nullptr;
+};
+
 class Kits : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -216,6 +235,36 @@ TEST_F(Kits, CryopodComesBackWithDurabilityRaisedAndAFreshHour) {
             EXPECT_FLOAT_EQ(item.durability, 30.0f);  // no rule for other items
         }
     }
+}
+
+// The top-up is the durability the kit file holds, whatever adding does to the item handed
+// in; without a world there is no game time, so the pod keeps its date but is still topped up.
+TEST_F(Kits, CryopodTopUpIsTheStoredDurabilityAndNeedsNoWorld) {
+    auto& admin = server.Join("admin", 1);
+    auto cryo = Spec("PrimalItem_WeaponEmptyCryopod");
+    cryo.durability = 12.0f;
+    const auto made = server.Give(admin, cryo);
+    Console(admin, "makekit pods");
+    auto& spent = server.Join("spent", 2);
+    auto& worldless = server.Join("worldless", 3);
+
+    {
+        DurabilitySpentOnAdd spending;
+        Console(spent, "getkit pods");
+    }
+    ASSERT_EQ(spent.Inventory().size(), 1u);
+    EXPECT_FLOAT_EQ(spent.Inventory()[0].durability, 12.0f);  // nothing left after adding, plus the stored 12
+
+    UWorld* world = ArkApi::GetApiUtils().GetWorld();
+    HostRuntime::SetWorld(nullptr);
+    Console(worldless, "getkit pods");
+    HostRuntime::SetWorld(world);
+    const auto given = worldless.Inventory();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_FLOAT_EQ(given[0].durability, 24.0f);
+    EXPECT_DOUBLE_EQ(given[0].creationTime, made.creationTime);
+    EXPECT_EQ(given[0].updatedItemCalls, 1);
+    EXPECT_TRUE(server.LogLines().empty());
 }
 
 TEST_F(Kits, OnlyNamesValidOnWindowsAndLinuxAlikeAreKitNames) {
