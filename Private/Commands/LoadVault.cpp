@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "Host/ArkApi.h"
-#include "Host/TextSearch.h"
 #include "Private/Commands/Reply.h"
 #include "Private/Commands/VaultArgument.h"
 #include "Private/Config.h"
+#include "Private/Cryopod.h"
 #include "Private/Cooldown.h"
 #include "Private/HandlerGuard.h"
 #include "Private/Handlers.h"
@@ -26,18 +26,13 @@ namespace {
 constexpr const char* kFile = "Private/Commands";
 constexpr const char* kFunction = "Lockbury::Commands::LoadVault";
 constexpr int kInventoryPlaces = 299;
-constexpr double kCryopodCreationAhead = 3600.0;
 
 // The time spent in the vault does not count: an empty cryopod is topped up and dated an hour
 // ahead, a spoiling item starts spoiling anew.
 void AdjustReturnedItem(UPrimalItem* added, float storedDurability) {
+    if (RestartCryopod(added, storedDurability)) return;
     UWorld* world = ArkApi::GetApiUtils().GetWorld();
-    const FString name = added->NameField().ToString();
-    if (ContainsIgnoreCase(name, FString("PrimalItem_WeaponEmptyCryopod"))) {
-        added->AddItemDurability(storedDurability);
-        if (world) added->CreationTimeField() = world->GetTimeSeconds() + kCryopodCreationAhead;
-        added->UpdatedItem(false);
-    } else if (added->CanSpoil() && world) {
+    if (added->CanSpoil() && world) {
         const double now = world->GetTimeSeconds();
         added->CreationTimeField() = now;
         added->NextSpoilingTimeField() = static_cast<double>(added->GetSpoilingTime()) + now;

@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "Host/TextSearch.h"
+#include "Private/Cryopod.h"
 #include "Private/HandlerGuard.h"
 #include "Private/Handlers.h"
 #include "Private/Kits/KitFiles.h"
@@ -13,18 +13,6 @@ namespace {
 
 void LogSkipped(const std::filesystem::path& entry, const char* why) {
     if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::GetKit) skipped {}: {}", Kits::PathText(entry), why);
-}
-
-constexpr double kCryopodCreationAhead = 3600.0;
-
-// A cryopod given again starts a fresh hour before its creature must be released; without a
-// world there is no game time to date it by, so only its durability is topped up.
-void RestartCryopod(UPrimalItem* added, float storedDurability) {
-    if (!ContainsIgnoreCase(added->NameField().ToString(), FString("PrimalItem_WeaponEmptyCryopod"))) return;
-    added->AddItemDurability(storedDurability);
-    if (UWorld* world = ArkApi::GetApiUtils().GetWorld())
-        added->CreationTimeField() = world->GetTimeSeconds() + kCryopodCreationAhead;
-    added->UpdatedItem(false);
 }
 
 // Gives the item of one kit file; an entry that yields no item is skipped and the kit goes on.
