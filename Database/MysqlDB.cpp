@@ -7,13 +7,12 @@
 #include <array>
 #include <exception>
 #include <set>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
 #include "Database/Mysql/ErrorCodes.h"
 #include "Host/ArkApi.h"
-#include "Private/Config.h"
-#include "Private/Log.h"
 
 namespace {
 
@@ -59,12 +58,18 @@ constexpr const char* kListVault =
     "WHERE steamid = {} GROUP BY vaultname ";
 
 template <typename... Args>
-void Log(spdlog::level::level_enum level, fmt::format_string<Args...> format, Args&&... args) {
-    if (auto& log = Lockbury::GetLog()) log->log(level, format, std::forward<Args>(args)...);
+void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level,
+         fmt::format_string<Args...> format, Args&&... args) {
+    if (log) log->log(level, format, std::forward<Args>(args)...);
 }
 
-void LogUnexpected(const char* function, const std::exception& error) {
-    Log(spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+void LogUnexpected(const std::shared_ptr<spdlog::logger>& log, const char* function, const std::exception& error) {
+    Log(log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+}
+
+int Decay(const StoreSettings& settings) {
+    if (!settings.decayMinutes) throw std::logic_error("the store was made without a decay time");
+    return settings.decayMinutes();
 }
 
 std::string IdList(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
@@ -100,19 +105,19 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         if (!db_.open(options)) {
             connectError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
             nextConnect_ = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectInterval);
-            Log(spdlog::level::critical, "Failed to open connection! Check user/pass and port");
+            Log(settings_.log, spdlog::level::critical, "Failed to open connection! Check user/pass and port");
         }
 
         // The connection is made once here; set-up statements do not try to open it again.
         if (!db_.query(fmt::format(fmt::runtime(kCreateTable), kTable)).succeeded())
-            Log(spdlog::level::critical, "({} {}) Failed to create u_vault table !", kSource, function);
+            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create u_vault table !", kSource, function);
         if (!db_.query(kDropEvent).succeeded())
-            Log(spdlog::level::critical, "({} {}) Failed to drop event Vault_Decay!", kSource, function);
-        const int decay = Lockbury::ConfigInt("decay");
+            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event Vault_Decay!", kSource, function);
+        const int decay = Decay(settings_);
         if (!db_.query(fmt::format(fmt::runtime(kCreateEvent), decay)).succeeded())
-            Log(spdlog::level::critical, "({} {}) Failed to create event Vault_Decay!", kSource, function);
+            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create event Vault_Decay!", kSource, function);
     } catch (const std::exception& error) {
-        LogUnexpected(function, error);
+        LogUnexpected(settings_.log, function, error);
     }
 }
 
@@ -207,7 +212,7 @@ void MySql::CloseConnection() {
 }
 
 void MySql::LogFailure(const char* function) {
-    Log(spdlog::level::err, "({} {}) The vault store failed: {}", kSource, function, lastError_);
+    Log(settings_.log, spdlog::level::err, "({} {}) The vault store failed: {}", kSource, function, lastError_);
 }
 
 namespace {
@@ -257,7 +262,7 @@ bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const 
         }
         LogFailure("MySql::AddVaultItem");
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::AddVaultItem", error);
+        LogUnexpected(settings_.log, "MySql::AddVaultItem", error);
     }
     return false;
 }
@@ -273,7 +278,7 @@ bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, co
         }
         LogFailure("MySql::AddVaultResource");
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::AddVaultResource", error);
+        LogUnexpected(settings_.log, "MySql::AddVaultResource", error);
     }
     return false;
 }
@@ -362,14 +367,14 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                                     });
         if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
         if (written.settlement == Settlement::Unknown) {
-            Log(spdlog::level::err,
+            Log(settings_.log, spdlog::level::err,
                 "({} {}) Save of vault rows {} may or may not be stored: the database cannot be asked ({}); "
                 "the items stay in the inventory",
                 kSource, function, IdList(ids), lastError_);
         }
         return written;
     } catch (const std::exception& error) {
-        LogUnexpected(function, error);
+        LogUnexpected(settings_.log, function, error);
         if (inTransaction) {
             try {
                 Rollback();
@@ -388,7 +393,7 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
             return true;
         LogFailure("MySql::DeleteVaultRows");
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::DeleteVaultRows", error);
+        LogUnexpected(settings_.log, "MySql::DeleteVaultRows", error);
     }
     return false;
 }
@@ -406,9 +411,9 @@ TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, c
         } else {
             LogFailure("MySql::GetVaultItems");
         }
-        Log(spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
+        Log(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::GetVaultItems", error);
+        LogUnexpected(settings_.log, "MySql::GetVaultItems", error);
     }
     return items;
 }
@@ -418,7 +423,7 @@ bool MySql::DeleteVaultItem(std::int32_t id) {
         if (Connected() && Run(fmt::format(fmt::runtime(kDeleteItem), id), Resend::OnAnyLoss).succeeded()) return true;
         LogFailure("MySql::DeleteVaultItem");
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::DeleteVaultItem", error);
+        LogUnexpected(settings_.log, "MySql::DeleteVaultItem", error);
     }
     return false;
 }
@@ -445,7 +450,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         }
         for (; !rows.at_end(); rows.next()) claimed.records.Add(ReadItem(rows));
         claimed.failed = false;
-        Log(spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
+        Log(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
         if (claimed.records.IsEmpty()) {
             Rollback();
         } else {
@@ -453,7 +458,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         }
         return claimed;
     } catch (const std::exception& error) {
-        LogUnexpected(function, error);
+        LogUnexpected(settings_.log, function, error);
         if (inTransaction) Rollback();
         return VaultRead<VaultItem>{true, {}};
     }
@@ -501,14 +506,14 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
                 return Settlement::Committed;
             });
         if (settled == Settlement::Unknown) {
-            Log(spdlog::level::err,
+            Log(settings_.log, spdlog::level::err,
                 "({} {}) Load of vault rows {} may or may not be settled: the database cannot be asked ({}); "
                 "the items stay in the inventory",
                 kSource, function, IdList(all), lastError_);
         }
         return settled;
     } catch (const std::exception& error) {
-        LogUnexpected(function, error);
+        LogUnexpected(settings_.log, function, error);
         Rollback();
         return Settlement::RolledBack;
     }
@@ -528,7 +533,7 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
     VaultRead<VaultList> read;
     read.failed = true;
     try {
-        const int decay = Lockbury::ConfigInt("decay");
+        const int decay = Decay(settings_);
         if (!Connected()) {
             LogFailure("MySql::ReadVaultList");
             return read;
@@ -547,7 +552,7 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
             read.records.Add(std::move(vault));
         }
     } catch (const std::exception& error) {
-        LogUnexpected("MySql::ReadVaultList", error);
+        LogUnexpected(settings_.log, "MySql::ReadVaultList", error);
     }
     return read;
 }

@@ -1,5 +1,9 @@
 #pragma once
+#include <spdlog/logger.h>
+
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 // How long the store may hold the game thread. Every statement waits at most queryTimeout for
 // its answer; a lost connection is made again within reconnectTimeout, and after a failed
@@ -8,4 +12,8 @@ struct StoreSettings {
     std::uint32_t queryTimeout = 10;       // seconds
     std::uint32_t reconnectTimeout = 3;    // seconds
     std::uint32_t reconnectInterval = 30;  // seconds
+    // The decay time in minutes, asked when the event is made and at every list; it may throw
+    // when the configuration has none, which the store logs as an unexpected error.
+    std::function<int()> decayMinutes;
+    std::shared_ptr<spdlog::logger> log;  // none: the store logs nothing
 };

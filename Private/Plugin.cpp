@@ -52,6 +52,8 @@ void OpenStore() {
     settings.queryTimeout = Seconds("queryTimeout", 10);
     settings.reconnectTimeout = Seconds("reconnectTimeout", 3);
     settings.reconnectInterval = Seconds("reconnectInterval", 30);
+    settings.decayMinutes = [] { return ConfigInt("decay"); };
+    settings.log = GetLog();
     database() = std::make_unique<MySql>(host, user, password, name, port, settings);
 }
 

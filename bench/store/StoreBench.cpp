@@ -13,6 +13,7 @@
 
 #include "Database/MysqlDB.h"
 #include "Private/Config.h"
+#include "Private/Log.h"
 
 namespace {
 
@@ -68,7 +69,10 @@ int main(int argc, char** argv) {
 
     int failures = 0;
     {
-        MySql store(server.host, server.user, server.password, database, server.port);
+        StoreSettings settings;
+        settings.decayMinutes = [] { return Lockbury::ConfigInt("decay"); };
+        settings.log = Lockbury::GetLog();
+        MySql store(server.host, server.user, server.password, database, server.port, settings);
         const std::uint64_t player = 76561198000000001ull;
         const FString vault(u"bench"), item(u"PrimalItem_WeaponPike_C_1"), wood(u"PrimalItemResource_Wood_C_2");
         const FString blueprint(u"Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'");

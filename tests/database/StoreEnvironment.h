@@ -38,6 +38,9 @@ protected:
     std::unique_ptr<MySql> OpenStore(const TestSupport::DbParams& p) {
         StoreSettings settings;
         settings.reconnectInterval = 0;
+        // As the plugin gives them: the decay of the configuration, asked each time, and its log.
+        settings.decayMinutes = [] { return Lockbury::ConfigInt("decay"); };
+        settings.log = Lockbury::GetLog();
         return std::make_unique<MySql>(p.host, p.user, p.password, p.database, p.port, settings);
     }
 
