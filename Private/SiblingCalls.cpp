@@ -7,9 +7,8 @@ namespace Lockbury {
 
 namespace {
 void LogMissing(const char* function, const ArkApi::SiblingPluginMissing& missing, const char* consequence) {
-    if (auto& log = GetLog()) {
-        log->error("(Private/SiblingCalls {}) {} plugin is not loaded; {}", function, missing.Plugin(), consequence);
-    }
+    LogAt(spdlog::level::err, {"Private/SiblingCalls", function}, "{} plugin is not loaded; {}", missing.Plugin(),
+          consequence);
 }
 }  // namespace
 

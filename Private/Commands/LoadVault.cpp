@@ -25,6 +25,7 @@ namespace {
 
 constexpr const char* kFile = "Private/Commands";
 constexpr const char* kFunction = "Lockbury::Commands::LoadVault";
+constexpr LogPlace kPlace{kFile, kFunction};
 constexpr int kInventoryPlaces = 299;
 
 // The time spent in the vault does not count: an empty cryopod is topped up and dated an hour
@@ -104,10 +105,7 @@ void TakeBack(UPrimalInventoryComponent* inventory, const Handout& handout) {
     for (UPrimalItem* item : handout.items) {
         if (!item || !item->IsValidLowLevelFast()) continue;
         if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, false)) {
-            if (auto& log = GetLog()) {
-                log->error("({} {}) A loaded item could not be taken back after the load failed: {}", kFile,
-                           kFunction, item->NameField().ToString().ToString());
-            }
+            LogAt(spdlog::level::err, kPlace, "A loaded item could not be taken back after the load failed: {}", item->NameField().ToString().ToString());
         }
     }
 }
@@ -185,7 +183,7 @@ void Load(AShooterPlayerController* player, FString* message) {
     } catch (const std::exception& e) {
         // A damaged row stops the load there; what was given before it is settled as usual.
         stopped = true;
-        if (auto& log = GetLog()) log->error("({} {}) Unexpected error {}", kFile, kFunction, e.what());
+        LogAt(spdlog::level::err, kPlace, "Unexpected error {}", e.what());
     }
     if (handout.items.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty()) return;
 

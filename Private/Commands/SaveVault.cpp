@@ -105,10 +105,8 @@ void Save(AShooterPlayerController* player, FString* message) {
             kept.push_back(written.ids[i]);
     }
     if (!kept.empty() && !store->DeleteVaultRows(kept)) {
-        if (auto& log = GetLog()) {
-            log->error("({} {}) Vault rows {} are stored but their items could not leave the inventory", kFile,
-                       kFunction, fmt::join(kept, ","));
-        }
+        LogAt(spdlog::level::err, {kFile, kFunction}, "Vault rows {} are stored but their items could not leave the inventory",
+              fmt::join(kept, ","));
     }
 }
 

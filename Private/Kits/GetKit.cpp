@@ -12,7 +12,7 @@ namespace Lockbury {
 namespace {
 
 void LogSkipped(const std::filesystem::path& entry, const char* why) {
-    if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::GetKit) skipped {}: {}", Kits::PathText(entry), why);
+    LogAt(spdlog::level::warn, {"Private/Kits", "Lockbury::GetKit"}, "skipped {}: {}", Kits::PathText(entry), why);
 }
 
 // Gives the item of one kit file; an entry that yields no item is skipped and the kit goes on.

@@ -33,7 +33,7 @@ std::vector<KitItem> StorableItems(UPrimalInventoryComponent* inventory) {
 }
 
 void LogNotWritten(const std::string& what, const std::error_code& reason) {
-    if (auto& log = GetLog()) log->warn("(Private/Kits Lockbury::MakeKit) {}: {}", what, reason.message());
+    LogAt(spdlog::level::warn, {"Private/Kits", "Lockbury::MakeKit"}, "{}: {}", what, reason.message());
 }
 
 // Writes the items into the kit folder, made first when missing (with the kits folder); the
