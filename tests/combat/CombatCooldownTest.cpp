@@ -5,14 +5,11 @@
 #include "Sim/Runtime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
+#include "support/ItemSpecs.h"
 
 namespace {
 
-Sim::ItemSpec Spec(const std::string& className) {
-    Sim::ItemSpec spec;
-    spec.className = className;
-    return spec;
-}
+using TestSupport::Spec;
 
 using Strings = std::vector<std::string>;
 using TestSupport::Texts;

@@ -7,17 +7,14 @@
 #include "Sim/Runtime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
+#include "support/ItemSpecs.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 using TestSupport::Texts;
 
-Sim::ItemSpec Spec(const std::string& className) {
-    Sim::ItemSpec spec;
-    spec.className = className;
-    return spec;
-}
+using TestSupport::Spec;
 
 std::string BlueprintOf(const std::string& className) {
     for (const auto& info : Sim::Server::Classes())

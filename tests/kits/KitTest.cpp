@@ -14,17 +14,14 @@
 #include "Sim/Runtime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
+#include "support/ItemSpecs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-Sim::ItemSpec Spec(const std::string& className) {
-    Sim::ItemSpec spec;
-    spec.className = className;
-    return spec;
-}
+using TestSupport::Spec;
 
 // The name makekit gives the item's file.
 std::string FileName(const Sim::ItemView& item) {

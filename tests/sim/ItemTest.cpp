@@ -5,15 +5,11 @@
 #include <random>
 
 #include "support/PluginServer.h"
+#include "support/ItemSpecs.h"
 
 namespace {
 
-Sim::ItemSpec Spec(const std::string& className, int quantity = 1) {
-    Sim::ItemSpec spec;
-    spec.className = className;
-    spec.quantity = quantity;
-    return spec;
-}
+using TestSupport::Spec;
 
 std::vector<std::uint8_t> RandomBytes(std::size_t size, unsigned seed) {
     std::mt19937 rng(seed);
