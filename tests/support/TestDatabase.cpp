@@ -6,15 +6,23 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 
 namespace TestSupport {
 namespace {
 
+// The variable, or its line in the env file scripts/db writes (a plain `ctest` starts the
+// database as a fixture, whose environment the tests do not inherit).
 std::string Env(const char* name, const char* fallback = "") {
-    const char* v = std::getenv(name);
-    return v ? v : fallback;
+    if (const char* v = std::getenv(name)) return v;
+    const char* dir = std::getenv("LOCKBURY_DB_DIR");
+    std::ifstream file(std::string(dir ? dir : LOCKBURY_SOURCE_DIR "/build/db") + "/env");
+    const std::string prefix = std::string("export ") + name + "=";
+    for (std::string line; std::getline(file, line);)
+        if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
+    return fallback;
 }
 
 struct Handle {
