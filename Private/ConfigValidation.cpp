@@ -179,16 +179,18 @@ private:
 }  // namespace
 
 std::string UnsafeTemplate(const std::string& text) {
-    // Every number inside a replacement field is a width, precision or index: none sane is large.
-    for (std::size_t open = text.find('{'); open != std::string::npos; open = text.find('{', open + 1)) {
-        if (open + 1 < text.size() && text[open + 1] == '{') {
-            ++open;
+    // Every number inside a replacement field is a width, precision or index: none sane is
+    // large. A field nested in a field takes its width from the value sent (a price, seconds
+    // left), which no check at load can bound.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '{') continue;
+        if (i + 1 < text.size() && text[i + 1] == '{') {
+            ++i;
             continue;
         }
-        const std::size_t close = text.find('}', open);
-        if (close == std::string::npos) break;
         long long number = 0;
-        for (std::size_t i = open + 1; i < close; ++i) {
+        for (++i; i < text.size() && text[i] != '}'; ++i) {
+            if (text[i] == '{') return "takes a width or precision from the value it is sent with";
             if (text[i] >= '0' && text[i] <= '9') {
                 number = std::min<long long>(number * 10 + (text[i] - '0'), 1LL << 40);
                 if (number > kMaxWidth) return fmt::format("has a width or precision above {}", kMaxWidth);
@@ -196,7 +198,6 @@ std::string UnsafeTemplate(const std::string& text) {
                 number = 0;
             }
         }
-        open = close;
     }
     return {};
 }

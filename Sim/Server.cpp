@@ -194,7 +194,14 @@ APrimalCharacter* Server::CreatureCharacter() {
 int Server::GameTakeDamageCalls() const { return world_->DamageCalls(); }
 std::optional<DamageCall> Server::LastGameTakeDamage() const { return world_->LastDamage(); }
 
-void Server::ShiftClock(std::int64_t seconds) { HostRuntime::SetClockOffset(HostRuntime::ClockOffset() + seconds); }
+void Server::ShiftClock(std::int64_t seconds) {
+    // Far enough for any decay or cooldown, and far from where the plugin's time could overflow.
+    const std::int64_t offset = HostRuntime::ClockOffset();
+    if (seconds > kMaxClockOffset - offset || seconds < -kMaxClockOffset - offset)
+        throw std::out_of_range("the clock can be shifted at most " + std::to_string(kMaxClockOffset) +
+                                " s (100 years) from the real clock");
+    HostRuntime::SetClockOffset(offset + seconds);
+}
 
 void Server::FreezeClock() { HostRuntime::SetFrozenClock(std::time(nullptr)); }
 std::int64_t Server::ClockOffset() const { return HostRuntime::ClockOffset(); }

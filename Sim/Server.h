@@ -147,6 +147,8 @@ public:
     AController* CreatureController();
     APrimalCharacter* CreatureCharacter();
 
+    // Throws std::out_of_range past kMaxClockOffset seconds from the real clock either way.
+    static constexpr std::int64_t kMaxClockOffset = 3155760000;  // 100 years
     void ShiftClock(std::int64_t seconds);  // wall clock seen by the plugin
     // The wall clock stands still from now on (shifts still move it), so a test reads the same
     // second however long its steps take.

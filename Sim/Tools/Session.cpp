@@ -334,7 +334,11 @@ void Session::Clock(const Words& w) {
     auto seconds = Words::Integer(w[1]);
     if (!seconds || (w[1].front() != '+' && w[1].front() != '-'))
         throw UsageError("expected a signed number of seconds; usage: clock +S | clock -S");
-    server_->ShiftClock(*seconds);
+    try {
+        server_->ShiftClock(*seconds);
+    } catch (const std::out_of_range& e) {
+        throw UsageError(e.what());
+    }
     printer_.Line("[clock] " + Signed(*seconds) + " s, now " + Signed(server_->ClockOffset()) + " s from the real clock");
 }
 

@@ -29,7 +29,11 @@ std::string Words::RestFrom(std::size_t i) const {
 }
 
 std::optional<std::int64_t> Words::Integer(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    // One sign at most: "+-5" is not a number.
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') return std::nullopt;
+    }
     std::int64_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -44,7 +48,10 @@ std::optional<std::uint64_t> Words::Unsigned(std::string_view text) {
 }
 
 std::optional<double> Words::Number(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') return std::nullopt;
+    }
     double value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;

@@ -60,13 +60,16 @@ TEST(CheckConfig, EveryProblemIsListedByKeyAndTheDatabaseIsLeftAlone) {
     config["commands"]["loadVault"]["requireNearTransmiter"] = "yes";
     config["commands"]["listVault"]["command"] = "/savevault";
     config["messages"]["points"] = "{:>2000000000}";
+    config["messages"]["coolDown"] = "{0:{0}}";  // as wide as the seconds left
     config["messages"]["sender"] = 7;
     std::string text = config.dump();
     text.insert(1, "\"decay\": 1e30, ");  // a second decay, before the good one: the good one counts
     folder.WriteConfigText(text + " {\"decay\": 0}");
     auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
     const std::string& out = run.output;
-    for (const char* line : {"load: FAILED\nconfiguration problems (11):\n",
+    for (const char* line : {"load: FAILED\nconfiguration problems (12):\n",
+                             "  messages.coolDown: takes a width or precision from the value it is sent with; it is sent "
+                             "as it stands\n",
                              "  queryTimeout: must be a whole number from 1 to 3600, not 0; the plugin does not load\n",
                              "  text after the configuration object is ignored\n",
                              "  decay: given more than once; the plugin does not load\n",

@@ -40,6 +40,8 @@ TEST(CommandLanguage, EveryWrongLineSaysWhatWasExpectedAndTheSessionGoesOn) {
                          "gametime -5\n"
                          "damage Ann dragon\n"
                          "reload now\n"
+                         "clock +-5\n"
+                         "clock +9223372036854775807\n"
                          "inv Ann\n");
     const std::string give =
         "give NAME CLASS [QTY] [slot=N] [engram] [initial] [durability=X] [spoil=SECONDS] [payload=BYTES]";
@@ -65,6 +67,8 @@ TEST(CommandLanguage, EveryWrongLineSaysWhatWasExpectedAndTheSessionGoesOn) {
                   "error: line 19: expected seconds to advance, not less than 0; usage: gametime +S\n"
                   "error: line 20: no player named \"dragon\" (join NAME STEAMID first)\n"
                   "error: line 21: usage: reload\n"
+                  "error: line 22: expected a signed number of seconds; usage: clock +S | clock -S\n"
+                  "error: line 23: the clock can be shifted at most 3155760000 s (100 years) from the real clock\n"
                   "[inv Ann] empty\n");
     EXPECT_EQ(run.status, 1);
 }
