@@ -92,23 +92,11 @@ TEST_F(StoreWithoutServerTest, StatementLostDuringItsRunIsNotSentTwice) {
 }
 
 // One server of the suite's own, which the tests stop, kill and reconfigure.
-class StoreHealingTest : public StoreTestBase {
+class StoreHealingTest : public StoreTest::SuiteWithItsOwnServer<StoreHealingTest> {
 protected:
-    // A server that does not start fails every test of the suite (a throw here would only skip them).
-    static void SetUpTestSuite() {
-        try {
-            server = new ThrowawayServer();
-        } catch (const std::exception& e) {
-            startError = e.what();
-        }
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
-        StoreTestBase::SetUp();
-        ASSERT_NE(server, nullptr) << startError;
+        SuiteWithItsOwnServer::SetUp();
+        if (HasFatalFailure()) return;
         static int n = 0;
         database = "heal_" + std::to_string(n++);
         params = server->Params(database);
@@ -130,13 +118,9 @@ protected:
         return count;
     }
 
-    static ThrowawayServer* server;
-    static std::string startError;
     std::string database;
     TestSupport::DbParams params;
 };
-ThrowawayServer* StoreHealingTest::server = nullptr;
-std::string StoreHealingTest::startError;
 
 TEST_F(StoreHealingTest, ServerRestartedBetweenOperations) {
     auto store = OpenStore(params);

@@ -14,6 +14,7 @@
 #include "Private/Log.h"
 #include "Sim/Runtime/HostState.h"
 #include "support/TestDatabase.h"
+#include "support/ThrowawayServer.h"
 
 namespace StoreTest {
 
@@ -54,6 +55,36 @@ protected:
         return out;
     }
     static void ClearLog() { HostRuntime::ClearLogLines(); }
+};
+
+// A suite with a MariaDB server of its own, started once for the suite (Suite::Prepare, when the
+// suite has one, sets it up further). A server that does not start fails every test of the suite
+// with the reason: a throw in SetUpTestSuite would only skip them.
+template <typename Suite>
+class SuiteWithItsOwnServer : public StoreTestBase {
+public:
+    static void Prepare(TestSupport::ThrowawayServer&) {}
+
+protected:
+    static void SetUpTestSuite() {
+        try {
+            server = new TestSupport::ThrowawayServer();
+            Suite::Prepare(*server);
+        } catch (const std::exception& e) {
+            startError = e.what();
+        }
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        StoreTestBase::SetUp();
+        ASSERT_NE(server, nullptr) << startError;
+    }
+
+    static inline TestSupport::ThrowawayServer* server = nullptr;
+    static inline std::string startError;
 };
 
 // UTF-8 text (NUL bytes included) as the game's string.

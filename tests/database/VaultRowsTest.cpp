@@ -115,26 +115,17 @@ TEST_F(VaultRowsTest, RefusedRowRollsBackTheWholeBatch) {
 
 // A server of the suite's own with a small packet limit, so that a batch takes several
 // statements; the tests also kill it.
-class SmallPacketTest : public StoreTestBase {
-protected:
+class SmallPacketTest : public StoreTest::SuiteWithItsOwnServer<SmallPacketTest> {
+public:
     static constexpr int kPacketLimit = 16 * 1024;
+    static void Prepare(ThrowawayServer& own) {
+        own.Exec("SET GLOBAL max_allowed_packet = " + std::to_string(kPacketLimit));
+    }
 
-    // A server that does not start fails every test of the suite (a throw here would only skip them).
-    static void SetUpTestSuite() {
-        try {
-            server = new ThrowawayServer();
-            server->Exec("SET GLOBAL max_allowed_packet = " + std::to_string(kPacketLimit));
-        } catch (const std::exception& e) {
-            startError = e.what();
-        }
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
+protected:
     void SetUp() override {
-        StoreTestBase::SetUp();
-        ASSERT_NE(server, nullptr) << startError;
+        SuiteWithItsOwnServer::SetUp();
+        if (HasFatalFailure()) return;
         static int n = 0;
         params = server->Params("rows_" + std::to_string(n++));
         store = OpenStore(params);
@@ -152,13 +143,9 @@ protected:
         return rows;
     }
 
-    static ThrowawayServer* server;
-    static std::string startError;
     TestSupport::DbParams params;
     std::unique_ptr<MySql> store;
 };
-ThrowawayServer* SmallPacketTest::server = nullptr;
-std::string SmallPacketTest::startError;
 
 TEST_F(SmallPacketTest, BatchLargerThanOnePacketStoresEveryRowInOrder) {
     const auto rows = Items(40, 2048);  // about 84 KB of statement, five times the limit
@@ -211,29 +198,7 @@ TEST_F(SmallPacketTest, ServerKilledInTheMiddleOfTheBatchKeepsNoRow) {
 
 // A server of the suite's own, whose SQL mode the test changes: under ANSI_QUOTES a double-quoted
 // text is a name, under NO_BACKSLASH_ESCAPES a backslash is a plain character.
-class SqlModeTest : public StoreTestBase {
-protected:
-    static void SetUpTestSuite() {
-        try {
-            server = new ThrowawayServer();
-        } catch (const std::exception& e) {
-            startError = e.what();
-        }
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override {
-        StoreTestBase::SetUp();
-        ASSERT_NE(server, nullptr) << startError;
-    }
-
-    static ThrowawayServer* server;
-    static std::string startError;
-};
-ThrowawayServer* SqlModeTest::server = nullptr;
-std::string SqlModeTest::startError;
+class SqlModeTest : public StoreTest::SuiteWithItsOwnServer<SqlModeTest> {};
 
 // The store's own session runs in the mode (a new session takes the global one); every mode
 // stores the same bytes, the game's single-quoted form of a blueprint among them.
