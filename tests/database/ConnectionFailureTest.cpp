@@ -101,22 +101,8 @@ protected:
         database = "heal_" + std::to_string(n++);
         params = server->Params(database);
     }
-    int Rows() {
-        TestSupport::DbParams p = params;
-        // Read through a connection of the test's own.
-        ledra::mysql::connection c;
-        ledra::mysql::connection_options o;
-        o.host = p.host;
-        o.user = p.user;
-        o.password = p.password;
-        o.database = p.database;
-        o.port = static_cast<std::uint32_t>(p.port);
-        EXPECT_TRUE(c.open(o));
-        auto r = c.query("SELECT COUNT(*) FROM u_vault");
-        std::int32_t count = -1;
-        r.get(0, count);
-        return count;
-    }
+    // Read through a connection of the test's own.
+    int Rows() { return std::stoi(TestSupport::ScalarAt(params, "SELECT COUNT(*) FROM u_vault")); }
 
     std::string database;
     TestSupport::DbParams params;

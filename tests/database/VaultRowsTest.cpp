@@ -36,18 +36,7 @@ std::string Columns(const std::string& vault) {
 
 // A value read through a connection of the test's own.
 std::string Scalar(const TestSupport::DbParams& params, const std::string& sql) {
-    ledra::mysql::connection c;
-    ledra::mysql::connection_options o;
-    o.host = params.host;
-    o.user = params.user;
-    o.password = params.password;
-    o.database = params.database;
-    o.port = static_cast<std::uint32_t>(params.port);
-    EXPECT_TRUE(c.open(o));
-    auto r = c.query(sql);
-    std::string value;
-    r.get(0, value);
-    return value;
+    return TestSupport::ScalarAt(params, sql);
 }
 
 class VaultRowsTest : public StoreTestBase {

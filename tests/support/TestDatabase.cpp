@@ -104,10 +104,12 @@ ScratchDatabase::~ScratchDatabase() {
 
 std::vector<Row> ScratchDatabase::Query(const std::string& sql) const { return Run(params_, sql); }
 
-std::string ScratchDatabase::Scalar(const std::string& sql) const {
-    auto rows = Query(sql);
+std::string ScalarAt(const DbParams& params, const std::string& sql) {
+    auto rows = Run(params, sql);
     if (rows.empty() || rows[0].empty()) throw std::runtime_error("no value from: " + sql);
     return rows[0][0].value_or("");
 }
+
+std::string ScratchDatabase::Scalar(const std::string& sql) const { return ScalarAt(params_, sql); }
 
 }  // namespace TestSupport

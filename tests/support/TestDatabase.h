@@ -20,6 +20,10 @@ using Row = std::vector<std::optional<std::string>>;
 // The private server's parameters (no database chosen). Fails the current test when unset.
 DbParams ServerParams();
 
+// The single value of a one-row, one-column query ("" for NULL), read through a connection of
+// its own to any server; throws std::runtime_error with the server's message on failure.
+std::string ScalarAt(const DbParams& params, const std::string& sql);
+
 class ScratchDatabase {
 public:
     ScratchDatabase();
