@@ -165,19 +165,27 @@ void MySql::Rollback() {
 }
 
 template <typename Decide>
-Settlement MySql::Commit(const char* function, const std::string& question, Decide&& decide) {
+Settlement MySql::Commit(const Move& move, const std::string& question, Decide&& decide) {
     const unsigned long session = db_.session_id();
     if (Run("COMMIT", Resend::Never).succeeded()) return Settlement::Committed;
     if (db_.is_open()) {  // refused, not lost: the transaction is still open
         Rollback();
-        LogFailure(function);
+        LogFailure(move.function);
         return Settlement::RolledBack;
     }
-    LogFailure(function);
-    if (!Connected() || !EndSession(session)) return Settlement::Unknown;
-    auto rows = Run(question, Resend::OnAnyLoss);
-    if (!rows.succeeded()) return Settlement::Unknown;
-    return decide(rows);
+    LogFailure(move.function);
+    if (Connected() && EndSession(session)) {
+        auto rows = Run(question, Resend::OnAnyLoss);
+        if (rows.succeeded()) {
+            const Settlement settled = decide(rows);
+            if (settled != Settlement::Unknown) return settled;
+        }
+    }
+    Log(settings_.log, spdlog::level::err,
+        "({} {}) {} of vault rows {} may or may not be {}: the database cannot be asked ({}); the items stay in the "
+        "inventory",
+        kSource, move.function, move.what, IdList(move.ids), move.done, lastError_);
+    return Settlement::Unknown;
 }
 
 bool MySql::EndSession(unsigned long session) {
@@ -245,10 +253,10 @@ bool NeedsNoEscaping(const std::string& value) {
 
 }  // namespace
 
-std::string MySql::Text(const std::string& value, char quote) {
+std::string MySql::Text(const std::string& value) {
     if (NeedsNoEscaping(value)) return value;
     // escape() would try to open a closed connection again, past the pause after a failed one.
-    return db_.is_open() ? db_.escape(value, quote) : ledra::mysql::escape_by_hand(value);
+    return db_.is_open() ? db_.escape(value, '\'') : ledra::mysql::escape_by_hand(value);
 }
 
 bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
@@ -359,19 +367,14 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         }
         inTransaction = false;
         // The rows exist exactly when the COMMIT went through.
-        written.settlement = Commit(function, fmt::format("SELECT COUNT(*) FROM u_vault WHERE id = {}", ids.front()),
+        written.settlement = Commit({function, "Save", "stored", ids},
+                                    fmt::format("SELECT COUNT(*) FROM u_vault WHERE id = {}", ids.front()),
                                     [](ledra::mysql::results& found) {
                                         std::int32_t count = 0;
                                         if (found.at_end() || !found.get(0, count)) return Settlement::Unknown;
                                         return count > 0 ? Settlement::Committed : Settlement::RolledBack;
                                     });
         if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
-        if (written.settlement == Settlement::Unknown) {
-            Log(settings_.log, spdlog::level::err,
-                "({} {}) Save of vault rows {} may or may not be stored: the database cannot be asked ({}); "
-                "the items stay in the inventory",
-                kSource, function, IdList(ids), lastError_);
-        }
         return written;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
@@ -493,7 +496,8 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
         const Settlement settled =
-            Commit(function, fmt::format(fmt::runtime(kRowsStill), IdList(all)), [&](ledra::mysql::results& rows) {
+            Commit({function, "Load", "settled", all}, fmt::format(fmt::runtime(kRowsStill), IdList(all)),
+                   [&](ledra::mysql::results& rows) {
                 const std::set<std::int32_t> taken(outcome.taken.begin(), outcome.taken.end());
                 for (; !rows.at_end(); rows.next()) {
                     std::int32_t id = 0, qtd = 0;
@@ -505,12 +509,6 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
                 }
                 return Settlement::Committed;
             });
-        if (settled == Settlement::Unknown) {
-            Log(settings_.log, spdlog::level::err,
-                "({} {}) Load of vault rows {} may or may not be settled: the database cannot be asked ({}); "
-                "the items stay in the inventory",
-                kSource, function, IdList(all), lastError_);
-        }
         return settled;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);

@@ -61,16 +61,24 @@ private:
     // Runs COMMIT. When its answer is lost, asks a fresh connection which side of it the
     // database is on: the old session is ended first, so a COMMIT still on its way cannot land
     // after the answer; then the query, whose rows decide tells Committed from RolledBack.
+    // When it cannot be asked, one error line names the rows: "<move> of vault rows <ids> may
+    // or may not be <done>".
+    struct Move {
+        const char* function;  // "MySql::AddVaultRows"
+        const char* what;      // "Save"
+        const char* done;      // "stored"
+        const std::vector<std::int32_t>& ids;
+    };
     template <typename Decide>
-    Settlement Commit(const char* function, const std::string& question, Decide&& decide);
+    Settlement Commit(const Move& move, const std::string& question, Decide&& decide);
     // Ends a session of ours that lost its client, and waits until it is gone.
     bool EndSession(unsigned long session);
     // The server's max_allowed_packet for this connection, read once per connection (0 when
     // it cannot be read).
     std::size_t PacketLimit();
     void CloseConnection();
-    // Escaped for the connection, ready to stand between the given quotes.
-    std::string Text(const std::string& value, char quote = '\'');
+    // Escaped for the connection, ready to stand between single quotes.
+    std::string Text(const std::string& value);
     // One error line: the operation, and what the database said.
     void LogFailure(const char* function);
 
