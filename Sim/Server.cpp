@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "Sim/Loader/PluginLibrary.h"
-#include "Sim/Runtime/Commands.h"
-#include "Sim/Runtime/HostState.h"
-#include "Sim/Runtime/Registry.h"
+#include "HostRuntime/Commands.h"
+#include "HostRuntime/HostState.h"
+#include "HostRuntime/Registry.h"
 #include "Sim/Siblings/SiblingStandIns.h"
 #include "Sim/World/GameFunctions.h"
 #include "Sim/World/World.h"

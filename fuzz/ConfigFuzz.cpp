@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "Private/Config.h"
-#include "Private/ConfigValidation.h"
-#include "Private/Log.h"
-#include "Private/Messages.h"
-#include "Sim/Runtime/HostState.h"
+#include "Private/Config/Config.h"
+#include "Private/Config/ConfigValidation.h"
+#include "Private/Plugin/Log.h"
+#include "Private/Config/Messages.h"
+#include "HostRuntime/HostState.h"
 #include "Support/FuzzText.h"
 #include "Support/Invariant.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Private/ItemText.h"
+#include "Private/Vault/ItemText.h"
 #include "Support/FuzzText.h"
 #include "Support/Invariant.h"
 

@@ -13,7 +13,7 @@
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/KitName.h"
 #include "Private/Kits/PortableFileName.h"
-#include "Sim/Runtime/HostState.h"
+#include "HostRuntime/HostState.h"
 #include "Support/FuzzText.h"
 #include "Support/Invariant.h"
 

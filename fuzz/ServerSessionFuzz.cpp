@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "Sim/Runtime/HostState.h"
+#include "HostRuntime/HostState.h"
 #include "Sim/Tools/Printer.h"
 #include "Sim/Tools/Session.h"
 #include "Support/FuzzText.h"

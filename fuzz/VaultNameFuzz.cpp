@@ -8,7 +8,7 @@
 
 #include "Private/Commands/ChatWords.h"
 #include "Private/Commands/VaultArgument.h"
-#include "Private/VaultName.h"
+#include "Private/Vault/VaultName.h"
 #include "Support/FuzzText.h"
 #include "Support/Invariant.h"
 

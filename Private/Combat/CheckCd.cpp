@@ -2,10 +2,10 @@
 #include <optional>
 
 #include "Private/Combat/DamageRecords.h"
-#include "Private/Config.h"
-#include "Private/HandlerGuard.h"
-#include "Private/Handlers.h"
-#include "Private/Messages.h"
+#include "Private/Config/Config.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
+#include "Private/Config/Messages.h"
 
 namespace Lockbury {
 

@@ -1,8 +1,8 @@
 #include "Private/Combat/DamageHook.h"
 
 #include "Private/Combat/DamageRecords.h"
-#include "Private/HandlerGuard.h"
-#include "Private/Handlers.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
 
 namespace Lockbury {
 

@@ -4,11 +4,11 @@
 
 #include "Host/ArkApi.h"
 #include "Private/Commands/Reply.h"
-#include "Private/Config.h"
-#include "Private/Messages.h"
-#include "Private/HandlerGuard.h"
-#include "Private/Handlers.h"
-#include "Private/Store.h"
+#include "Private/Config/Config.h"
+#include "Private/Config/Messages.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
+#include "Private/Vault/Store.h"
 
 namespace Lockbury::Commands {
 namespace {

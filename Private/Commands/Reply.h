@@ -2,7 +2,7 @@
 // A vault command's answer: the configured text of a message key, from the configured sender.
 #include <utility>
 
-#include "Private/Messages.h"
+#include "Private/Config/Messages.h"
 
 namespace Lockbury::Commands {
 

@@ -1,7 +1,7 @@
 #include "Private/Commands/VaultArgument.h"
 
 #include "Private/Commands/ChatWords.h"
-#include "Private/VaultName.h"
+#include "Private/Vault/VaultName.h"
 
 namespace Lockbury::Commands {
 

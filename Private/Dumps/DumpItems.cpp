@@ -1,7 +1,7 @@
 #include "Private/Dumps/ItemBlueprintPath.h"
-#include "Private/HandlerGuard.h"
-#include "Private/Handlers.h"
-#include "Private/Log.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
+#include "Private/Plugin/Log.h"
 
 namespace Lockbury {
 

@@ -1,8 +1,8 @@
-#include "Private/Config.h"
-#include "Private/HandlerGuard.h"
-#include "Private/Handlers.h"
-#include "Private/Log.h"
-#include "Private/Transmitter.h"
+#include "Private/Config/Config.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
+#include "Private/Plugin/Log.h"
+#include "Private/Guards/Transmitter.h"
 
 namespace Lockbury {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "Host/ArkApi.h"
-#include "Private/PluginFolder.h"
+#include "Private/Plugin/PluginFolder.h"
 #include "Private/Kits/PortableFileName.h"
 
 namespace Lockbury::Kits {

@@ -1,10 +1,10 @@
 #include <system_error>
 
-#include "Private/HandlerGuard.h"
-#include "Private/Handlers.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/KitName.h"
-#include "Private/Log.h"
+#include "Private/Plugin/Log.h"
 
 namespace Lockbury {
 

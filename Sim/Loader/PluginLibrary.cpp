@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-#include "Sim/Runtime/Registry.h"
+#include "HostRuntime/Registry.h"
 
 #include <stdexcept>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "Sim/Runtime/PluginExports.h"
+#include "HostRuntime/PluginExports.h"
 
 namespace Sim {
 namespace {

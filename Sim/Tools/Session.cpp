@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "Sim/Runtime/HostState.h"
+#include "HostRuntime/HostState.h"
 
 namespace LockburyServer {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Sim/Runtime/Registry.h"
+#include "HostRuntime/Registry.h"
 #include "World.h"
 
 namespace Sim {

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "Sim/Runtime/HostState.h"
+#include "HostRuntime/HostState.h"
 
 namespace Sim {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Private/ItemText.h"
+#include "Private/Vault/ItemText.h"
 #include "bench/lockbury/Report.h"
 #include "bench/lockbury/Statements.h"
 #include "bench/lockbury/Timer.h"

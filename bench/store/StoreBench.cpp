@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "Database/MysqlDB.h"
-#include "Private/Config.h"
-#include "Private/Log.h"
+#include "Private/Config/Config.h"
+#include "Private/Plugin/Log.h"
 
 namespace {
 

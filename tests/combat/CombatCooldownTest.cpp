@@ -2,7 +2,7 @@
 // hurting, the wall clock moved on, and what checkcd then tells them.
 #include <gtest/gtest.h>
 
-#include "Sim/Runtime/HostState.h"
+#include "HostRuntime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
 #include "support/ItemSpecs.h"

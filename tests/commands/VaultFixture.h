@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Private/ItemText.h"
+#include "Private/Vault/ItemText.h"
 #include "Sim/Server.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"

@@ -1,10 +1,10 @@
 // dumpi and dumps typed at an administrator's console: the log lines and chat lines they make.
 #include <gtest/gtest.h>
 
-#include "Private/Config.h"
-#include "Private/Handlers.h"
-#include "Private/Log.h"
-#include "Sim/Runtime/HostState.h"
+#include "Private/Config/Config.h"
+#include "Private/Plugin/Handlers.h"
+#include "Private/Plugin/Log.h"
+#include "HostRuntime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
 #include "support/ItemSpecs.h"

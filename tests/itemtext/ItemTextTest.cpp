@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "Private/ItemText.h"
-#include "Private/VaultName.h"
+#include "Private/Vault/ItemText.h"
+#include "Private/Vault/VaultName.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "Host/Utf.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/PortableFileName.h"
-#include "Sim/Runtime/HostState.h"
+#include "HostRuntime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
 #include "support/ItemSpecs.h"

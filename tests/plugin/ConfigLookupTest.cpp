@@ -6,8 +6,8 @@
 #include <fstream>
 #include <random>
 
-#include "Private/Config.h"
-#include "Sim/Runtime/HostState.h"
+#include "Private/Config/Config.h"
+#include "HostRuntime/HostState.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <regex>
 
-#include "Sim/Runtime/HostState.h"
+#include "HostRuntime/HostState.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
 #include "support/ItemSpecs.h"

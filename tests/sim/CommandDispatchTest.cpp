@@ -2,7 +2,7 @@
 // what handlers send comes back to the player in order.
 #include <gtest/gtest.h>
 
-#include "Sim/Runtime/Commands.h"
+#include "HostRuntime/Commands.h"
 #include "support/PluginServer.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Host/GameNames.h"
-#include "Sim/Runtime/Registry.h"
+#include "HostRuntime/Registry.h"
 #include "support/PluginServer.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "Host/ArkApi.h"
 #include "Host/SiblingPlugins.h"
-#include "Sim/Runtime/Registry.h"
+#include "HostRuntime/Registry.h"
 #include "support/PluginServer.h"
 
 namespace {

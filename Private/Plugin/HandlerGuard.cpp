@@ -1,6 +1,6 @@
-#include "Private/HandlerGuard.h"
+#include "Private/Plugin/HandlerGuard.h"
 
-#include "Private/Log.h"
+#include "Private/Plugin/Log.h"
 
 namespace Lockbury {
 

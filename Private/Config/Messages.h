@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "Host/ArkApi.h"
-#include "Private/ConfigValidation.h"
+#include "Private/Config/ConfigValidation.h"
 
 namespace Lockbury {
 

@@ -1,11 +1,11 @@
-#include "Private/Cooldown.h"
+#include "Private/Guards/Cooldown.h"
 
 #include <cstdlib>
 #include <ctime>
 #include <map>
 
 #include "Host/ArkApi.h"
-#include "Private/Config.h"
+#include "Private/Config/Config.h"
 
 namespace Lockbury {
 namespace {

@@ -1,4 +1,4 @@
-#include "Private/Inventory.h"
+#include "Private/Vault/Inventory.h"
 
 namespace Lockbury {
 

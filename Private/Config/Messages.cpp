@@ -1,7 +1,7 @@
-#include "Private/Messages.h"
+#include "Private/Config/Messages.h"
 
-#include "Private/Config.h"
-#include "Private/Log.h"
+#include "Private/Config/Config.h"
+#include "Private/Plugin/Log.h"
 
 namespace Lockbury {
 

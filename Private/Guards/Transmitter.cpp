@@ -1,11 +1,11 @@
-#include "Private/Transmitter.h"
+#include "Private/Guards/Transmitter.h"
 
 #include <string>
 #include <vector>
 
 #include "Host/ArkApi.h"
 #include "Host/TextSearch.h"
-#include "Private/Config.h"
+#include "Private/Config/Config.h"
 
 namespace Lockbury {
 namespace {

@@ -1,4 +1,4 @@
-#include "Private/Plugin.h"
+#include "Private/Plugin/Plugin.h"
 
 #include <fmt/format.h>
 
@@ -9,11 +9,11 @@
 
 #include "Database/MysqlDB.h"
 #include "Private/Combat/DamageHook.h"
-#include "Private/Config.h"
-#include "Private/ConfigValidation.h"
-#include "Private/Handlers.h"
-#include "Private/Log.h"
-#include "Private/Store.h"
+#include "Private/Config/Config.h"
+#include "Private/Config/ConfigValidation.h"
+#include "Private/Plugin/Handlers.h"
+#include "Private/Plugin/Log.h"
+#include "Private/Vault/Store.h"
 
 namespace Lockbury {
 

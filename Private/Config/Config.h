@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Host/FString.h"
-#include "Private/ConfigProblem.h"
+#include "Private/Config/ConfigProblem.h"
 
 namespace Lockbury {
 

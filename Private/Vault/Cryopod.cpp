@@ -1,4 +1,4 @@
-#include "Private/Cryopod.h"
+#include "Private/Vault/Cryopod.h"
 
 #include "Host/ArkApi.h"
 #include "Host/TextSearch.h"

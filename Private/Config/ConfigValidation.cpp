@@ -1,4 +1,4 @@
-#include "Private/ConfigValidation.h"
+#include "Private/Config/ConfigValidation.h"
 
 #include <fmt/format.h>
 

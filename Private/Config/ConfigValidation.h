@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "Private/ConfigProblem.h"
+#include "Private/Config/ConfigProblem.h"
 
 namespace Lockbury {
 

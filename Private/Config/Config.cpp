@@ -1,4 +1,4 @@
-#include "Private/Config.h"
+#include "Private/Config/Config.h"
 
 #include <cctype>
 #include <cmath>
@@ -9,7 +9,7 @@
 
 #include "Host/ArkApi.h"
 #include "Host/TextSearch.h"
-#include "Private/PluginFolder.h"
+#include "Private/Plugin/PluginFolder.h"
 
 namespace Lockbury {
 

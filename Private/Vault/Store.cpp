@@ -1,4 +1,4 @@
-#include "Private/Store.h"
+#include "Private/Vault/Store.h"
 
 namespace Lockbury {
 

@@ -1,6 +1,6 @@
 // The module's entry point, in the shape of the DLL entry point: the loader calls it with
 // process attach (1) after loading the library and with process detach (0) before unloading it.
-#include "Private/Plugin.h"
+#include "Private/Plugin/Plugin.h"
 
 extern "C" __attribute__((visibility("default"))) int DllMain(void* /*module*/, unsigned long reason,
                                                               void* /*reserved*/) {

@@ -1,4 +1,4 @@
-#include "Private/ItemText.h"
+#include "Private/Vault/ItemText.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "Private/Log.h"
+#include "Private/Plugin/Log.h"
 
 #include "Host/ArkApi.h"
 

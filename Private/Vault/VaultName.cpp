@@ -1,4 +1,4 @@
-#include "Private/VaultName.h"
+#include "Private/Vault/VaultName.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "Private/SiblingCalls.h"
+#include "Private/Plugin/SiblingCalls.h"
 
 #include "Host/SiblingPlugins.h"
-#include "Private/Log.h"
+#include "Private/Plugin/Log.h"
 
 namespace Lockbury {
 
