@@ -35,8 +35,7 @@ public:
     // A load, in three steps. ClaimVaultItems opens a transaction and locks at most limit rows
     // of the vault, so no other server can give them. When it succeeds with rows, exactly one
     // of SettleClaim or ReleaseClaim must follow; with no rows or on failure nothing is open.
-    virtual VaultRead<VaultItem> ClaimVaultItems(std::uint64_t steamid, const FString& vaultname,
-                                                 std::int32_t limit) = 0;
+    virtual VaultRead<VaultItem> ClaimVaultItems(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) = 0;
     // Deletes the rows given whole, keeps the remainder of resource rows given in part, and
     // commits. Rows neither given nor changed stay as they were.
     virtual Settlement SettleClaim(const ClaimOutcome& outcome) = 0;

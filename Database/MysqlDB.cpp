@@ -58,8 +58,8 @@ constexpr const char* kListVault =
     "WHERE steamid = {} GROUP BY vaultname ";
 
 template <typename... Args>
-void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level,
-         fmt::format_string<Args...> format, Args&&... args) {
+void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, fmt::format_string<Args...> format,
+         Args&&... args) {
     if (log) log->log(level, format, std::forward<Args>(args)...);
 }
 
@@ -314,9 +314,8 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                 values.push_back(fmt::format(fmt::runtime(kItemValues), steamid, vault, Text(row.itemname.ToString()),
                                              Text(row.itemdata), now));
             } else {
-                values.push_back(fmt::format(fmt::runtime(kResourceValues), steamid, vault,
-                                             Text(row.itemname.ToString()), Text(row.blueprint.ToString()),
-                                             row.qtd, now));
+                values.push_back(fmt::format(fmt::runtime(kResourceValues), steamid, vault, Text(row.itemname.ToString()),
+                                             Text(row.blueprint.ToString()), row.qtd, now));
             }
         }
 
@@ -337,8 +336,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         auto send = [&] {
             auto result = Run(sql, Resend::Never);
             if (!result.succeeded() || result.affected_rows() != inStatement) return false;
-            for (std::size_t i = 0; i < inStatement; ++i)
-                ids.push_back(static_cast<std::int32_t>(result.insert_id() + i));
+            for (std::size_t i = 0; i < inStatement; ++i) ids.push_back(static_cast<std::int32_t>(result.insert_id() + i));
             sql.clear();
             inStatement = 0;
             return true;
@@ -407,8 +405,8 @@ TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, c
     try {
         const std::int64_t start = ArkApi::Tools::GetTime();
         if (Connected()) {
-            auto rows = Run(fmt::format(fmt::runtime(kGetItems), steamid, Text(vaultname.ToString()), limit),
-                            Resend::OnAnyLoss);
+            auto rows =
+                Run(fmt::format(fmt::runtime(kGetItems), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
             if (!rows.succeeded()) LogFailure("MySql::GetVaultItems");
             for (; !rows.at_end(); rows.next()) items.Add(ReadItem(rows));
         } else {
@@ -444,8 +442,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
             return claimed;
         }
         inTransaction = true;
-        auto rows = Run(fmt::format(fmt::runtime(kClaimItems), steamid, Text(vaultname.ToString()), limit),
-                        Resend::Never);
+        auto rows = Run(fmt::format(fmt::runtime(kClaimItems), steamid, Text(vaultname.ToString()), limit), Resend::Never);
         if (!rows.succeeded()) {
             Rollback();
             LogFailure(function);
@@ -498,17 +495,17 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         const Settlement settled =
             Commit({function, "Load", "settled", all}, fmt::format(fmt::runtime(kRowsStill), IdList(all)),
                    [&](ledra::mysql::results& rows) {
-                const std::set<std::int32_t> taken(outcome.taken.begin(), outcome.taken.end());
-                for (; !rows.at_end(); rows.next()) {
-                    std::int32_t id = 0, qtd = 0;
-                    rows.get(0, id);
-                    rows.get(1, qtd);
-                    if (taken.count(id)) return Settlement::RolledBack;
-                    for (const auto& [kept, left] : outcome.remainders)
-                        if (kept == id && qtd != left) return Settlement::RolledBack;
-                }
-                return Settlement::Committed;
-            });
+                       const std::set<std::int32_t> taken(outcome.taken.begin(), outcome.taken.end());
+                       for (; !rows.at_end(); rows.next()) {
+                           std::int32_t id = 0, qtd = 0;
+                           rows.get(0, id);
+                           rows.get(1, qtd);
+                           if (taken.count(id)) return Settlement::RolledBack;
+                           for (const auto& [kept, left] : outcome.remainders)
+                               if (kept == id && qtd != left) return Settlement::RolledBack;
+                       }
+                       return Settlement::Committed;
+                   });
         return settled;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);

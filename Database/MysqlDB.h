@@ -37,8 +37,7 @@ public:
     RowsWritten AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) override;
     bool DeleteVaultRows(const std::vector<std::int32_t>& ids) override;
     // START TRANSACTION and SELECT ... FOR UPDATE; then one DELETE, at most one UPDATE, COMMIT.
-    VaultRead<VaultItem> ClaimVaultItems(std::uint64_t steamid, const FString& vaultname,
-                                         std::int32_t limit) override;
+    VaultRead<VaultItem> ClaimVaultItems(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) override;
     Settlement SettleClaim(const ClaimOutcome& outcome) override;
     void ReleaseClaim() override;
     VaultRead<VaultList> ReadVaultList(std::uint64_t steamid) override;
@@ -47,9 +46,9 @@ public:
 private:
     // When a statement may be sent again after its connection was lost.
     enum class Resend {
-        Never,         // it may have run, and running it twice would matter (or a transaction is open)
-        IfNeverSent,   // only when the send itself failed (2006)
-        OnAnyLoss,     // running it twice changes nothing: reads, START TRANSACTION, deletes by id
+        Never,  // it may have run, and running it twice would matter (or a transaction is open)
+        IfNeverSent,  // only when the send itself failed (2006)
+        OnAnyLoss,  // running it twice changes nothing: reads, START TRANSACTION, deletes by id
     };
 
     // True with an open connection. A closed one is opened again with the short time-out,
@@ -65,8 +64,8 @@ private:
     // or may not be <done>".
     struct Move {
         const char* function;  // "MySql::AddVaultRows"
-        const char* what;      // "Save"
-        const char* done;      // "stored"
+        const char* what;  // "Save"
+        const char* done;  // "stored"
         const std::vector<std::int32_t>& ids;
     };
     template <typename Decide>
@@ -86,7 +85,7 @@ private:
     StoreSettings settings_;
     std::size_t packetLimit_ = 0;  // of the connection held now; 0 = not read yet
     std::chrono::steady_clock::time_point nextConnect_{};  // no attempt before this
-    std::string lastError_;       // why the last statement or connect failed
-    std::string connectError_;    // why the last connect failed
-    bool claimOpen_ = false;      // a load's transaction waits for SettleClaim or ReleaseClaim
+    std::string lastError_;  // why the last statement or connect failed
+    std::string connectError_;  // why the last connect failed
+    bool claimOpen_ = false;  // a load's transaction waits for SettleClaim or ReleaseClaim
 };

@@ -25,6 +25,6 @@ struct VaultRead {
 
 // What a load did with the rows it claimed.
 struct ClaimOutcome {
-    std::vector<std::int32_t> taken;                               // given whole: delete
+    std::vector<std::int32_t> taken;  // given whole: delete
     std::vector<std::pair<std::int32_t, std::int32_t>> remainders;  // resource rows given in part: id, quantity left
 };

@@ -9,8 +9,8 @@
 // its answer; a lost connection is made again within reconnectTimeout, and after a failed
 // attempt none is made for reconnectInterval, so commands in between fail at once.
 struct StoreSettings {
-    std::uint32_t queryTimeout = 10;       // seconds
-    std::uint32_t reconnectTimeout = 3;    // seconds
+    std::uint32_t queryTimeout = 10;  // seconds
+    std::uint32_t reconnectTimeout = 3;  // seconds
     std::uint32_t reconnectInterval = 30;  // seconds
     // The decay time in minutes, asked when the event is made and at every list; it may throw
     // when the configuration has none, which the store logs as an unexpected error.

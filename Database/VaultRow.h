@@ -30,6 +30,6 @@ struct VaultRow {
     Kind kind = Kind::Item;
     FString itemname;
     std::string itemdata;  // item rows only
-    FString blueprint;     // resource rows only
+    FString blueprint;  // resource rows only
     std::int32_t qtd = 0;  // resource rows only
 };

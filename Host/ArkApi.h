@@ -59,16 +59,15 @@ public:
     }
 
     template <typename Format, typename... Args>
-    void SendServerMessage(AShooterPlayerController* player, FLinearColor colour, const Format& format,
-                           Args&&... args) {
+    void SendServerMessage(AShooterPlayerController* player, FLinearColor colour, const Format& format, Args&&... args) {
         if (!player) return;
         FString text = FString::Format(format, std::forward<Args>(args)...);
         player->ClientServerChatDirectMessage(&text, colour, false);
     }
 
     template <typename Format, typename... Args>
-    void SendNotification(AShooterPlayerController* player, FLinearColor colour, float displayScale,
-                          float displayTime, UTexture2D* icon, const Format& format, Args&&... args) {
+    void SendNotification(AShooterPlayerController* player, FLinearColor colour, float displayScale, float displayTime,
+                          UTexture2D* icon, const Format& format, Args&&... args) {
         if (!player) return;
         FString text = FString::Format(format, std::forward<Args>(args)...);
         player->ClientServerSOTFNotificationCustom(&text, colour, displayScale, displayTime, icon, nullptr);

@@ -55,6 +55,4 @@ T& GetNativeField(const void* object, const char* name) {
     return *static_cast<T*>(ArkApi::GetFieldAddress(object, name, ArkApi::SignatureOf<T>()));
 }
 
-inline bool GetBitField(const void* object, const char* name) {
-    return ArkApi::GetBitField(object, name);
-}
+inline bool GetBitField(const void* object, const char* name) { return ArkApi::GetBitField(object, name); }

@@ -15,17 +15,37 @@ inline std::u16string Utf8ToUtf16(std::string_view in) {
         unsigned char c = static_cast<unsigned char>(in[i]);
         char32_t cp;
         int extra;
-        if (c < 0x80) { cp = c; extra = 0; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-        else if (c >= 0xF0 && c <= 0xF4) { cp = c & 0x07; extra = 3; }  // F5 and up lead past U+10FFFF
-        else { out.push_back(0xFFFD); ++i; continue; }
+        if (c < 0x80) {
+            cp = c;
+            extra = 0;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            cp = c & 0x07;
+            extra = 3;
+        }  // F5 and up lead past U+10FFFF
+        else {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
         bool ok = true;
         for (int k = 1; k <= extra; ++k) {
-            if (i + k >= in.size() || (static_cast<unsigned char>(in[i + k]) & 0xC0) != 0x80) { ok = false; break; }
+            if (i + k >= in.size() || (static_cast<unsigned char>(in[i + k]) & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             cp = (cp << 6) | (static_cast<unsigned char>(in[i + k]) & 0x3F);
         }
-        if (!ok || cp > 0x10FFFF) { out.push_back(0xFFFD); ++i; continue; }
+        if (!ok || cp > 0x10FFFF) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
         i += static_cast<std::size_t>(extra) + 1;
         if (cp >= 0x10000) {
             cp -= 0x10000;

@@ -33,8 +33,7 @@ const char* KindText(EntryKind kind) {
 std::string Demangle(const char* signature) {
     if (!signature || !*signature) return "";
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> readable(abi::__cxa_demangle(signature, nullptr, nullptr, &status),
-                                                    std::free);
+    std::unique_ptr<char, void (*)(void*)> readable(abi::__cxa_demangle(signature, nullptr, nullptr, &status), std::free);
     return status == 0 && readable ? std::string(readable.get()) : std::string(signature);
 }
 
@@ -43,8 +42,8 @@ NameTable& NameTable::Instance() {
     return table;
 }
 
-void NameTable::Add(std::string_view name, EntryKind kind, const char* signature, void* entry,
-                    FieldResolver resolver, BitReader reader) {
+void NameTable::Add(std::string_view name, EntryKind kind, const char* signature, void* entry, FieldResolver resolver,
+                    BitReader reader) {
     std::unique_lock lock(mutex_);
     if (entries_.find(name) != entries_.end())
         throw std::logic_error("game name '" + std::string(name) + "' is registered already");
@@ -87,8 +86,8 @@ const NameTable::Entry& NameTable::Find(std::string_view name, EntryKind kind, c
     if (it == entries_.end()) Unknown(name, kind, signature);
     const Entry& e = it->second;
     if (e.kind != kind)
-        throw ArkApi::UnresolvedName("game name '" + std::string(name) + "' is a " + KindText(e.kind) +
-                                     ", used as a " + KindText(kind));
+        throw ArkApi::UnresolvedName("game name '" + std::string(name) + "' is a " + KindText(e.kind) + ", used as a " +
+                                     KindText(kind));
     if (kind != EntryKind::BitField && std::strcmp(e.signature.c_str(), signature ? signature : "") != 0)
         throw ArkApi::UnresolvedName("game " + std::string(KindText(kind)) + " '" + std::string(name) +
                                      "' has the signature " + Demangle(e.signature.c_str()) + " but is used as " +

@@ -11,9 +11,7 @@ void* GetFieldAddress(const void* object, const char* name, const char* signatur
     return HostRuntime::NameTable::Instance().Field(object, name, signature);
 }
 
-bool GetBitField(const void* object, const char* name) {
-    return HostRuntime::NameTable::Instance().Bit(object, name);
-}
+bool GetBitField(const void* object, const char* name) { return HostRuntime::NameTable::Instance().Bit(object, name); }
 
 }  // namespace ArkApi
 

@@ -5,10 +5,10 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "Sim/Loader/PluginLibrary.h"
 #include "HostRuntime/Commands.h"
 #include "HostRuntime/HostState.h"
 #include "HostRuntime/Registry.h"
+#include "Sim/Loader/PluginLibrary.h"
 #include "Sim/Siblings/SiblingStandIns.h"
 #include "Sim/World/GameFunctions.h"
 #include "Sim/World/World.h"
@@ -209,9 +209,7 @@ void Server::AdvanceGameTime(double seconds) { world_->time += seconds; }
 double Server::GameTime() const { return world_->time; }
 
 void Server::Grant(std::uint64_t steamId, const std::string& permission) { parts_->siblings.Grant(steamId, permission); }
-void Server::Revoke(std::uint64_t steamId, const std::string& permission) {
-    parts_->siblings.Revoke(steamId, permission);
-}
+void Server::Revoke(std::uint64_t steamId, const std::string& permission) { parts_->siblings.Revoke(steamId, permission); }
 void Server::SetPoints(std::uint64_t steamId, int points) { parts_->siblings.SetPoints(steamId, points); }
 int Server::Points(std::uint64_t steamId) const { return parts_->siblings.Points(steamId); }
 void Server::SetSiblingPluginsLoaded(bool permissions, bool arkShop) { parts_->siblings.SetLoaded(permissions, arkShop); }

@@ -19,9 +19,9 @@ struct Output {
     enum class Kind { Chat, Server, Notify };
     Kind kind = Kind::Chat;
     std::string sender;  // chat lines only (UTF-8)
-    std::string text;    // UTF-8
+    std::string text;  // UTF-8
     FLinearColor colour;  // server lines and notifications
-    bool bold = false;    // server lines
+    bool bold = false;  // server lines
     float scale = 0, seconds = 0;  // notifications
     bool hasIcon = false, hasSound = false;  // notifications
 };
@@ -34,9 +34,9 @@ struct ItemSpec {
     bool engram = false;
     bool initial = false;
     std::optional<float> durability;
-    std::optional<double> spoilSeconds;     // spoiling time of a food item
-    std::vector<std::uint8_t> payload;      // opaque data carried through the item's bytes
-    bool unserialisable = false;            // GetItemBytes gives no bytes for it
+    std::optional<double> spoilSeconds;  // spoiling time of a food item
+    std::vector<std::uint8_t> payload;  // opaque data carried through the item's bytes
+    bool unserialisable = false;  // GetItemBytes gives no bytes for it
 };
 
 // A snapshot of one item for assertions.
@@ -55,16 +55,16 @@ struct ItemView {
     FItemNetID id;
     std::vector<std::uint8_t> payload;
     std::vector<std::uint8_t> bytes;  // what GetItemBytes gives
-    int updatedItemCalls = 0;         // how often UPrimalItem.UpdatedItem ran on it
+    int updatedItemCalls = 0;  // how often UPrimalItem.UpdatedItem ran on it
 };
 
 // One call of the game's own APrimalCharacter.TakeDamage (after any hook).
 struct DamageCall {
-    void* victim = nullptr;      // APrimalCharacter*
+    void* victim = nullptr;  // APrimalCharacter*
     float amount = 0;
     int damageType = 0;
     void* instigator = nullptr;  // AController*
-    void* causer = nullptr;      // AActor*
+    void* causer = nullptr;  // AActor*
 };
 
 struct ClassInfo {
@@ -87,11 +87,11 @@ public:
     FVector Location() const;
     void Kill();
     void Revive();
-    void RemoveCharacter();   // no character at all
-    void RemoveInventory();   // GetPlayerInventoryComponent gives null
+    void RemoveCharacter();  // no character at all
+    void RemoveInventory();  // GetPlayerInventoryComponent gives null
     // Items the game refuses to add (AddItemObject gives null) once the inventory holds this many.
     void SetInventoryCapacity(int items);
-    AShooterCharacter* Character() const;                 // null without one
+    AShooterCharacter* Character() const;  // null without one
     UPrimalInventoryComponent* InventoryComponent() const;  // null without one
 
 private:

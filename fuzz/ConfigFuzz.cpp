@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "HostRuntime/HostState.h"
 #include "Private/Config/Config.h"
 #include "Private/Config/ConfigValidation.h"
-#include "Private/Plugin/Log.h"
 #include "Private/Config/Messages.h"
-#include "HostRuntime/HostState.h"
+#include "Private/Plugin/Log.h"
 #include "Support/FuzzText.h"
 #include "Support/Invariant.h"
 
@@ -53,9 +53,9 @@ void CheckMessage(const std::vector<ConfigProblem>& validation, const std::strin
         const auto fields = static_cast<std::size_t>(std::count(format.View().begin(), format.View().end(), u'{'));
         // A fill character may be a surrogate pair: two units per column.
         const std::size_t ceiling = static_cast<std::size_t>(format.Len()) + fields * (2 * kWidestField + 64);
-        FUZZ_REQUIRE_WITH(static_cast<std::size_t>(filled.Len()) <= ceiling,
-                          "messages." + key + " grew to " + std::to_string(filled.Len()) + " units from \"" +
-                              format.ToString() + "\"");
+        FUZZ_REQUIRE_WITH(
+            static_cast<std::size_t>(filled.Len()) <= ceiling,
+            "messages." + key + " grew to " + std::to_string(filled.Len()) + " units from \"" + format.ToString() + "\"");
     }
     if (IsTextMessage(key)) {
         const bool reported = HasProblemAt(validation, "messages." + key);

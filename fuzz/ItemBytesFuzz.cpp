@@ -76,7 +76,7 @@ void Read(const std::vector<std::uint8_t>& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::uint8_t> bytes(data, data + size);
-    Read(bytes);          // damaged as they come
+    Read(bytes);  // damaged as they come
     Read(Sealed(bytes));  // damaged before the checksum was written
     return 0;
 }

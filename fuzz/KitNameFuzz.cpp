@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "HostRuntime/HostState.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/KitName.h"
 #include "Private/Kits/PortableFileName.h"
-#include "HostRuntime/HostState.h"
 #include "Support/FuzzText.h"
 #include "Support/Invariant.h"
 

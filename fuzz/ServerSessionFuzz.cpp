@@ -3,11 +3,11 @@
 // fight, type chat and console lines, shift the clocks. No line may bring the server down.
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <string_view>

@@ -45,7 +45,8 @@ void CheckSplit(const std::string& line) {
         FUZZ_REQUIRE(std::string_view(line).ends_with(rest));
         const Words after(rest);
         const std::size_t left = i <= words.Count() ? words.Count() - i : 0;
-        FUZZ_REQUIRE_WITH(after.Count() == left, "RestFrom(" + std::to_string(i) + ") of \"" + line + "\" is \"" + rest + "\"");
+        FUZZ_REQUIRE_WITH(after.Count() == left,
+                          "RestFrom(" + std::to_string(i) + ") of \"" + line + "\" is \"" + rest + "\"");
         for (std::size_t k = 0; k < left; ++k) FUZZ_REQUIRE(after[k] == words[i + k]);
     }
 }

@@ -48,9 +48,9 @@ private:
     bool column(unsigned column, const char*& text, unsigned long& length);
     void release() noexcept;
 
-    st_mysql* handle_ = nullptr;      // not owned; only tells that the statement succeeded
+    st_mysql* handle_ = nullptr;  // not owned; only tells that the statement succeeded
     st_mysql_res* result_ = nullptr;  // owned
-    char** row_ = nullptr;            // current row; null before the first fetch and after the last
+    char** row_ = nullptr;  // current row; null before the first fetch and after the last
     unsigned long* lengths_ = nullptr;
     bool fetched_ = false;
     std::uint64_t affected_rows_ = 0;

@@ -16,8 +16,8 @@ struct ACharacter : APawn {};
 struct APrimalCharacter : ACharacter {
     bool IsDead() { return NativeCall<bool>(this, "APrimalCharacter.IsDead"); }
     float TakeDamage(float damage, FDamageEvent* damageEvent, AController* instigator, AActor* causer) {
-        return NativeCall<float, float, FDamageEvent*, AController*, AActor*>(this, "APrimalCharacter.TakeDamage",
-                                                                              damage, damageEvent, instigator, causer);
+        return NativeCall<float, float, FDamageEvent*, AController*, AActor*>(this, "APrimalCharacter.TakeDamage", damage,
+                                                                              damageEvent, instigator, causer);
     }
 };
 
@@ -51,11 +51,11 @@ struct AShooterPlayerController : APlayerController {
         NativeCall<void, FString*, FLinearColor, bool>(this, "AShooterPlayerController.ClientServerChatDirectMessage",
                                                        message, colour, bIsBold);
     }
-    void ClientServerSOTFNotificationCustom(FString* message, FLinearColor colour, float displayScale,
-                                            float displayTime, UTexture2D* icon, USoundBase* sound) {
+    void ClientServerSOTFNotificationCustom(FString* message, FLinearColor colour, float displayScale, float displayTime,
+                                            UTexture2D* icon, USoundBase* sound) {
         NativeCall<void, FString*, FLinearColor, float, float, UTexture2D*, USoundBase*>(
-            this, "AShooterPlayerController.ClientServerSOTFNotificationCustom", message, colour, displayScale,
-            displayTime, icon, sound);
+            this, "AShooterPlayerController.ClientServerSOTFNotificationCustom", message, colour, displayScale, displayTime,
+            icon, sound);
     }
 };
 

@@ -32,9 +32,8 @@ struct UPrimalInventoryComponent : UActorComponent {
         return GetNativeField<TArray<UPrimalItem*>>(this, "UPrimalInventoryComponent.InventoryItems");
     }
     bool RemoveItem(FItemNetID* itemId, bool bDoDrop, bool bSecondryAction, bool bForceRemoval, bool showHUDMessage) {
-        return NativeCall<bool, FItemNetID*, bool, bool, bool, bool>(this, "UPrimalInventoryComponent.RemoveItem",
-                                                                     itemId, bDoDrop, bSecondryAction, bForceRemoval,
-                                                                     showHUDMessage);
+        return NativeCall<bool, FItemNetID*, bool, bool, bool, bool>(
+            this, "UPrimalInventoryComponent.RemoveItem", itemId, bDoDrop, bSecondryAction, bForceRemoval, showHUDMessage);
     }
     // Adds the item; the added item, or null.
     UPrimalItem* AddItemObject(UPrimalItem* item) {

@@ -15,7 +15,8 @@ using EObjectTypeQuery = uint8;
 struct UVictoryCore : UObject {
     // Fills and returns the result array with the actors of the group within radius of location.
     static TArray<AActor*>* ServerOctreeOverlapActors(TArray<AActor*>* result, UWorld* world, FVector location,
-                                                      float radius, int octreeGroup, bool bForceActorLocationDistanceCheck) {
+                                                      float radius, int octreeGroup,
+                                                      bool bForceActorLocationDistanceCheck) {
         return NativeCallStatic<TArray<AActor*>*, TArray<AActor*>*, UWorld*, FVector, float, int, bool>(
             "UVictoryCore.ServerOctreeOverlapActors", result, world, location, radius, octreeGroup,
             bForceActorLocationDistanceCheck);
@@ -33,7 +34,7 @@ struct UKismetSystemLibrary : UObject {
                                         TArray<AActor*>* actorsToIgnore, TArray<AActor*>* outActors) {
         return NativeCallStatic<bool, UObject*, FVector, float, TArray<EObjectTypeQuery>*, UClass*, TArray<AActor*>*,
                                 TArray<AActor*>*>("UKismetSystemLibrary.SphereOverlapActors_NEW", worldContextObject,
-                                                  spherePos, sphereRadius, objectTypes, actorClassFilter,
-                                                  actorsToIgnore, outActors);
+                                                  spherePos, sphereRadius, objectTypes, actorClassFilter, actorsToIgnore,
+                                                  outActors);
     }
 };

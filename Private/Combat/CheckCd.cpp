@@ -3,9 +3,9 @@
 
 #include "Private/Combat/DamageRecords.h"
 #include "Private/Config/Config.h"
+#include "Private/Config/Messages.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
-#include "Private/Config/Messages.h"
 
 namespace Lockbury {
 

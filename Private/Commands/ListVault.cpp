@@ -52,8 +52,7 @@ void List(AShooterPlayerController* player) {
 
     const FLinearColor green(FColor{0, 255, 0, 255});
     // The joined text goes out as it is: it is not a template any more.
-    ArkApi::GetApiUtils().SendNotification(player, green, kDisplayScale, kDisplaySeconds, nullptr, FString(u"{}"),
-                                           text);
+    ArkApi::GetApiUtils().SendNotification(player, green, kDisplayScale, kDisplaySeconds, nullptr, FString(u"{}"), text);
 }
 
 }  // namespace

@@ -9,16 +9,16 @@
 #include "Private/Commands/Reply.h"
 #include "Private/Commands/VaultArgument.h"
 #include "Private/Config/Config.h"
-#include "Private/Vault/Cryopod.h"
 #include "Private/Guards/Cooldown.h"
+#include "Private/Guards/Transmitter.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
-#include "Private/Vault/Inventory.h"
-#include "Private/Vault/ItemText.h"
 #include "Private/Plugin/Log.h"
 #include "Private/Plugin/SiblingCalls.h"
+#include "Private/Vault/Cryopod.h"
+#include "Private/Vault/Inventory.h"
+#include "Private/Vault/ItemText.h"
 #include "Private/Vault/Store.h"
-#include "Private/Guards/Transmitter.h"
 
 namespace Lockbury::Commands {
 namespace {
@@ -105,7 +105,8 @@ void TakeBack(UPrimalInventoryComponent* inventory, const Handout& handout) {
     for (UPrimalItem* item : handout.items) {
         if (!item || !item->IsValidLowLevelFast()) continue;
         if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, false)) {
-            LogAt(spdlog::level::err, kPlace, "A loaded item could not be taken back after the load failed: {}", item->NameField().ToString().ToString());
+            LogAt(spdlog::level::err, kPlace, "A loaded item could not be taken back after the load failed: {}",
+                  item->NameField().ToString().ToString());
         }
     }
 }
@@ -188,14 +189,12 @@ void Load(AShooterPlayerController* player, FString* message) {
     if (handout.items.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty()) return;
 
     switch (claim.Settle(handout.rows)) {
-        case Settlement::Committed:
-            break;
+        case Settlement::Committed: break;
         case Settlement::RolledBack:
             TakeBack(inventory, handout);
             ReplyStoreUnavailable(player);
             return;
-        case Settlement::Unknown:
-            break;  // the items stay: possibly doubled, never lost (the store logged the rows)
+        case Settlement::Unknown: break;  // the items stay: possibly doubled, never lost (the store logged the rows)
     }
     if (!stopped && handout.given >= freePlaces) Reply(player, "maximumReached", handout.given);
 }

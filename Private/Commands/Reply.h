@@ -13,9 +13,9 @@ void Reply(AShooterPlayerController* player, const char* key, Args&&... args) {
 
 // The store failed: said as a failure, never as an empty answer.
 inline void ReplyStoreUnavailable(AShooterPlayerController* player) {
-    const FString text = FillMessage(
-        "storeUnavailable",
-        MessageTemplate("storeUnavailable", "The vault store cannot be reached right now; nothing was moved."));
+    const FString text =
+        FillMessage("storeUnavailable",
+                    MessageTemplate("storeUnavailable", "The vault store cannot be reached right now; nothing was moved."));
     ArkApi::GetApiUtils().SendChatMessage(player, MessageTemplate("sender"), FString(u"{}"), text);
 }
 

@@ -11,13 +11,13 @@
 #include "Private/Commands/VaultArgument.h"
 #include "Private/Config/Config.h"
 #include "Private/Guards/Cooldown.h"
+#include "Private/Guards/Transmitter.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
-#include "Private/Vault/ItemText.h"
 #include "Private/Plugin/Log.h"
 #include "Private/Plugin/SiblingCalls.h"
+#include "Private/Vault/ItemText.h"
 #include "Private/Vault/Store.h"
-#include "Private/Guards/Transmitter.h"
 
 namespace Lockbury::Commands {
 namespace {
@@ -105,8 +105,8 @@ void Save(AShooterPlayerController* player, FString* message) {
             kept.push_back(written.ids[i]);
     }
     if (!kept.empty() && !store->DeleteVaultRows(kept)) {
-        LogAt(spdlog::level::err, {kFile, kFunction}, "Vault rows {} are stored but their items could not leave the inventory",
-              fmt::join(kept, ","));
+        LogAt(spdlog::level::err, {kFile, kFunction},
+              "Vault rows {} are stored but their items could not leave the inventory", fmt::join(kept, ","));
     }
 }
 

@@ -136,8 +136,7 @@ std::vector<ConfigProblem> ParseConfig(std::string text) {
             case Event::object_end:
                 if (!seen.empty()) seen.pop_back();
                 break;
-            default:
-                break;
+            default: break;
         }
         return true;
     };
@@ -159,9 +158,7 @@ bool IsBlocked(const FString& text) { return ListMatches("blocked", text); }
 
 bool IsResource(const FString& text) { return ListMatches("resources", text); }
 
-bool RequiresNearTransmitter(const std::string& key) {
-    return CommandEntry(key).value("requireNearTransmiter", true);
-}
+bool RequiresNearTransmitter(const std::string& key) { return CommandEntry(key).value("requireNearTransmiter", true); }
 
 int ToInt(const nlohmann::ordered_json& value) {
     // Checked before converting: a float outside the int range has no int value.
@@ -174,9 +171,10 @@ int ToInt(const nlohmann::ordered_json& value) {
         return static_cast<int>(number);
     }
     if (value.is_number_integer() &&
-        (value.is_number_unsigned() ? value.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max())
-                                    : value.get<std::int64_t>() < std::numeric_limits<int>::min() ||
-                                          value.get<std::int64_t>() > std::numeric_limits<int>::max())) {
+        (value.is_number_unsigned()
+             ? value.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max())
+             : value.get<std::int64_t>() < std::numeric_limits<int>::min() ||
+                   value.get<std::int64_t>() > std::numeric_limits<int>::max())) {
         throw std::out_of_range("the number " + value.dump() + " is out of range");
     }
     return value.get<int>();

@@ -110,7 +110,8 @@ private:
                 if (text.empty()) {
                     Add(base + ".command", "is empty: no chat line can run it");
                 } else if (text.find_first_of(std::string(" \t\r\n\0", 5)) != std::string::npos ||
-                           std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+                           std::any_of(text.begin(), text.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
                     Add(base + ".command", "holds a blank or a control character: no chat line can run it");
                 } else if (const auto [at, added] = texts.emplace(text, key); !added) {
                     Add(base + ".command", "\"" + text + "\" is also the text of commands." + at->second +
@@ -120,7 +121,8 @@ private:
             if (entry.contains("requiredPermission") && !entry["requiredPermission"].is_string())
                 Add(base + ".requiredPermission", "must be a text, not " + TypeName(entry["requiredPermission"]));
             if (entry.contains("requireNearTransmiter") && !entry["requireNearTransmiter"].is_boolean())
-                Add(base + ".requireNearTransmiter", "must be true or false, not " + TypeName(entry["requireNearTransmiter"]));
+                Add(base + ".requireNearTransmiter",
+                    "must be true or false, not " + TypeName(entry["requireNearTransmiter"]));
         }
     }
 
@@ -141,8 +143,8 @@ private:
         try {
             (void)fmt::format(fmt::runtime(text), std::forward<Args>(values)...);
         } catch (const std::exception& error) {
-            Add(path, fmt::format("cannot be filled with its {} value(s): {}; it is sent as it stands",
-                                  sizeof...(Args), error.what()));
+            Add(path, fmt::format("cannot be filled with its {} value(s): {}; it is sent as it stands", sizeof...(Args),
+                                  error.what()));
         }
     }
 

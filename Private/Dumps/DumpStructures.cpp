@@ -1,8 +1,8 @@
 #include "Private/Config/Config.h"
+#include "Private/Guards/Transmitter.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
-#include "Private/Guards/Transmitter.h"
 
 namespace Lockbury {
 

@@ -62,8 +62,7 @@ TArray<AActor*> ContainerActors(FVector location, float radius) {
     TArray<EObjectTypeQuery> objectTypes;
     TArray<AActor*> ignored;
     UClass* containerClass = APrimalStructureItemContainer::GetPrivateStaticClass();
-    UKismetSystemLibrary::SphereOverlapActors_NEW(world, location, radius, &objectTypes, containerClass, &ignored,
-                                                  &found);
+    UKismetSystemLibrary::SphereOverlapActors_NEW(world, location, radius, &objectTypes, containerClass, &ignored, &found);
     return found;
 }
 

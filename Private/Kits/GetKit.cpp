@@ -1,11 +1,11 @@
 #include <vector>
 
-#include "Private/Vault/Cryopod.h"
-#include "Private/Plugin/HandlerGuard.h"
-#include "Private/Plugin/Handlers.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/KitName.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
+#include "Private/Vault/Cryopod.h"
 
 namespace Lockbury {
 

@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "Host/ArkApi.h"
-#include "Private/Plugin/PluginFolder.h"
 #include "Private/Kits/PortableFileName.h"
+#include "Private/Plugin/PluginFolder.h"
 
 namespace Lockbury::Kits {
 
@@ -28,8 +28,7 @@ std::error_code LastStreamError() {
 }
 
 // Writes a new file (replacing one of the same name); the error when it is not whole.
-std::error_code WriteNewFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes,
-                             bool& created) {
+std::error_code WriteNewFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes, bool& created) {
     errno = 0;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out.is_open()) return LastStreamError();

@@ -14,9 +14,7 @@ std::optional<std::string> KitNameArgument(const FString& commandLine) {
     return words[1].ToString();
 }
 
-bool IsSafeKitName(const std::string& name) {
-    return IsPortableFileName(name) && Utf16Length(name) <= kMaxKitNameLength;
-}
+bool IsSafeKitName(const std::string& name) { return IsPortableFileName(name) && Utf16Length(name) <= kMaxKitNameLength; }
 
 std::optional<std::filesystem::path> KitFolderOfCommand(AShooterPlayerController* player, const FString* command,
                                                         const char* usage) {

@@ -1,9 +1,9 @@
 #include <system_error>
 
-#include "Private/Plugin/HandlerGuard.h"
-#include "Private/Plugin/Handlers.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/KitName.h"
+#include "Private/Plugin/HandlerGuard.h"
+#include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
 
 namespace Lockbury {

@@ -53,7 +53,7 @@ std::size_t Utf16Length(std::string_view utf8) {
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
         if ((byte & 0xC0) == 0x80) continue;  // continues the character before it
-        units += byte >= 0xF0 ? 2 : 1;        // a four-byte character is a surrogate pair
+        units += byte >= 0xF0 ? 2 : 1;  // a four-byte character is a surrogate pair
     }
     return units;
 }

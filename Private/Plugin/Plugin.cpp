@@ -35,9 +35,10 @@ void ReadCheckedConfig() {
         stopping += problem.stopsLoad;
     }
     if (stopping > 0) {
-        throw std::runtime_error(fmt::format("config.json: the plugin is not loaded: {} of the problems above could "
-                                             "destroy vaults or stall the server",
-                                             stopping));
+        throw std::runtime_error(
+            fmt::format("config.json: the plugin is not loaded: {} of the problems above could "
+                        "destroy vaults or stall the server",
+                        stopping));
     }
 }
 

@@ -175,8 +175,8 @@ bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& al
     const auto hooks = server.Hooks();
     const auto console = server.ConsoleCommands();
     const auto chat = server.ChatCommands();
-    const bool complete = hooks.size() == 1 && console.size() == std::size(kConsoleCommands) &&
-                          chat.size() == std::size(kChatKeys);
+    const bool complete =
+        hooks.size() == 1 && console.size() == std::size(kConsoleCommands) && chat.size() == std::size(kChatKeys);
     allWell = complete && problems.empty() && errors.empty();
 
     printer_.Line(std::string("load: ") + (!complete ? "FAILED" : allWell ? "ok" : "completed with errors"));
@@ -230,10 +230,9 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
         target.database = db.value("mysqlDB", "");
         target.port = config.value("mysqlPort", 3306u);
         // What the plugin holds the game thread for at most when the database is in trouble.
-        printer_.Line("store time-outs: statement " + std::to_string(config.value("queryTimeout", 10)) +
-                      " s, reconnect " + std::to_string(config.value("reconnectTimeout", 3)) +
-                      " s, no new connection for " + std::to_string(config.value("reconnectInterval", 30)) +
-                      " s after a failed one");
+        printer_.Line("store time-outs: statement " + std::to_string(config.value("queryTimeout", 10)) + " s, reconnect " +
+                      std::to_string(config.value("reconnectTimeout", 3)) + " s, no new connection for " +
+                      std::to_string(config.value("reconnectInterval", 30)) + " s after a failed one");
     } catch (const std::exception& e) {
         printer_.Line(std::string("database: not checked: ") + e.what());
         return false;
@@ -248,7 +247,8 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
     const auto event = probe.Scalar(
         "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE() AND EVENT_NAME = "
         "'Vault_Decay'");
-    printer_.Line("database: answered (" + where + (rows ? ", table u_vault holds " + *rows + " rows" : ", no table u_vault") +
+    printer_.Line("database: answered (" + where +
+                  (rows ? ", table u_vault holds " + *rows + " rows" : ", no table u_vault") +
                   (event ? ", event Vault_Decay present" : ", no event Vault_Decay") + ")");
 
     if (!storeMade) {

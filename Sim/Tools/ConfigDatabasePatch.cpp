@@ -1,7 +1,7 @@
 #include "ConfigDatabasePatch.h"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <vector>
 
@@ -14,10 +14,10 @@ struct Span {
 };
 
 struct Found {
-    std::size_t topOpen = std::string::npos;       // just after the top-level "{"
+    std::size_t topOpen = std::string::npos;  // just after the top-level "{"
     std::size_t databaseOpen = std::string::npos;  // just after "Database": {
-    std::vector<Span> ports, hosts;                // number (or true/false) ports, text hosts
-    std::vector<Span> badPorts, badHosts;          // present but of another type
+    std::vector<Span> ports, hosts;  // number (or true/false) ports, text hosts
+    std::vector<Span> badPorts, badHosts;  // present but of another type
 };
 
 std::size_t SkipBlanks(const std::string& t, std::size_t i) {
@@ -133,8 +133,8 @@ std::string WithDatabaseAt(const std::string& t, const std::string& host, unsign
         if (found.hosts.empty() && found.badHosts.empty()) {
             // An empty object takes the member without a separator after it.
             const bool empty = t[SkipBlanks(t, found.databaseOpen)] == '}';
-            edits.push_back({found.databaseOpen, found.databaseOpen,
-                             "\"mysqlHost\": " + Quoted(host) + (empty ? "" : ", ")});
+            edits.push_back(
+                {found.databaseOpen, found.databaseOpen, "\"mysqlHost\": " + Quoted(host) + (empty ? "" : ", ")});
         }
     }
     std::string out = t;

@@ -43,20 +43,13 @@ void EventPrinter::Forget(const std::string& name) {
     shown_.erase(name);
 }
 
-std::string EventPrinter::Format(const std::string& player, const Sim::Output& output,
-                                 std::vector<std::string>* more) {
+std::string EventPrinter::Format(const std::string& player, const Sim::Output& output, std::vector<std::string>* more) {
     std::vector<std::string> lines = SplitLines(output.text);
     std::string head;
     switch (output.kind) {
-        case Sim::Output::Kind::Chat:
-            head = "[chat " + player + "] " + output.sender + ": ";
-            break;
-        case Sim::Output::Kind::Server:
-            head = "[server " + player + ColourName(output.colour) + "] ";
-            break;
-        case Sim::Output::Kind::Notify:
-            head = "[notify " + player + "] ";
-            break;
+        case Sim::Output::Kind::Chat: head = "[chat " + player + "] " + output.sender + ": "; break;
+        case Sim::Output::Kind::Server: head = "[server " + player + ColourName(output.colour) + "] "; break;
+        case Sim::Output::Kind::Notify: head = "[notify " + player + "] "; break;
     }
     if (more) {
         more->clear();

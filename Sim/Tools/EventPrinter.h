@@ -28,7 +28,7 @@ private:
 
     Sim::Server& server_;
     Printer& printer_;
-    std::vector<std::string> order_;            // players in join order
+    std::vector<std::string> order_;  // players in join order
     std::map<std::string, std::size_t> shown_;  // outputs printed per player
     std::size_t logShown_ = 0;
     bool flushing_ = false;

@@ -207,8 +207,7 @@ void Session::Give(const Words& w) {
     const std::string usage = Commands().at("give").usage;
     Sim::Player& player = PlayerNamed(w[1]);
     const Sim::ClassInfo* info = FindClass(w[2]);
-    if (!info || IsStructure(info->kind))
-        throw UsageError("\"" + w[2] + "\" is not an item class (classes lists them)");
+    if (!info || IsStructure(info->kind)) throw UsageError("\"" + w[2] + "\" is not an item class (classes lists them)");
     Sim::ItemSpec spec;
     spec.className = info->name;
     std::size_t i = 3;
@@ -242,7 +241,8 @@ void Session::Give(const Words& w) {
         } else if (key == "payload" && eq != std::string::npos) {
             auto size = Words::Unsigned(value);
             if (!size || *size > kMaxPayload)
-                throw UsageError("payload=BYTES takes a byte count up to " + std::to_string(kMaxPayload) + "; usage: " + usage);
+                throw UsageError("payload=BYTES takes a byte count up to " + std::to_string(kMaxPayload) +
+                                 "; usage: " + usage);
             spec.payload = Payload(*size);
         } else {
             throw UsageError("unknown option \"" + option + "\"; usage: " + usage);
@@ -350,9 +350,7 @@ void Session::GameTime(const Words& w) {
     printer_.Line("[gametime] " + Shortest(server_->GameTime()) + " s");
 }
 
-void Session::Reload(const Words&) {
-    server_->ReloadPlugin();
-}
+void Session::Reload(const Words&) { server_->ReloadPlugin(); }
 
 void Session::Classes(const Words&) {
     for (const auto& info : Sim::Server::Classes())

@@ -10,11 +10,11 @@ namespace Sim {
 
 struct CatalogEntry {
     ClassInfo info;
-    std::string package;      // "/Game/PrimalEarth/.../PrimalItemResource_Wood"
+    std::string package;  // "/Game/PrimalEarth/.../PrimalItemResource_Wood"
     std::string displayName;  // a structure's default descriptive name
-    float durability = 0;     // items: the durability a new item starts with
-    float spoilSeconds = 0;   // food: seconds until it spoils
-    int stackLimit = 1;       // the most one stack holds when the game gives the item
+    float durability = 0;  // items: the durability a new item starts with
+    float spoilSeconds = 0;  // food: seconds until it spoils
+    int stackLimit = 1;  // the most one stack holds when the game gives the item
 };
 
 const std::vector<CatalogEntry>& Catalog();

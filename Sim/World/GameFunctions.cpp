@@ -37,21 +37,19 @@ void Objects() {
     });
     RegisterFunction<bool(UObjectBase*, bool)>("UObjectBase.IsValidLowLevelFast",
                                                [](UObjectBase* self, bool) { return W().IsLive(self); });
-    RegisterField<FName>("UObjectBase.Name", [](void* self) -> void* {
-        return &Obj<SimObject>(self, "UObjectBase.Name").name;
-    });
-    RegisterField<UClass*>("UObjectBase.Class", [](void* self) -> void* {
-        return &Obj<SimObject>(self, "UObjectBase.Class").cls;
-    });
+    RegisterField<FName>("UObjectBase.Name",
+                         [](void* self) -> void* { return &Obj<SimObject>(self, "UObjectBase.Name").name; });
+    RegisterField<UClass*>("UObjectBase.Class",
+                           [](void* self) -> void* { return &Obj<SimObject>(self, "UObjectBase.Class").cls; });
     RegisterFunction<void(UObjectBaseUtility*, FString*, UObject*)>(
         "UObjectBaseUtility.GetFullName", [](UObjectBaseUtility* self, FString* out, UObject*) {
             *out = FString(std::u16string_view(W().FullName(Obj<SimObject>(self, "UObjectBaseUtility.GetFullName"))));
         });
-    RegisterFunction<bool(UObjectBaseUtility*, UClass*)>("UObjectBaseUtility.IsA", [](UObjectBaseUtility* self,
-                                                                                      UClass* base) {
-        auto& object = Obj<SimObject>(self, "UObjectBaseUtility.IsA");
-        return base && W().IsA(object, &Obj<ClassObject>(base, "UObjectBaseUtility.IsA (class)"));
-    });
+    RegisterFunction<bool(UObjectBaseUtility*, UClass*)>(
+        "UObjectBaseUtility.IsA", [](UObjectBaseUtility* self, UClass* base) {
+            auto& object = Obj<SimObject>(self, "UObjectBaseUtility.IsA");
+            return base && W().IsA(object, &Obj<ClassObject>(base, "UObjectBaseUtility.IsA (class)"));
+        });
     RegisterFunction<UObject*(UClass*, bool)>("UClass.GetDefaultObject", [](UClass* self, bool) {
         return Obj<ClassObject>(self, "UClass.GetDefaultObject").defaultObject->Handle();
     });
@@ -62,12 +60,10 @@ void Items() {
                          [](void* self) -> void* { return &Obj<Item>(self, "UPrimalItem.SlotIndex").slot; });
     RegisterField<FItemNetID>("UPrimalItem.ItemID",
                               [](void* self) -> void* { return &Obj<Item>(self, "UPrimalItem.ItemID").id; });
-    RegisterField<float>("UPrimalItem.ItemDurability", [](void* self) -> void* {
-        return &Obj<Item>(self, "UPrimalItem.ItemDurability").durability;
-    });
-    RegisterField<double>("UPrimalItem.CreationTime", [](void* self) -> void* {
-        return &Obj<Item>(self, "UPrimalItem.CreationTime").creationTime;
-    });
+    RegisterField<float>("UPrimalItem.ItemDurability",
+                         [](void* self) -> void* { return &Obj<Item>(self, "UPrimalItem.ItemDurability").durability; });
+    RegisterField<double>("UPrimalItem.CreationTime",
+                          [](void* self) -> void* { return &Obj<Item>(self, "UPrimalItem.CreationTime").creationTime; });
     RegisterField<double>("UPrimalItem.NextSpoilingTime", [](void* self) -> void* {
         return &Obj<Item>(self, "UPrimalItem.NextSpoilingTime").nextSpoilingTime;
     });
@@ -133,17 +129,15 @@ void Inventories() {
         });
 }
 
-float GameTakeDamage(APrimalCharacter* self, float amount, FDamageEvent* event, AController* instigator,
-                     AActor* causer) {
+float GameTakeDamage(APrimalCharacter* self, float amount, FDamageEvent* event, AController* instigator, AActor* causer) {
     auto& victim = Obj<Character>(self, "APrimalCharacter.TakeDamage");
     W().RecordDamage(DamageCall{&victim, amount, event ? event->DamageTypeClass : 0, instigator, causer});
     return victim.dead ? 0.0f : amount;
 }
 
 void Characters() {
-    RegisterField<FVector>("AActor.DefaultActorLocation", [](void* self) -> void* {
-        return &Obj<Actor>(self, "AActor.DefaultActorLocation").location;
-    });
+    RegisterField<FVector>("AActor.DefaultActorLocation",
+                           [](void* self) -> void* { return &Obj<Actor>(self, "AActor.DefaultActorLocation").location; });
     RegisterFunction<AController*(APawn*)>("APawn.GetCharacterController", [](APawn* self) -> AController* {
         Controller* controller = Obj<Character>(self, "APawn.GetCharacterController").controller;
         return controller && W().IsLive(controller) ? HandleOf<AController>(controller) : nullptr;
@@ -151,20 +145,16 @@ void Characters() {
     RegisterFunction<bool(APrimalCharacter*)>("APrimalCharacter.IsDead", [](APrimalCharacter* self) {
         return Obj<Character>(self, "APrimalCharacter.IsDead").dead;
     });
-    RegisterFunction<float(APrimalCharacter*, float, FDamageEvent*, AController*, AActor*)>(
-        "APrimalCharacter.TakeDamage", &GameTakeDamage);
-    RegisterFunction<UClass*()>("AShooterCharacter.GetPrivateStaticClass", []() {
-        return HandleOf<UClass>(W().NativeClass(Native::ShooterCharacter));
-    });
-    RegisterFunction<UClass*()>("AShooterPlayerController.StaticClass", []() {
-        return HandleOf<UClass>(W().NativeClass(Native::ShooterPlayerController));
-    });
-    RegisterFunction<UClass*()>("APrimalTargetableActor.StaticClass", []() {
-        return HandleOf<UClass>(W().NativeClass(Native::TargetableActor));
-    });
-    RegisterFunction<UClass*()>("APrimalStructureItemContainer.GetPrivateStaticClass", []() {
-        return HandleOf<UClass>(W().NativeClass(Native::ItemContainer));
-    });
+    RegisterFunction<float(APrimalCharacter*, float, FDamageEvent*, AController*, AActor*)>("APrimalCharacter.TakeDamage",
+                                                                                            &GameTakeDamage);
+    RegisterFunction<UClass*()>("AShooterCharacter.GetPrivateStaticClass",
+                                []() { return HandleOf<UClass>(W().NativeClass(Native::ShooterCharacter)); });
+    RegisterFunction<UClass*()>("AShooterPlayerController.StaticClass",
+                                []() { return HandleOf<UClass>(W().NativeClass(Native::ShooterPlayerController)); });
+    RegisterFunction<UClass*()>("APrimalTargetableActor.StaticClass",
+                                []() { return HandleOf<UClass>(W().NativeClass(Native::TargetableActor)); });
+    RegisterFunction<UClass*()>("APrimalStructureItemContainer.GetPrivateStaticClass",
+                                []() { return HandleOf<UClass>(W().NativeClass(Native::ItemContainer)); });
     RegisterField<FString>("APrimalTargetableActor.DescriptiveName", [](void* self) -> void* {
         return &Obj<Structure>(self, "APrimalTargetableActor.DescriptiveName").descriptiveName;
     });
@@ -196,9 +186,8 @@ void PlayerControllers() {
             return HandleOf<UPrimalInventoryComponent>(W().InventoryOf(controller));
         });
     RegisterFunction<bool(AShooterPlayerController*, TArray<UPrimalItem*>*, FString*, int, float, bool, bool, float)>(
-        "AShooterPlayerController.GiveItem",
-        [](AShooterPlayerController* self, TArray<UPrimalItem*>* outItems, FString* path, int quantity, float, bool,
-           bool, float) {
+        "AShooterPlayerController.GiveItem", [](AShooterPlayerController* self, TArray<UPrimalItem*>* outItems,
+                                                FString* path, int quantity, float, bool, bool, float) {
             auto& controller = Obj<PlayerController>(self, "AShooterPlayerController.GiveItem");
             if (!path) throw std::logic_error("AShooterPlayerController.GiveItem called without a blueprint path");
             const CatalogEntry* entry = FindByBlueprintPath(path->ToString());
@@ -240,10 +229,9 @@ void PlayerControllers() {
         });
     RegisterFunction<void(AShooterPlayerController*, FString*, FLinearColor, float, float, UTexture2D*, USoundBase*)>(
         "AShooterPlayerController.ClientServerSOTFNotificationCustom",
-        [](AShooterPlayerController* self, FString* text, FLinearColor colour, float scale, float seconds,
-           UTexture2D* icon, USoundBase* sound) {
-            auto& controller =
-                Obj<PlayerController>(self, "AShooterPlayerController.ClientServerSOTFNotificationCustom");
+        [](AShooterPlayerController* self, FString* text, FLinearColor colour, float scale, float seconds, UTexture2D* icon,
+           USoundBase* sound) {
+            auto& controller = Obj<PlayerController>(self, "AShooterPlayerController.ClientServerSOTFNotificationCustom");
             Output out = Text(Output::Kind::Notify, text, colour);
             out.scale = scale;
             out.seconds = seconds;
@@ -272,8 +260,8 @@ void WorldFunctions() {
     });
     RegisterFunction<bool(UObject*, FVector, float, TArray<EObjectTypeQuery>*, UClass*, Actors*, Actors*)>(
         "UKismetSystemLibrary.SphereOverlapActors_NEW",
-        [](UObject* context, FVector location, float radius, TArray<EObjectTypeQuery>*, UClass* filter,
-           Actors* ignore, Actors* out) {
+        [](UObject* context, FVector location, float radius, TArray<EObjectTypeQuery>*, UClass* filter, Actors* ignore,
+           Actors* out) {
             Obj<SimObject>(context, "UKismetSystemLibrary.SphereOverlapActors_NEW");
             if (!out) throw std::logic_error("UKismetSystemLibrary.SphereOverlapActors_NEW called without an output array");
             const ClassObject* filterClass =

@@ -9,8 +9,19 @@ constexpr std::uint8_t kMagic[4] = {'L', 'B', 'I', 'T'};
 constexpr std::uint16_t kVersion = 1;
 
 enum Tag : std::uint8_t {
-    ClassName = 1, Id1, Id2, Quantity, Slot, Engram, Initial, Durability, CreationTime, NextSpoilingTime,
-    SpoilSeconds, Payload, TagCount
+    ClassName = 1,
+    Id1,
+    Id2,
+    Quantity,
+    Slot,
+    Engram,
+    Initial,
+    Durability,
+    CreationTime,
+    NextSpoilingTime,
+    SpoilSeconds,
+    Payload,
+    TagCount
 };
 
 std::uint32_t Checksum(const std::uint8_t* data, std::size_t size) {
@@ -112,8 +123,14 @@ std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size)
             case Id2: ok = ReadScalar(v, len, r.id.ItemID2); break;
             case Quantity: ok = ReadScalar(v, len, r.quantity); break;
             case Slot: ok = ReadScalar(v, len, r.slot); break;
-            case Engram: ok = ReadScalar(v, len, flag) && flag <= 1; r.engram = flag; break;
-            case Initial: ok = ReadScalar(v, len, flag) && flag <= 1; r.initial = flag; break;
+            case Engram:
+                ok = ReadScalar(v, len, flag) && flag <= 1;
+                r.engram = flag;
+                break;
+            case Initial:
+                ok = ReadScalar(v, len, flag) && flag <= 1;
+                r.initial = flag;
+                break;
             case Durability: ok = ReadScalar(v, len, r.durability); break;
             case CreationTime: ok = ReadScalar(v, len, r.creationTime); break;
             case NextSpoilingTime: ok = ReadScalar(v, len, r.nextSpoilingTime); break;

@@ -17,8 +17,8 @@ class ClassObject;
 class SimObject {
 public:
     virtual ~SimObject() = default;
-    FName name;              // UObjectBase.Name
-    UClass* cls = nullptr;   // UObjectBase.Class (a ClassObject)
+    FName name;  // UObjectBase.Name
+    UClass* cls = nullptr;  // UObjectBase.Class (a ClassObject)
     std::uint64_t serial = 0;
 
     ClassObject* Class() const { return reinterpret_cast<ClassObject*>(cls); }
@@ -30,7 +30,7 @@ public:
 class ClassObject final : public SimObject {
 public:
     std::string className;  // "PrimalItemResource_Wood_C", or "ShooterCharacter" for a native class
-    std::string package;    // "/Game/PrimalEarth/.../PrimalItemResource_Wood", or "/Script/ShooterGame"
+    std::string package;  // "/Game/PrimalEarth/.../PrimalItemResource_Wood", or "/Script/ShooterGame"
     ClassObject* parent = nullptr;
     SimObject* defaultObject = nullptr;
     const ClassInfo* info = nullptr;  // item and structure classes only

@@ -28,7 +28,8 @@ std::vector<ItemView> Player::Inventory() const {
     if (state_->left) return views;
     Sim::Inventory* inventory = state_->controller->inventory;
     if (!inventory) return views;
-    for (UPrimalItem* handle : inventory->items) views.push_back(state_->world->View(*static_cast<Item*>(SimObject::From(handle))));
+    for (UPrimalItem* handle : inventory->items)
+        views.push_back(state_->world->View(*static_cast<Item*>(SimObject::From(handle))));
     return views;
 }
 

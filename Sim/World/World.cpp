@@ -103,8 +103,8 @@ T& World::Make(ClassObject* cls, const std::u16string& objectName) {
     return ref;
 }
 
-ClassObject* World::MakeClass(const std::string& className, const std::string& package, ClassObject* parent,
-                              bool native, const ClassInfo* info) {
+ClassObject* World::MakeClass(const std::string& className, const std::string& package, ClassObject* parent, bool native,
+                              const ClassInfo* info) {
     auto& cls = Make<ClassObject>(NativeClass(Native::Class), Wide(className));
     cls.className = className;
     cls.package = package;
@@ -170,9 +170,7 @@ std::u16string World::FullName(const SimObject& object) const {
     return Wide(cls->className) + u" " + path;
 }
 
-std::u16string World::ClassReference(const ClassObject& cls) const {
-    return Wide(cls.package + "." + cls.className);
-}
+std::u16string World::ClassReference(const ClassObject& cls) const { return Wide(cls.package + "." + cls.className); }
 
 ClassObject* World::ClassOf(const CatalogEntry& entry) const {
     auto it = blueprintClasses_.find(entry.info.name);
@@ -306,8 +304,7 @@ Player& World::Join(const std::string& name, std::uint64_t steamId) {
     auto& controller =
         Make<PlayerController>(NativeClass(Native::ShooterPlayerController), UniqueName("ShooterPlayerController"));
     auto& character = Make<Character>(NativeClass(Native::ShooterCharacter), UniqueName("PlayerPawnTest_Male_C"));
-    auto& inventory =
-        Make<Inventory>(NativeClass(Native::InventoryComponent), UniqueName("PrimalInventoryComponent"));
+    auto& inventory = Make<Inventory>(NativeClass(Native::InventoryComponent), UniqueName("PrimalInventoryComponent"));
     character.controller = &controller;
     character.octreeGroup = EServerOctreeGroup::PLAYERPAWNS;
     controller.pawn = &character;
@@ -381,8 +378,8 @@ Structure& World::Place(const CatalogEntry& entry, FVector location, const std::
     auto& structure = Make<Structure>(ClassOf(entry), UniqueName(entry.info.name + "_C"));
     structure.location = location;
     structure.octreeGroup = EServerOctreeGroup::STRUCTURES;
-    structure.descriptiveName = FString(std::u16string_view(
-        Utf::Utf8ToUtf16(descriptiveName.empty() ? entry.displayName : descriptiveName)));
+    structure.descriptiveName =
+        FString(std::u16string_view(Utf::Utf8ToUtf16(descriptiveName.empty() ? entry.displayName : descriptiveName)));
     actors_.push_back(&structure);
     return structure;
 }
@@ -461,7 +458,8 @@ Character& World::Creature() {
 
 CreatureController& World::CreatureBrain() {
     if (!creatureBrain_)
-        creatureBrain_ = &Make<CreatureController>(NativeClass(Native::DinoAIController), UniqueName("PrimalDinoAIController"));
+        creatureBrain_ =
+            &Make<CreatureController>(NativeClass(Native::DinoAIController), UniqueName("PrimalDinoAIController"));
     return *creatureBrain_;
 }
 

@@ -8,9 +8,9 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <type_traits>
 #include <typeinfo>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -24,9 +24,27 @@ namespace Sim {
 
 // Native classes the plugin asks for by name.
 enum class Native {
-    Object, Class, World, Actor, Pawn, Character, PrimalCharacter, ShooterCharacter, DinoCharacter, Controller,
-    PlayerController, ShooterPlayerController, AIController, DinoAIController, TargetableActor, Structure,
-    ItemContainer, Item, ActorComponent, InventoryComponent, Count
+    Object,
+    Class,
+    World,
+    Actor,
+    Pawn,
+    Character,
+    PrimalCharacter,
+    ShooterCharacter,
+    DinoCharacter,
+    Controller,
+    PlayerController,
+    ShooterPlayerController,
+    AIController,
+    DinoAIController,
+    TargetableActor,
+    Structure,
+    ItemContainer,
+    Item,
+    ActorComponent,
+    InventoryComponent,
+    Count
 };
 
 struct Player::State {
@@ -38,7 +56,6 @@ struct Player::State {
     std::vector<Output> received;
     bool left = false;
 };
-
 
 class World {
 public:
@@ -152,7 +169,7 @@ private:
 
     std::map<std::string, std::unique_ptr<Player>, std::less<>> players_;
     std::vector<std::unique_ptr<Player>> departed_;  // handles tests may still hold
-    std::vector<Actor*> actors_;                     // placed in the world, in placement order
+    std::vector<Actor*> actors_;  // placed in the world, in placement order
     Character* creature_ = nullptr;
     CreatureController* creatureBrain_ = nullptr;
 

@@ -58,8 +58,7 @@ ListTimes MeasureList(BenchServer& server, RawDatabase& db, int vaults, int deca
     for (int v = 0; v < vaults; ++v) {
         for (int row = 0; row < 3; ++row) {
             if (v || row) sql += ',';
-            sql += fmt::format("({}, 'vault{}', 'PrimalItem_WeaponStoneHatchet_C_1', '00', UNIX_TIMESTAMP())", steamid,
-                               v);
+            sql += fmt::format("({}, 'vault{}', 'PrimalItem_WeaponStoneHatchet_C_1', '00', UNIX_TIMESTAMP())", steamid, v);
         }
     }
     db.Exec(sql);

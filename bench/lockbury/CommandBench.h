@@ -19,7 +19,7 @@ struct SaveLoad {
 SaveLoad MeasureSaveLoad(BenchServer& server, RawDatabase& db, int items, std::size_t itemBytes, int runs);
 
 struct ListTimes {
-    double list = 0;   // ms, median: the list command
+    double list = 0;  // ms, median: the list command
     double floor = 0;  // ms, median: its statement alone, read out through the client library
 };
 

@@ -47,7 +47,8 @@ HookCost MeasureDamageHook(int count, int calls, int runs) {
     DbServer nowhere{"127.0.0.1", "nobody", "", 1};
     BenchServer server(nowhere, "none");
     std::vector<Sim::Player*> players;
-    for (int i = 0; i < count; ++i) players.push_back(&server.Join("fighter" + std::to_string(i), 76561192000000000ULL + i));
+    for (int i = 0; i < count; ++i)
+        players.push_back(&server.Join("fighter" + std::to_string(i), 76561192000000000ULL + i));
     if (server.Hooks().empty()) throw std::runtime_error("the plugin set no damage hook");
     auto recordEveryone = [&] {
         for (Sim::Player* p : players) server.Damage(p, nullptr, 1.0f);  // the victim is recorded

@@ -57,5 +57,4 @@ Floor MeasureFloor(RawDatabase& db, int rows, std::size_t itemBytes, int runs) {
     return {Median(inserts), Median(selects), Median(deletes), Median(batches)};
 }
 
-
 }  // namespace Bench

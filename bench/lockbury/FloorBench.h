@@ -9,9 +9,9 @@ namespace Bench {
 
 struct Floor {
     double singleInserts = 0;  // ms for every row, one autocommitted INSERT each
-    double select = 0;         // ms for the SELECT of min(rows, 299) rows, read out
-    double deletes = 0;        // ms for a DELETE by id of each selected row
-    double batchInsert = 0;    // ms for every row in one multi-row INSERT inside a transaction
+    double select = 0;  // ms for the SELECT of min(rows, 299) rows, read out
+    double deletes = 0;  // ms for a DELETE by id of each selected row
+    double batchInsert = 0;  // ms for every row in one multi-row INSERT inside a transaction
 };
 
 // Medians over `runs`. Rows carry the hex text of `itemBytes` random bytes.

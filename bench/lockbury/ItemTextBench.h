@@ -5,7 +5,7 @@
 namespace Bench {
 
 struct HexSpeed {
-    double toHex = 0;    // BytesToHex, MB/s
+    double toHex = 0;  // BytesToHex, MB/s
     double fromHex = 0;  // HexToBytes, MB/s
 };
 

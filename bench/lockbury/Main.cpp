@@ -83,7 +83,8 @@ std::string Size(std::size_t bytes) {
 // The database of this run, dropped again however the run ends.
 class ScratchDatabase {
 public:
-    explicit ScratchDatabase(const DbServer& server) : server_(server), name_("lockbury_bench_" + std::to_string(getpid())) {
+    explicit ScratchDatabase(const DbServer& server)
+        : server_(server), name_("lockbury_bench_" + std::to_string(getpid())) {
         RawDatabase admin(server_, "");
         admin.Exec("DROP DATABASE IF EXISTS " + name_);
         admin.Exec("CREATE DATABASE " + name_ + " CHARACTER SET utf8mb4");
@@ -149,8 +150,7 @@ void Commands(const Plan& plan, Report& report, const DbServer& server, const Sc
 // The first characters of each statement, to show what was counted.
 void PrintStatements(const char* command, const std::vector<std::string>& statements) {
     std::printf("    %-5s", command);
-    for (std::size_t i = 0; i < statements.size(); ++i)
-        std::printf("%s%.40s", i ? " | " : " ", statements[i].c_str());
+    for (std::size_t i = 0; i < statements.size(); ++i) std::printf("%s%.40s", i ? " | " : " ", statements[i].c_str());
     std::printf("\n");
 }
 
@@ -169,8 +169,8 @@ void Relayed(const Plan& plan, Report& report, const DbServer& server, const Scr
     PrintStatements("load", statements.load);
 
     report.Section("The commands through a relay adding 1 ms to every round trip (ms)");
-    const auto times = MeasureOverDelay(relayed, db, plan.relayedItems, plan.relayedBytes,
-                                        std::chrono::microseconds(500), plan.dbRuns);
+    const auto times =
+        MeasureOverDelay(relayed, db, plan.relayedItems, plan.relayedBytes, std::chrono::microseconds(500), plan.dbRuns);
     report.Add("1 ms RTT: save " + tag, times.save, "ms");
     report.Add("1 ms RTT: load " + tag, times.load, "ms");
     report.Add("1 ms RTT: list", times.list, "ms");
@@ -238,8 +238,8 @@ int Targets(const Report& r) {
     const std::vector<Target> targets{
         {"save 300 x 2 KB / floor 300 single INSERTs of 2 KB hex <= 0.25",
          r.Value("save 300 x 2 KB") / r.Value("floor 300 x 2 KB hex: 300 single INSERTs"), 0.25, true},
-        {"save 300 x 2 KB / floor of its own rows (4 KB hex) <= 0.25",
-         r.Value("save 300 x 2 KB / floor single INSERTs"), 0.25, true},
+        {"save 300 x 2 KB / floor of its own rows (4 KB hex) <= 0.25", r.Value("save 300 x 2 KB / floor single INSERTs"),
+         0.25, true},
         {"load 300 x 2 KB / (floor SELECT 299 rows + 299 DELETEs by id, 2 KB hex) <= 0.10",
          r.Value("load 300 x 2 KB") /
              (r.Value("floor 300 x 2 KB hex: SELECT 299 rows") + r.Value("floor 300 x 2 KB hex: 299 DELETEs by id")),

@@ -16,12 +16,9 @@ std::uint64_t nextPlayer = 76561193000000000ULL;
 
 std::string Line(VaultCommand command, const std::string& vault) {
     switch (command) {
-        case VaultCommand::Save:
-            return "/savevault " + vault;
-        case VaultCommand::Load:
-            return "/loadvault " + vault;
-        case VaultCommand::List:
-            return "/listvault";
+        case VaultCommand::Save: return "/savevault " + vault;
+        case VaultCommand::Load: return "/loadvault " + vault;
+        case VaultCommand::List: return "/listvault";
     }
     throw std::logic_error("unknown vault command");
 }

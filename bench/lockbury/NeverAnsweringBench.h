@@ -13,7 +13,7 @@ namespace Bench {
 enum class VaultCommand { Save, Load, List };
 
 struct Unanswered {
-    double first = 0;           // ms
+    double first = 0;  // ms
     std::vector<double> later;  // ms, in order
 };
 

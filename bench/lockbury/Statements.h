@@ -11,9 +11,10 @@ namespace Bench::Statements {
 
 inline std::string AddItem(std::uint64_t steamid, const std::string& vault, const std::string& itemname,
                            const std::string& hex, std::int64_t now) {
-    return fmt::format("INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, dtinsert) values({}, '{}', '{}', "
-                       "'{}', {})",
-                       steamid, vault, itemname, hex, now);
+    return fmt::format(
+        "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, dtinsert) values({}, '{}', '{}', "
+        "'{}', {})",
+        steamid, vault, itemname, hex, now);
 }
 
 // The batch a save sends now: every row in one multi-row INSERT.

@@ -31,8 +31,9 @@ struct Server {
 
 bool Exec(const Server& s, const std::string& sql) {
     MYSQL* m = mysql_init(nullptr);
-    bool ok = m && mysql_real_connect(m, s.host.c_str(), s.user.c_str(), s.password.c_str(), nullptr,
-                                      static_cast<unsigned>(s.port), nullptr, 0) &&
+    bool ok = m &&
+              mysql_real_connect(m, s.host.c_str(), s.user.c_str(), s.password.c_str(), nullptr,
+                                 static_cast<unsigned>(s.port), nullptr, 0) &&
               mysql_query(m, sql.c_str()) == 0;
     if (!ok) std::fprintf(stderr, "bench_store: %s: %s\n", sql.c_str(), m ? mysql_error(m) : "no memory");
     if (m) mysql_close(m);
@@ -82,11 +83,11 @@ int main(int argc, char** argv) {
                 [&](int) { failures += !store.AddVaultItem(player, vault, item, itemdata); });
         Measure("AddVaultResource", runs,
                 [&](int) { failures += !store.AddVaultResource(player, FString(u"ore"), wood, blueprint, 100); });
-        for (int v = 0; v < 20; ++v) store.AddVaultItem(player, FString(u"v") + FString(std::to_string(v).c_str()), item, "00");
+        for (int v = 0; v < 20; ++v)
+            store.AddVaultItem(player, FString(u"v") + FString(std::to_string(v).c_str()), item, "00");
 
         const std::string whole = "GetVaultItems (" + std::to_string(runs) + " rows of 2 KB)";
-        Measure(whole.c_str(), runs,
-                [&](int) { failures += store.GetVaultItems(player, vault, 300).Num() != runs; });
+        Measure(whole.c_str(), runs, [&](int) { failures += store.GetVaultItems(player, vault, 300).Num() != runs; });
         Measure("GetVaultItems (limit 1)", runs,
                 [&](int) { failures += store.GetVaultItems(player, vault, 1).Num() != 1; });
         Measure("ListVault (22 vaults)", runs, [&](int) { failures += store.ListVault(player).Num() != 22; });

@@ -16,8 +16,7 @@ namespace Fuzz {
 
 }  // namespace Fuzz
 
-#define FUZZ_REQUIRE(condition) \
-    ((condition) ? (void)0 : ::Fuzz::Broken(__FILE__, __LINE__, #condition, std::string()))
+#define FUZZ_REQUIRE(condition) ((condition) ? (void)0 : ::Fuzz::Broken(__FILE__, __LINE__, #condition, std::string()))
 // The detail (any expression giving a std::string) is only worked out when the check fails.
 #define FUZZ_REQUIRE_WITH(condition, detail) \
     ((condition) ? (void)0 : ::Fuzz::Broken(__FILE__, __LINE__, #condition, (detail)))

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "HostRuntime/HostState.h"
+#include "support/ItemSpecs.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
-#include "support/ItemSpecs.h"
 
 namespace {
 
@@ -191,7 +191,10 @@ TEST_F(CombatCooldown, MessageFaultsAreSentAsTheyStand) {
     EXPECT_EQ(CheckCd(alice), Strings{"{} and {}"});
     const Strings errors = ErrorLines();
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0].rfind("[Lockbury][error] config.json: messages.PVPVECooldown: cannot be filled with its 1 value(s)", 0), 0u) << errors[0];
+    EXPECT_EQ(
+        errors[0].rfind("[Lockbury][error] config.json: messages.PVPVECooldown: cannot be filled with its 1 value(s)", 0),
+        0u)
+        << errors[0];
     EXPECT_EQ(errors[1].rfind("[Lockbury][error] config.json: messages.PVPVECooldown: ", 0), 0u) << errors[1];
     // A missing text shows as the default; the fixed text needs only the sender.
     config["messages"].erase("PVPVECooldown");

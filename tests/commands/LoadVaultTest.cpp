@@ -39,8 +39,7 @@ protected:
 TEST_F(LoadVault, GivesEveryRowBackAndEmptiesTheVault) {
     Start();
     auto& alice = Alice();
-    const Sim::ItemView hatchet =
-        Give(alice, Spec("PrimalItem_WeaponStoneHatchet").Durability(17.5f).Payload({9, 8, 7}));
+    const Sim::ItemView hatchet = Give(alice, Spec("PrimalItem_WeaponStoneHatchet").Durability(17.5f).Payload({9, 8, 7}));
     Give(alice, "PrimalItemResource_Wood", 40);
     Say(alice, "/savevault my-base!");
 
@@ -125,9 +124,9 @@ TEST_F(LoadVault, BrokenPointsMessageStillGivesWhatWasPaidFor) {
     config["commands"]["loadVault"]["requireNearTransmiter"] = true;
     server.Place("TekTransmitter", {0, 0, 0});
     std::uint64_t id = 9000;
-    for (const nlohmann::ordered_json& points : {nlohmann::ordered_json("Paid {} points ({})"),
-                                                 nlohmann::ordered_json("{:d"), nlohmann::ordered_json(12),
-                                                 nlohmann::ordered_json("{:>2000000000}")}) {
+    for (const nlohmann::ordered_json& points :
+         {nlohmann::ordered_json("Paid {} points ({})"), nlohmann::ordered_json("{:d"), nlohmann::ordered_json(12),
+          nlohmann::ordered_json("{:>2000000000}")}) {
         SCOPED_TRACE(points.dump());
         config["messages"]["points"] = points;
         config["messages"]["sender"] = points;
@@ -236,7 +235,8 @@ TEST_F(LoadVault, DamagedRowStopsTheLoadThereAndLogsOnce) {
     EXPECT_EQ(Say(alice, "/loadvault base"), Strings{});
     EXPECT_EQ(alice.Inventory().size(), 1u);
     EXPECT_EQ(Rows(kAlice).size(), 2u);
-    EXPECT_EQ(LogLinesContaining("(Private/Commands Lockbury::Commands::LoadVault) Unexpected error invalid stoi argument"), 1);
+    EXPECT_EQ(LogLinesContaining("(Private/Commands Lockbury::Commands::LoadVault) Unexpected error invalid stoi argument"),
+              1);
     EXPECT_EQ(LogLinesContaining("Unexpected error"), 1);
 
     Say(alice, "/loadvault base");  // stops at the same row every time

@@ -47,8 +47,9 @@ TEST_F(SaveAtomicity, SaveLargerThanOneStatementStoresEveryRow) {
 TEST_F(SaveAtomicity, RowRefusedInALaterStatementLeavesEveryItem) {
     Start();
     auto& alice = Alice();
-    db.Exec("CREATE TRIGGER refuse BEFORE INSERT ON u_vault FOR EACH ROW IF NEW.itemname LIKE "
-            "'PrimalItemArmor_ClothShirt%' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'; END IF");
+    db.Exec(
+        "CREATE TRIGGER refuse BEFORE INSERT ON u_vault FOR EACH ROW IF NEW.itemname LIKE "
+        "'PrimalItemArmor_ClothShirt%' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'; END IF");
     GiveLargeItems(alice, 10);
     Give(alice, "PrimalItemResource_Wood", 12);
     Give(alice, Spec("PrimalItemArmor_ClothShirt").Payload({9}));  // walked last

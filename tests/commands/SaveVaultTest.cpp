@@ -33,16 +33,16 @@ TEST_F(SaveVault, ItemsThatMustStayNeverLeave) {
     auto& alice = Alice();
     Give(alice, Spec("PrimalItem_WeaponStoneHatchet").Engram());
     Give(alice, Spec("PrimalItem_WeaponStoneHatchet").Slot(2));
-    Give(alice, Spec("PrimalItemArmor_ClothShirt"));            // blocked, any case
+    Give(alice, Spec("PrimalItemArmor_ClothShirt"));  // blocked, any case
     Give(alice, Spec("PrimalItemResource_Element").Quantity(5));  // blocked and a resource
     Give(alice, Spec("PrimalItem_WeaponStoneHatchet").Initial());
     Give(alice, Spec("PrimalItemResource_Stone").Quantity(9).Initial());
 
     Say(alice, "/savevault base");
 
-    EXPECT_EQ(ClassesIn(alice), (Strings{"PrimalItemArmor_ClothShirt", "PrimalItemResource_Element",
-                                         "PrimalItem_WeaponStoneHatchet", "PrimalItem_WeaponStoneHatchet",
-                                         "PrimalItem_WeaponStoneHatchet"}));
+    EXPECT_EQ(ClassesIn(alice),
+              (Strings{"PrimalItemArmor_ClothShirt", "PrimalItemResource_Element", "PrimalItem_WeaponStoneHatchet",
+                       "PrimalItem_WeaponStoneHatchet", "PrimalItem_WeaponStoneHatchet"}));
     const auto rows = Rows(kAlice);
     ASSERT_EQ(rows.size(), 1u);  // the initial resource is still a resource
     EXPECT_EQ(rows[0].blueprint, ClassNamed("PrimalItemResource_Stone").blueprintPath);

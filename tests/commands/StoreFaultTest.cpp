@@ -91,9 +91,12 @@ TEST_F(StoreFaults, SaveFailingAtEachStatementMovesEveryItemOnce) {
     // are; a lost COMMIT answer is settled by asking the database. The first save of a
     // connection reads its packet limit, so that case comes first.
     const Case cases[] = {
-        {"SELECT @@max_allowed_packet", Fault::LoseAnswer, true}, {"START TRANSACTION", Fault::LoseAnswer, true},
-        {"START TRANSACTION", Fault::DropBefore, true},          {"INSERT", Fault::LoseAnswer, false},
-        {"INSERT", Fault::DropBefore, false},                     {"COMMIT", Fault::LoseAnswer, true},
+        {"SELECT @@max_allowed_packet", Fault::LoseAnswer, true},
+        {"START TRANSACTION", Fault::LoseAnswer, true},
+        {"START TRANSACTION", Fault::DropBefore, true},
+        {"INSERT", Fault::LoseAnswer, false},
+        {"INSERT", Fault::DropBefore, false},
+        {"COMMIT", Fault::LoseAnswer, true},
         {"COMMIT", Fault::DropBefore, false},
     };
     for (const Case& c : cases) {
@@ -120,10 +123,14 @@ TEST_F(StoreFaults, LoadFailingAtEachStatementMovesEveryItemOnce) {
         bool loaded;
     };
     const Case cases[] = {
-        {"START TRANSACTION", Fault::LoseAnswer, true}, {"SELECT id", Fault::LoseAnswer, false},
-        {"SELECT id", Fault::DropBefore, false},        {"DELETE", Fault::LoseAnswer, false},
-        {"DELETE", Fault::DropBefore, false},           {"UPDATE", Fault::LoseAnswer, false},
-        {"COMMIT", Fault::LoseAnswer, true},            {"COMMIT", Fault::DropBefore, false},
+        {"START TRANSACTION", Fault::LoseAnswer, true},
+        {"SELECT id", Fault::LoseAnswer, false},
+        {"SELECT id", Fault::DropBefore, false},
+        {"DELETE", Fault::LoseAnswer, false},
+        {"DELETE", Fault::DropBefore, false},
+        {"UPDATE", Fault::LoseAnswer, false},
+        {"COMMIT", Fault::LoseAnswer, true},
+        {"COMMIT", Fault::DropBefore, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.statement) + (c.fault == Fault::LoseAnswer ? ", answer lost" : ", dropped"));

@@ -27,14 +27,38 @@ struct StoredRow {
 // An item to give, named by what matters to the test.
 struct Spec {
     explicit Spec(std::string cls) { spec.className = std::move(cls); }
-    Spec& Quantity(int q) { spec.quantity = q; return *this; }
-    Spec& Slot(int s) { spec.slot = s; return *this; }
-    Spec& Engram() { spec.engram = true; return *this; }
-    Spec& Initial() { spec.initial = true; return *this; }
-    Spec& Durability(float d) { spec.durability = d; return *this; }
-    Spec& Spoils(double seconds) { spec.spoilSeconds = seconds; return *this; }
-    Spec& Payload(std::vector<std::uint8_t> p) { spec.payload = std::move(p); return *this; }
-    Spec& Unserialisable() { spec.unserialisable = true; return *this; }
+    Spec& Quantity(int q) {
+        spec.quantity = q;
+        return *this;
+    }
+    Spec& Slot(int s) {
+        spec.slot = s;
+        return *this;
+    }
+    Spec& Engram() {
+        spec.engram = true;
+        return *this;
+    }
+    Spec& Initial() {
+        spec.initial = true;
+        return *this;
+    }
+    Spec& Durability(float d) {
+        spec.durability = d;
+        return *this;
+    }
+    Spec& Spoils(double seconds) {
+        spec.spoilSeconds = seconds;
+        return *this;
+    }
+    Spec& Payload(std::vector<std::uint8_t> p) {
+        spec.payload = std::move(p);
+        return *this;
+    }
+    Spec& Unserialisable() {
+        spec.unserialisable = true;
+        return *this;
+    }
     Sim::ItemSpec spec;
 };
 

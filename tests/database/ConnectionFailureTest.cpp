@@ -35,8 +35,8 @@ protected:
         EXPECT_EQ(store.ListVault(kPlayer).Num(), 0);
         // Each failure is one error line naming the operation and why.
         const auto log = Log();
-        const std::vector<std::string> operations{"AddVaultItem", "AddVaultResource", "GetVaultItems",
-                                                  "DeleteVaultItem", "ReadVaultList"};
+        const std::vector<std::string> operations{"AddVaultItem", "AddVaultResource", "GetVaultItems", "DeleteVaultItem",
+                                                  "ReadVaultList"};
         std::vector<std::string> failed;
         for (const auto& line : log) {
             const auto at = line.find("MySql::");

@@ -146,9 +146,16 @@ TEST_F(ConnectionTest, WrongPasswordLeavesNoHandleAndReopenUsesTheSameOptions) {
 // single and between double quotes.
 TEST_F(ConnectionTest, EscapedTextsStayInsideTheirQuotes) {
     const std::string hostile[] = {
-        "it's",        "say \"hi\"",          "back\\slash\\",      "'); DROP TABLE t; --",
-        "\"); --",     std::string("nul\0in", 7), "line\nfeed\rret\x1a", "мой сейф 🔒",
-        "\\'",         "trailing\\",
+        "it's",
+        "say \"hi\"",
+        "back\\slash\\",
+        "'); DROP TABLE t; --",
+        "\"); --",
+        std::string("nul\0in", 7),
+        "line\nfeed\rret\x1a",
+        "мой сейф 🔒",
+        "\\'",
+        "trailing\\",
     };
     for (const auto& text : hostile) {
         for (const auto& escaped : {db.escape(text), db.escape(text, '"'), ledra::mysql::escape_by_hand(text)}) {

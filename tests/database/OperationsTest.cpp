@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <map>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "StoreEnvironment.h"
 
@@ -51,8 +51,10 @@ TEST_F(StoreOperationsTest, ItemAndResourceRowsReadBackAsTheirKind) {
     EXPECT_EQ(resource.qtd, 500);
     EXPECT_NE(item.id, resource.id);
 
-    auto rows = scratch.Query("SELECT steamid, itemname, itemdata IS NULL, blueprint IS NULL, qtd IS NULL, dtinsert "
-                              "FROM u_vault WHERE steamid = " + std::to_string(kPlayer) + " ORDER BY id");
+    auto rows = scratch.Query(
+        "SELECT steamid, itemname, itemdata IS NULL, blueprint IS NULL, qtd IS NULL, dtinsert "
+        "FROM u_vault WHERE steamid = " +
+        std::to_string(kPlayer) + " ORDER BY id");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(*rows[0][0], std::to_string(kPlayer));
     EXPECT_EQ(*rows[0][1], "PrimalItem_WeaponPike_C_3");

@@ -72,9 +72,9 @@ TEST_F(RelayTest, CountsWhatReachesTheServerAndFaultsHitOnlyTheirStatement) {
     EXPECT_EQ(RowsOf(2, 2), 2) << "the statement whose answer was lost ran once";
     EXPECT_EQ(RowsOf(3, 0), 0) << "the dropped statement never ran";
 
-    EXPECT_EQ(relay.Statements(), (std::vector<std::string>{"INSERT INTO t VALUES (1)", big.substr(0, 200),
-                                                             "INSERT INTO t VALUES (30)", "insert into t values (2)",
-                                                             "INSERT INTO t VALUES (2)"}));
+    EXPECT_EQ(relay.Statements(),
+              (std::vector<std::string>{"INSERT INTO t VALUES (1)", big.substr(0, 200), "INSERT INTO t VALUES (30)",
+                                        "insert into t values (2)", "INSERT INTO t VALUES (2)"}));
     relay.ClearStatements();
     EXPECT_EQ(relay.StatementCount(), 0);
 }

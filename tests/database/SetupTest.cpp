@@ -31,17 +31,18 @@ TEST_F(StoreSetupTest, MakesTheTableWithItsIndexesAndTheEvent) {
     auto store = OpenStore(scratch.Params());
     const std::string db = scratch.Params().database;
     EXPECT_EQ(Schema("SELECT COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, COLUMN_DEFAULT, EXTRA FROM "
-                     "information_schema.COLUMNS WHERE TABLE_SCHEMA = '" + db +
-                     "' AND TABLE_NAME = 'u_vault' ORDER BY ORDINAL_POSITION"),
+                     "information_schema.COLUMNS WHERE TABLE_SCHEMA = '" +
+                     db + "' AND TABLE_NAME = 'u_vault' ORDER BY ORDINAL_POSITION"),
               "id int(11) NO NULL auto_increment | steamid bigint(11) NO 0  | vaultname varchar(400) YES NULL  | "
               "itemname varchar(400) YES NULL  | itemdata mediumtext YES NULL  | blueprint varchar(400) YES NULL  | "
               "qtd int(11) YES NULL  | dtinsert int(11) YES NULL  | ");
     EXPECT_EQ(Schema("SELECT INDEX_NAME, GROUP_CONCAT(COLUMN_NAME ORDER BY SEQ_IN_INDEX) FROM "
-                     "information_schema.STATISTICS WHERE TABLE_SCHEMA = '" + db +
-                     "' AND TABLE_NAME = 'u_vault' GROUP BY INDEX_NAME ORDER BY INDEX_NAME"),
+                     "information_schema.STATISTICS WHERE TABLE_SCHEMA = '" +
+                     db + "' AND TABLE_NAME = 'u_vault' GROUP BY INDEX_NAME ORDER BY INDEX_NAME"),
               "p1 steamid | p2 vaultname | p3 steamid,itemname | PRIMARY id | ");
     EXPECT_EQ(Schema("SELECT INTERVAL_VALUE, INTERVAL_FIELD, STATUS FROM information_schema.EVENTS WHERE "
-                     "EVENT_SCHEMA = '" + db + "' AND EVENT_NAME = 'Vault_Decay'"),
+                     "EVENT_SCHEMA = '" +
+                     db + "' AND EVENT_NAME = 'Vault_Decay'"),
               "5 MINUTE ENABLED | ");
     EXPECT_EQ(EventBody(), "DELETE FROM u_vault WHERE  (((UNIX_TIMESTAMP() - (dtinsert)) - (60 * 60)) * -1) < 0");
     EXPECT_TRUE(Log().empty()) << "a clean load logs nothing";

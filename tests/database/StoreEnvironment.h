@@ -10,9 +10,9 @@
 
 #include "Database/MysqlDB.h"
 #include "Host/FString.h"
+#include "HostRuntime/HostState.h"
 #include "Private/Config/Config.h"
 #include "Private/Plugin/Log.h"
-#include "HostRuntime/HostState.h"
 #include "support/TestDatabase.h"
 #include "support/ThrowawayServer.h"
 

@@ -52,8 +52,12 @@ protected:
 };
 
 TEST_F(VaultRowsTest, RowsAreStoredExactlyAsTheSingleRowAddsStoreThem) {
-    const std::string hostile[] = {"'); DROP TABLE u_vault; --", "\"); DROP TABLE u_vault; --", "back\\slash\\",
-                                   std::string("nul\0byte", 8), "сейф_🔒_é", ""};
+    const std::string hostile[] = {"'); DROP TABLE u_vault; --",
+                                   "\"); DROP TABLE u_vault; --",
+                                   "back\\slash\\",
+                                   std::string("nul\0byte", 8),
+                                   "сейф_🔒_é",
+                                   ""};
     std::vector<VaultRow> rows;
     for (const auto& text : hostile) {
         ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("single"), Wide("Item" + text), "0a" + text));
@@ -120,8 +124,11 @@ protected:
         store = OpenStore(params);
     }
     std::string Scalar(const std::string& sql) { return ::Scalar(params, sql); }
-    int Inserts() { return std::stoi(Scalar("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS "
-                                            "WHERE VARIABLE_NAME = 'COM_INSERT'")); }
+    int Inserts() {
+        return std::stoi(
+            Scalar("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS "
+                   "WHERE VARIABLE_NAME = 'COM_INSERT'"));
+    }
     static std::vector<VaultRow> Items(int count, std::size_t textLength) {
         std::vector<VaultRow> rows;
         for (int i = 0; i < count; ++i) {
@@ -204,15 +211,15 @@ TEST_F(SqlModeTest, ResourceRowsAreStoredByteForByteInEveryQuotingMode) {
     hex.pop_back();
     const auto storedHex = [](const TestSupport::DbParams& params, const char* vault) {
         return Scalar(params, fmt::format("SELECT GROUP_CONCAT(HEX(blueprint) ORDER BY id) FROM u_vault "
-                                          "WHERE vaultname = '{}'", vault));
+                                          "WHERE vaultname = '{}'",
+                                          vault));
     };
 
     const TestSupport::DbParams any = server->Params("modes");
     const std::string serverDefault = Scalar(any, "SELECT @@GLOBAL.sql_mode");
     int n = 0;
-    for (const std::string& mode :
-         {serverDefault, std::string("ANSI_QUOTES"), std::string("NO_BACKSLASH_ESCAPES"),
-          std::string("ANSI_QUOTES,NO_BACKSLASH_ESCAPES")}) {
+    for (const std::string& mode : {serverDefault, std::string("ANSI_QUOTES"), std::string("NO_BACKSLASH_ESCAPES"),
+                                    std::string("ANSI_QUOTES,NO_BACKSLASH_ESCAPES")}) {
         SCOPED_TRACE(mode);
         server->Exec("SET GLOBAL sql_mode = '" + mode + "'");
         const TestSupport::DbParams params = server->Params("mode_" + std::to_string(n++));

@@ -1,13 +1,13 @@
 // dumpi and dumps typed at an administrator's console: the log lines and chat lines they make.
 #include <gtest/gtest.h>
 
+#include "HostRuntime/HostState.h"
 #include "Private/Config/Config.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
-#include "HostRuntime/HostState.h"
+#include "support/ItemSpecs.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
-#include "support/ItemSpecs.h"
 
 namespace {
 
@@ -146,11 +146,10 @@ TEST_F(Dumps, ContainerFoundByBothSearchesIsReportedTwice) {
     const std::string wall = server.Place("Wall_Wood", {400, 100, 0});
     const std::string boxPath = BlueprintOf("StorageBox_Small");
     Console("dumps");
-    EXPECT_EQ(Texts(*admin), (Strings{"DumpStructures",
-                                      "DescriptiveNameField: Main Box", "NameField: " + box, "BluePrint " + boxPath,
-                                      "DescriptiveNameField: Wooden Wall", "NameField: " + wall,
-                                      "BluePrint " + BlueprintOf("Wall_Wood"),
-                                      "NameField: " + box, "BluePrint " + boxPath}));
+    EXPECT_EQ(Texts(*admin),
+              (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box, "BluePrint " + boxPath,
+                       "DescriptiveNameField: Wooden Wall", "NameField: " + wall, "BluePrint " + BlueprintOf("Wall_Wood"),
+                       "NameField: " + box, "BluePrint " + boxPath}));
     for (const auto& out : admin->Received()) EXPECT_EQ(out.sender, "Vault");
     // Only the second search's blueprint paths reach the log, as whole lines.
     EXPECT_EQ(TestSupport::LogTail(server), Info({boxPath}));
@@ -219,9 +218,8 @@ TEST_F(Dumps, MissingRadiusEndsAfterTheHeadingWithOneLoggedLine) {
     server.Place("StorageBox_Small", {150, 100, 0});
     Console("dumps");
     EXPECT_EQ(Texts(*admin), Strings{"DumpStructures"});
-    EXPECT_EQ(TestSupport::LogTail(server),
-              Strings{"[Lockbury][error] (Private/Dumps Lockbury::DumpStructures) "
-                      "[json.exception.type_error.302] type must be number, but is null"});
+    EXPECT_EQ(TestSupport::LogTail(server), Strings{"[Lockbury][error] (Private/Dumps Lockbury::DumpStructures) "
+                                                    "[json.exception.type_error.302] type must be number, but is null"});
 }
 
 }  // namespace

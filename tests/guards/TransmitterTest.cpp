@@ -109,7 +109,7 @@ TEST_F(Transmitter, BadPatternIsNoticedOnlyWhenReached) {
     Start();
     EXPECT_FALSE(Near("a"));  // no actor found: the 3 is never read
     server.Place("TekTransmitter", {10, 0, 0});
-    EXPECT_TRUE(Near("b"));   // the first pattern hits before the 3
+    EXPECT_TRUE(Near("b"));  // the first pattern hits before the 3
     config["validTransmitter"] = nlohmann::ordered_json::array({3, "TekTransmitter"});
     server.WriteConfig(config);
     server.ReloadPlugin();

@@ -18,9 +18,7 @@ namespace {
 using Lockbury::BytesToHex;
 using Lockbury::HexToBytes;
 
-std::vector<unsigned char> ToVector(const TArray<unsigned char>& bytes) {
-    return {bytes.begin(), bytes.end()};
-}
+std::vector<unsigned char> ToVector(const TArray<unsigned char>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 std::vector<unsigned char> Decode(const std::string& text) { return ToVector(HexToBytes(text)); }
 
@@ -43,17 +41,25 @@ TEST(ItemText, KnownBytesAndTexts) {
 }
 
 TEST(ItemText, PiecesFollowStrtolRules) {
-    EXPECT_EQ(Decode(" a"), std::vector<unsigned char>{0x0A});   // leading white space
-    EXPECT_EQ(Decode("+f"), std::vector<unsigned char>{0x0F});   // sign
-    EXPECT_EQ(Decode("-1"), std::vector<unsigned char>{0xFF});   // low 8 bits of -1
-    EXPECT_EQ(Decode("0x"), std::vector<unsigned char>{0x00});   // prefix without digits reads the 0
-    EXPECT_EQ(Decode("1z"), std::vector<unsigned char>{0x01});   // stops at the first non-digit
+    EXPECT_EQ(Decode(" a"), std::vector<unsigned char>{0x0A});  // leading white space
+    EXPECT_EQ(Decode("+f"), std::vector<unsigned char>{0x0F});  // sign
+    EXPECT_EQ(Decode("-1"), std::vector<unsigned char>{0xFF});  // low 8 bits of -1
+    EXPECT_EQ(Decode("0x"), std::vector<unsigned char>{0x00});  // prefix without digits reads the 0
+    EXPECT_EQ(Decode("1z"), std::vector<unsigned char>{0x01});  // stops at the first non-digit
     EXPECT_EQ(Decode("ff\t7"), (std::vector<unsigned char>{0xFF, 0x07}));
     EXPECT_EQ(Decode(std::string("5\0", 2)), std::vector<unsigned char>{0x05});
 }
 
 TEST(ItemText, PieceWithoutDigitFailsTheWholeText) {
-    const std::vector<std::string> texts{"zz", "00zz", "x1", "  ", "+", "ab z", std::string("\0" "5", 2)};
+    const std::vector<std::string> texts{"zz",
+                                         "00zz",
+                                         "x1",
+                                         "  ",
+                                         "+",
+                                         "ab z",
+                                         std::string("\0"
+                                                     "5",
+                                                     2)};
     for (const std::string& bad : texts) {
         try {
             HexToBytes(bad);

@@ -9,12 +9,12 @@
 #include <set>
 
 #include "Host/Utf.h"
+#include "HostRuntime/HostState.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/PortableFileName.h"
-#include "HostRuntime/HostState.h"
+#include "support/ItemSpecs.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
-#include "support/ItemSpecs.h"
 
 namespace {
 
@@ -91,8 +91,8 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     static void Write(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     // What the administrator was told by one console line.
     Strings Console(Sim::Player& player, const std::string& line) {
@@ -279,17 +279,16 @@ TEST_F(Kits, OnlyNamesValidOnWindowsAndLinuxAlikeAreKitNames) {
     emoji33 = emoji32 + "\xF0\x9F\x98\x80";
     for (int i = 0; i < 64; ++i) cyrillic64 += "\xD0\xB9";
     cyrillic65 = cyrillic64 + "\xD0\xB9";
-    const Strings refused{
-        // Escaping the kits folder, or no folder at all.
-        ".", "..", "...", "../escape", "a/b", "..\\escape", "a\\b", "c:evil", "/tmp",
-        // Devices on Windows, whatever the case and extension.
-        "CON", "con", "Nul", "AUX", "prn", "COM0", "com1", "COM9", "LPT1", "lpt9", "COM\xC2\xB9", "lpt\xC2\xB2",
-        "Com\xC2\xB3", "con.txt", "Nul.tar.gz", "CON..txt", "aux.",
-        // Characters Windows refuses, control characters and a trailing dot.
-        "*", "?", "<>|\"", "a<b", "a>b", "a|b", "a\"b", "what?", "star*", "x.", "tab\there", "bell\a",
-        std::string("unit\x1f"), std::string("a\0b", 3),
-        // Too long.
-        std::string(65, 'k'), emoji33, cyrillic65};
+    const Strings refused{// Escaping the kits folder, or no folder at all.
+                          ".", "..", "...", "../escape", "a/b", "..\\escape", "a\\b", "c:evil", "/tmp",
+                          // Devices on Windows, whatever the case and extension.
+                          "CON", "con", "Nul", "AUX", "prn", "COM0", "com1", "COM9", "LPT1", "lpt9", "COM\xC2\xB9",
+                          "lpt\xC2\xB2", "Com\xC2\xB3", "con.txt", "Nul.tar.gz", "CON..txt", "aux.",
+                          // Characters Windows refuses, control characters and a trailing dot.
+                          "*", "?", "<>|\"", "a<b", "a>b", "a|b", "a\"b", "what?", "star*", "x.", "tab\there", "bell\a",
+                          std::string("unit\x1f"), std::string("a\0b", 3),
+                          // Too long.
+                          std::string(65, 'k'), emoji33, cyrillic65};
     for (const auto& name : refused) {
         SCOPED_TRACE(name);
         EXPECT_EQ(Console(admin, "makekit " + name), Strings{"Invalid kit name"});
@@ -300,8 +299,12 @@ TEST_F(Kits, OnlyNamesValidOnWindowsAndLinuxAlikeAreKitNames) {
     EXPECT_EQ(everything(), snapshot);
     EXPECT_EQ(admin.Inventory().size(), 1u);
 
-    const Strings accepted{"base_1", "\xD1\x81\xD0\xB5\xD0\xB9\xD1\x84" /* сейф */, "a.b", "CONSOLE", "com10", "LPT",
-                           "nul_kit", "x.con", "_con", std::string(64, 'k'), emoji32, cyrillic64};
+    const Strings accepted{"base_1",  "\xD1\x81\xD0\xB5\xD0\xB9\xD1\x84" /* сейф */,
+                           "a.b",     "CONSOLE",
+                           "com10",   "LPT",
+                           "nul_kit", "x.con",
+                           "_con",    std::string(64, 'k'),
+                           emoji32,   cyrillic64};
     std::uint64_t steamId = 2;
     for (const auto& name : accepted) {
         SCOPED_TRACE(name);
@@ -455,8 +458,17 @@ TEST_F(Kits, ItemFileNamesKeepOrdinaryObjectNamesAndDisarmHostileOnes) {
     EXPECT_EQ(Lockbury::Kits::KitFileName(id, safe), "_123_456" + safe + ".bin");
     std::string longCyrillic = "x";  // two-byte characters at odd offsets, so a plain cut splits one
     for (int i = 0; i < 200; ++i) longCyrillic += "\xD0\xB9";
-    const Strings hostile{"/../../escape", "..\\..\\escape", "a/b", "C:\\Windows", "<>:\"|?*", "tab\there",
-                          std::string("nul\0byte", 8), "..", "CON", std::string(300, 'x'), longCyrillic};
+    const Strings hostile{"/../../escape",
+                          "..\\..\\escape",
+                          "a/b",
+                          "C:\\Windows",
+                          "<>:\"|?*",
+                          "tab\there",
+                          std::string("nul\0byte", 8),
+                          "..",
+                          "CON",
+                          std::string(300, 'x'),
+                          longCyrillic};
     const fs::path folder = server.Dir() / "names" / "kit";
     fs::create_directories(folder);
     std::set<std::string> written;

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <random>
 
-#include "Private/Config/Config.h"
 #include "HostRuntime/HostState.h"
+#include "Private/Config/Config.h"
 
 namespace {
 
@@ -17,8 +17,7 @@ using json = nlohmann::ordered_json;
 class ConfigLookup : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("lockbury-config-" + std::to_string(std::random_device{}()));
+        dir_ = std::filesystem::temp_directory_path() / ("lockbury-config-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(dir_ / "ArkApi/Plugins/Lockbury");
         HostRuntime::SetCurrentDir(dir_.string());
         Config() = nullptr;
@@ -151,7 +150,10 @@ TEST_F(ConfigLookup, NonAsciiEntryMatchesOnlyQuestionMarks) {
 }
 
 TEST_F(ConfigLookup, Integers) {
-    Read({{"PVPVECooldown", 60.9}, {"radius", true}, {"commandCoolDown", "30"}, {"decay", nullptr},
+    Read({{"PVPVECooldown", 60.9},
+          {"radius", true},
+          {"commandCoolDown", "30"},
+          {"decay", nullptr},
           {"Database", {{"mysqlPort", 1234}}}});
     EXPECT_EQ(Lockbury::ConfigInt("PVPVECooldown"), 60);
     EXPECT_EQ(Lockbury::ConfigInt("radius"), 1);

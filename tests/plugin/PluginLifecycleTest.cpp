@@ -8,9 +8,9 @@
 #include <regex>
 
 #include "HostRuntime/HostState.h"
+#include "support/ItemSpecs.h"
 #include "support/PluginServer.h"
 #include "support/TestConfig.h"
-#include "support/ItemSpecs.h"
 
 namespace {
 

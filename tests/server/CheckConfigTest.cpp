@@ -30,8 +30,8 @@ TEST(CheckConfig, AGoodFolderReportsItsRegistrationsAndTheDatabase) {
     EXPECT_EQ(run.output, ConfigLine(folder) + "load: ok\n" + kRegistered +
                               "store time-outs: statement 10 s, reconnect 3 s, no new connection for 30 s after a "
                               "failed one\n"
-                              "database: answered (" + p.user + "@" + p.host + ":" + std::to_string(p.port) + "/" +
-                              p.database +
+                              "database: answered (" +
+                              p.user + "@" + p.host + ":" + std::to_string(p.port) + "/" + p.database +
                               ", no table u_vault, no event Vault_Decay)\n"
                               "the load would create the table u_vault\n"
                               "the load would make the event Vault_Decay: vaults decay after 60 minutes\n");
@@ -46,10 +46,10 @@ TEST(CheckConfig, EveryProblemIsListedByKeyAndTheDatabaseIsLeftAlone) {
     TestSupport::ScratchDatabase db;
     db.Exec("CREATE TABLE u_vault (id INT, dtinsert INT)");
     db.Exec("INSERT INTO u_vault VALUES (1, UNIX_TIMESTAMP())");
-    db.Exec("CREATE EVENT Vault_Decay ON SCHEDULE EVERY 5 MINUTE DO DELETE FROM u_vault WHERE  (((UNIX_TIMESTAMP() - "
-            "(dtinsert)) - (60 * 60)) * -1) < 0");
-    const std::string event =
-        "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE()";
+    db.Exec(
+        "CREATE EVENT Vault_Decay ON SCHEDULE EVERY 5 MINUTE DO DELETE FROM u_vault WHERE  (((UNIX_TIMESTAMP() - "
+        "(dtinsert)) - (60 * 60)) * -1) < 0");
+    const std::string event = "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE()";
     const std::string before = db.Scalar(event);
     ServerFolder folder;
     auto config = TestSupport::DefaultConfig(db.Params());
@@ -67,22 +67,22 @@ TEST(CheckConfig, EveryProblemIsListedByKeyAndTheDatabaseIsLeftAlone) {
     folder.WriteConfigText(text + " {\"decay\": 0}");
     auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
     const std::string& out = run.output;
-    for (const char* line : {"load: FAILED\nconfiguration problems (12):\n",
-                             "  messages.coolDown: takes a width or precision from the value it is sent with; it is sent "
-                             "as it stands\n",
-                             "  queryTimeout: must be a whole number from 1 to 3600, not 0; the plugin does not load\n",
-                             "  text after the configuration object is ignored\n",
-                             "  decay: given more than once; the plugin does not load\n",
-                             "  commandCoolDown: must be a whole number from 0 to 2147483647, not string\n",
-                             "  radius: must be a whole number from 0 to 2147483647, not -5\n",
-                             "  blocked: must be a list of texts, not string\n",
-                             "  commands.loadVault.requireNearTransmiter: must be true or false, not string\n",
-                             "  commands.listVault.command: \"/savevault\" is also the text of commands.saveVault.command",
-                             "  messages.sender: must be a text, not number\n",
-                             "  messages.points: has a width or precision above 1000; it is sent as it stands\n",
-                             "  the plugin is not loaded: 2 of the problems above could destroy vaults or stall the "
-                             "server\n",
-                             "hook: none\n", "the load stops before the database: nothing in it would change\n"}) {
+    for (const char* line :
+         {"load: FAILED\nconfiguration problems (12):\n",
+          "  messages.coolDown: takes a width or precision from the value it is sent with; it is sent "
+          "as it stands\n",
+          "  queryTimeout: must be a whole number from 1 to 3600, not 0; the plugin does not load\n",
+          "  text after the configuration object is ignored\n", "  decay: given more than once; the plugin does not load\n",
+          "  commandCoolDown: must be a whole number from 0 to 2147483647, not string\n",
+          "  radius: must be a whole number from 0 to 2147483647, not -5\n",
+          "  blocked: must be a list of texts, not string\n",
+          "  commands.loadVault.requireNearTransmiter: must be true or false, not string\n",
+          "  commands.listVault.command: \"/savevault\" is also the text of commands.saveVault.command",
+          "  messages.sender: must be a text, not number\n",
+          "  messages.points: has a width or precision above 1000; it is sent as it stands\n",
+          "  the plugin is not loaded: 2 of the problems above could destroy vaults or stall the "
+          "server\n",
+          "hook: none\n", "the load stops before the database: nothing in it would change\n"}) {
         EXPECT_NE(out.find(line), std::string::npos) << line << "\n---\n" << out;
     }
     EXPECT_EQ(run.status, 1);
@@ -147,8 +147,7 @@ TEST(CheckConfig, TextThatIsNotJsonReportsTheParseError) {
     auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
     EXPECT_NE(run.output.find("load: FAILED\n  [log] "), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("[json.exception.parse_error.101]"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("database: not checked: [json.exception.parse_error.101]"), std::string::npos)
-        << run.output;
+    EXPECT_NE(run.output.find("database: not checked: [json.exception.parse_error.101]"), std::string::npos) << run.output;
     EXPECT_EQ(run.status, 1);
 }
 

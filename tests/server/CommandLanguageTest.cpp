@@ -54,9 +54,15 @@ TEST(CommandLanguage, EveryWrongLineSaysWhatWasExpectedAndTheSessionGoesOn) {
                   "error: line 6: a player named \"Ann\" is already here\n"
                   "error: line 7: \"NoSuchThing\" is not an item class (classes lists them)\n"
                   "error: line 8: \"TekTransmitter\" is not an item class (classes lists them)\n"
-                  "error: line 9: QTY must be a whole number from 1; usage: " + give + "\n"
-                  "error: line 10: unknown option \"sparkly\"; usage: " + give + "\n"
-                  "error: line 11: slot=N takes a slot number; usage: " + give + "\n"
+                  "error: line 9: QTY must be a whole number from 1; usage: " +
+                  give +
+                  "\n"
+                  "error: line 10: unknown option \"sparkly\"; usage: " +
+                  give +
+                  "\n"
+                  "error: line 11: slot=N takes a slot number; usage: " +
+                  give +
+                  "\n"
                   "error: line 12: no player named \"Bob\" (join NAME STEAMID first)\n"
                   "error: line 13: usage: pos NAME X Y Z\n"
                   "error: line 14: \"two\" is not a number; usage: pos NAME X Y Z\n"
@@ -104,10 +110,10 @@ TEST(CommandLanguage, NameTagsEveryLineAndVerboseShowsTheCommands) {
 TEST(CommandLanguage, HelpListsEveryCommand) {
     ServerFolder folder;
     auto run = RunScript(folder, "help\n");
-    for (const char* command : {"join NAME STEAMID", "leave NAME", "give NAME CLASS", "inv NAME", "pos NAME X Y Z",
-                                "place CLASS X Y Z", "kill NAME", "revive NAME", "chat NAME TEXT", "console NAME TEXT",
-                                "damage VICTIM SOURCE", "perm NAME grant|revoke", "points NAME [N]", "clock +S",
-                                "gametime +S", "reload", "classes", "help"})
+    for (const char* command :
+         {"join NAME STEAMID", "leave NAME", "give NAME CLASS", "inv NAME", "pos NAME X Y Z", "place CLASS X Y Z",
+          "kill NAME", "revive NAME", "chat NAME TEXT", "console NAME TEXT", "damage VICTIM SOURCE",
+          "perm NAME grant|revoke", "points NAME [N]", "clock +S", "gametime +S", "reload", "classes", "help"})
         EXPECT_NE(run.output.find(command), std::string::npos) << command;
     EXPECT_EQ(run.status, 0);
 }

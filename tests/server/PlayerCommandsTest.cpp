@@ -85,13 +85,14 @@ TEST_F(PlayerCommands, KillAndReviveSilenceAndRestoreTheCommands) {
 }
 
 TEST_F(PlayerCommands, ConsoleRunsTheKitCommandsWithColouredServerLines) {
-    std::string out = Run("join Bob 2\n"
-                          "give Bob PrimalItem_WeaponStoneHatchet durability=55\n"
-                          "console Bob makekit\n"
-                          "console Bob makekit starter\n"
-                          "console Bob getkit   starter\n"
-                          "console Bob teleport\n"
-                          "inv Bob\n");
+    std::string out =
+        Run("join Bob 2\n"
+            "give Bob PrimalItem_WeaponStoneHatchet durability=55\n"
+            "console Bob makekit\n"
+            "console Bob makekit starter\n"
+            "console Bob getkit   starter\n"
+            "console Bob teleport\n"
+            "inv Bob\n");
     EXPECT_EQ(out,
               "PrimalItem_WeaponStoneHatchet_C_N\n"
               "[server Bob red] Wrong Syntax. Use makekit 'name of the kit'\n"

@@ -9,7 +9,7 @@
 namespace ServerTests {
 
 struct Finished {
-    int status = -1;     // exit status, or -1 when it did not exit normally
+    int status = -1;  // exit status, or -1 when it did not exit normally
     std::string output;  // standard output and error as written
 };
 

@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "support/PluginServer.h"
 #include "support/ItemSpecs.h"
+#include "support/PluginServer.h"
 
 namespace {
 
@@ -144,9 +144,10 @@ TEST_F(Items, InventoryAddRemoveAndCapacity) {
 
 TEST_F(Items, GiveItemTakesBlueprintPathsInEveryFormTheGameUses) {
     AShooterPlayerController* pc = ann.Controller();
-    for (const char* path : {"Blueprint'/Game/PrimalEarth/CoreBlueprints/Resources/PrimalItemResource_Stone.PrimalItemResource_Stone'",
-                             "/Game/PrimalEarth/CoreBlueprints/Resources/PrimalItemResource_Stone.PrimalItemResource_Stone",
-                             "/Game/PrimalEarth/CoreBlueprints/Resources/PrimalItemResource_Stone.PrimalItemResource_Stone_C"}) {
+    for (const char* path :
+         {"Blueprint'/Game/PrimalEarth/CoreBlueprints/Resources/PrimalItemResource_Stone.PrimalItemResource_Stone'",
+          "/Game/PrimalEarth/CoreBlueprints/Resources/PrimalItemResource_Stone.PrimalItemResource_Stone",
+          "/Game/PrimalEarth/CoreBlueprints/Resources/PrimalItemResource_Stone.PrimalItemResource_Stone_C"}) {
         SCOPED_TRACE(path);
         TArray<UPrimalItem*> out;
         FString text(path);

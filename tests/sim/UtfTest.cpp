@@ -15,7 +15,9 @@ TEST(Utf8ToUtf16, OnlyCodePointsUpToU10FFFFAreCharacters) {
         EXPECT_EQ(Utf::Utf8ToUtf16(beyond), std::u16string(4, u'\uFFFD'));
         EXPECT_EQ(Utf::Utf8ToUtf16(std::string("a") + beyond + "b"), u"a\uFFFD\uFFFD\uFFFD\uFFFDb");
     }
-    EXPECT_EQ(Utf::Utf8ToUtf16("\xF5" "a"), u"\uFFFDa");
+    EXPECT_EQ(Utf::Utf8ToUtf16("\xF5"
+                               "a"),
+              u"\uFFFDa");
     EXPECT_EQ(Utf::Utf8ToUtf16("\xF6\x80"), u"\uFFFD\uFFFD");  // cut short
 }
 

@@ -31,8 +31,8 @@ TEST_F(WorldSearch, TheOctreeGivesTheGroupWithinTheRadiusNearestFirst) {
     server.Join("Ann", 1);  // a player pawn is in another group
 
     TArray<AActor*> result;
-    TArray<AActor*>* returned = UVictoryCore::ServerOctreeOverlapActors(&result, world, {0, 0, 0}, 300.0f,
-                                                                        EServerOctreeGroup::STRUCTURES, false);
+    TArray<AActor*>* returned =
+        UVictoryCore::ServerOctreeOverlapActors(&result, world, {0, 0, 0}, 300.0f, EServerOctreeGroup::STRUCTURES, false);
     EXPECT_EQ(returned, &result);
     EXPECT_EQ(Names(result), (std::vector<std::string>{plain, near, far}));
 
@@ -49,14 +49,12 @@ TEST_F(WorldSearch, TheSphereSearchKeepsOnlyActorsOfTheFilterClass) {
     server.PlaceNonTargetable("Rock", {0, 0, 1});
     TArray<EObjectTypeQuery> types;
     TArray<AActor*> ignore, out;
-    EXPECT_TRUE(UKismetSystemLibrary::SphereOverlapActors_NEW(world, {0, 0, 0}, 250.0f, &types,
-                                                              APrimalStructureItemContainer::GetPrivateStaticClass(),
-                                                              &ignore, &out));
+    EXPECT_TRUE(UKismetSystemLibrary::SphereOverlapActors_NEW(
+        world, {0, 0, 0}, 250.0f, &types, APrimalStructureItemContainer::GetPrivateStaticClass(), &ignore, &out));
     EXPECT_EQ(Names(out), (std::vector<std::string>{transmitter, box}));
     TArray<AActor*> nothing;
-    EXPECT_FALSE(UKismetSystemLibrary::SphereOverlapActors_NEW(world, {0, 0, 0}, 5.0f, &types,
-                                                               APrimalStructureItemContainer::GetPrivateStaticClass(),
-                                                               &ignore, &nothing));
+    EXPECT_FALSE(UKismetSystemLibrary::SphereOverlapActors_NEW(
+        world, {0, 0, 0}, 5.0f, &types, APrimalStructureItemContainer::GetPrivateStaticClass(), &ignore, &nothing));
 }
 
 TEST_F(WorldSearch, ClassPathsHaveTheGameForms) {
@@ -99,8 +97,7 @@ TEST(Damage, GoesThroughTheRegistryByNameSoAHookSeesIt) {
     static Fn original = nullptr;
     static std::vector<std::pair<bool, bool>> seen;  // victim is a player, instigator is a player
     seen.clear();
-    Fn detour = [](APrimalCharacter* victim, float amount, FDamageEvent* event, AController* instigator,
-                   AActor* causer) {
+    Fn detour = [](APrimalCharacter* victim, float amount, FDamageEvent* event, AController* instigator, AActor* causer) {
         seen.emplace_back(victim->IsA(AShooterCharacter::GetPrivateStaticClass()),
                           instigator && instigator->IsA(AShooterPlayerController::StaticClass()));
         return original(victim, amount, event, instigator, causer);
@@ -108,8 +105,8 @@ TEST(Damage, GoesThroughTheRegistryByNameSoAHookSeesIt) {
     ASSERT_TRUE(ArkApi::GetHooks().SetHook("APrimalCharacter.TakeDamage", detour, &original));
 
     EXPECT_FLOAT_EQ(server.Damage(&ann, &bob, 12.5f), 12.5f);
-    EXPECT_FLOAT_EQ(server.Damage(&ann, nullptr), 10.0f);   // a creature bites Ann
-    EXPECT_FLOAT_EQ(server.Damage(nullptr, &bob), 10.0f);   // Bob hits a creature
+    EXPECT_FLOAT_EQ(server.Damage(&ann, nullptr), 10.0f);  // a creature bites Ann
+    EXPECT_FLOAT_EQ(server.Damage(nullptr, &bob), 10.0f);  // Bob hits a creature
     EXPECT_FLOAT_EQ(server.DamageFromWorld(&ann, 3.0f), 3.0f);
     EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{true, true}, {true, false}, {false, true}, {true, false}}));
     EXPECT_EQ(server.GameTakeDamageCalls(), 4);
@@ -174,8 +171,8 @@ TEST(Players, EchoShowsEveryEventAsItHappens) {
     ArkApi::GetApiUtils().SendChatMessage(ann.Controller(), FString("Vault"), "hello {}", "Ann");
     ArkApi::GetApiUtils().SendServerMessage(ann.Controller(), Colors::Red(), "no");
     ArkApi::GetApiUtils().SendNotification(ann.Controller(), Colors::Green(), 1.3f, 15.0f, nullptr, "a\nb");
-    EXPECT_EQ(echoed, (std::vector<std::string>{"[chat Ann] Vault: hello Ann", "[server Ann red] no",
-                                                "[notify Ann] a\n    b"}));
+    EXPECT_EQ(echoed,
+              (std::vector<std::string>{"[chat Ann] Vault: hello Ann", "[server Ann red] no", "[notify Ann] a\n    b"}));
 }
 
 // The fixture's wall clock stands still, so a whole-second figure cannot change between two

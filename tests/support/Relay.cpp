@@ -13,7 +13,7 @@
 namespace TestSupport {
 namespace {
 
-constexpr std::size_t kHeader = 4;             // 3 bytes of payload length, 1 of sequence id
+constexpr std::size_t kHeader = 4;  // 3 bytes of payload length, 1 of sequence id
 constexpr std::size_t kFullPayload = 0xFFFFFF;  // a payload this long goes on in the next packet
 constexpr char kComQuery = 0x03;
 constexpr std::uint32_t kClientSsl = 0x0800;
@@ -42,11 +42,11 @@ struct Relay::Link {
     int server = -1;
     std::atomic<bool> cut{false};
     std::atomic<bool> done{false};
-    bool greeted = false;     // the client's first packet, its handshake answer, went by
-    bool opaque = false;      // the client switched to TLS: its packets cannot be read any more
+    bool greeted = false;  // the client's first packet, its handshake answer, went by
+    bool opaque = false;  // the client switched to TLS: its packets cannot be read any more
     bool continuing = false;  // the last packet was full, so the next one is the same command's
     Fault afterCommand = Fault::None;  // due once the current command's last packet is passed on
-    std::uint64_t holdMark = 0;        // releases_ when the hold was taken
+    std::uint64_t holdMark = 0;  // releases_ when the hold was taken
     std::thread thread;
 };
 
@@ -244,8 +244,7 @@ Relay::Outcome Relay::PassOn(Link& link, std::string& pending) {
 
 Relay::Fault Relay::Take(std::string_view text, Link& link) {
     std::lock_guard lock(mutex_);
-    const auto trap = std::find_if(traps_.begin(), traps_.end(),
-                                   [&](const Trap& t) { return text.starts_with(t.prefix); });
+    const auto trap = std::find_if(traps_.begin(), traps_.end(), [&](const Trap& t) { return text.starts_with(t.prefix); });
     Fault fault = Fault::None;
     if (trap != traps_.end()) {
         fault = trap->fault;
@@ -258,8 +257,7 @@ Relay::Fault Relay::Take(std::string_view text, Link& link) {
 
 bool Relay::Send(int fd, std::string_view bytes) const {
     if (bytes.empty()) return true;
-    if (const auto delay = delayMicros_.load(); delay > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    if (const auto delay = delayMicros_.load(); delay > 0) std::this_thread::sleep_for(std::chrono::microseconds(delay));
     while (!bytes.empty()) {
         const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent <= 0) return false;

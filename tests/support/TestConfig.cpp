@@ -5,8 +5,8 @@ namespace TestSupport {
 nlohmann::ordered_json DefaultConfig(const DbParams& db) {
     using json = nlohmann::ordered_json;
     json config = json::object();
-    config["Database"] = {{"mysqlHost", db.host}, {"mysqlUser", db.user}, {"mysqlPass", db.password},
-                          {"mysqlDB", db.database}};
+    config["Database"] = {
+        {"mysqlHost", db.host}, {"mysqlUser", db.user}, {"mysqlPass", db.password}, {"mysqlDB", db.database}};
     config["mysqlPort"] = db.port;
     config["decay"] = 60;
     config["queryTimeout"] = 10;

@@ -37,8 +37,7 @@ std::unique_ptr<Handle> Connect(const DbParams& p) {
     h->mysql = mysql_init(nullptr);
     if (!h->mysql) throw std::runtime_error("mysql_init failed");
     if (!mysql_real_connect(h->mysql, p.host.c_str(), p.user.c_str(), p.password.c_str(),
-                            p.database.empty() ? nullptr : p.database.c_str(), static_cast<unsigned>(p.port), nullptr,
-                            0)) {
+                            p.database.empty() ? nullptr : p.database.c_str(), static_cast<unsigned>(p.port), nullptr, 0)) {
         throw std::runtime_error("cannot reach the test database at " + p.host + ":" + std::to_string(p.port) + ": " +
                                  mysql_error(h->mysql) + " (start it with scripts/db start)");
     }
@@ -58,8 +57,10 @@ std::vector<Row> Run(const DbParams& p, const std::string& sql) {
         unsigned long* lengths = mysql_fetch_lengths(res);
         Row row;
         for (unsigned i = 0; i < n; ++i) {
-            if (r[i]) row.emplace_back(std::string(r[i], lengths[i]));
-            else row.emplace_back(std::nullopt);
+            if (r[i])
+                row.emplace_back(std::string(r[i], lengths[i]));
+            else
+                row.emplace_back(std::nullopt);
         }
         rows.push_back(std::move(row));
     }

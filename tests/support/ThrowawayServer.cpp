@@ -93,8 +93,8 @@ DbParams ThrowawayServer::Params(const std::string& database) {
 }
 
 void ThrowawayServer::Exec(const std::string& sql) {
-    const std::string command = "mariadb --no-defaults -h127.0.0.1 -P" + std::to_string(port_) +
-                                " -ulockbury -plockbury -e \"" + sql + "\"";
+    const std::string command =
+        "mariadb --no-defaults -h127.0.0.1 -P" + std::to_string(port_) + " -ulockbury -plockbury -e \"" + sql + "\"";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + sql);
 }
 
