@@ -83,6 +83,8 @@ void results::first_fetch() {
     fetched_ = true;
 }
 
+unsigned results::columns() const { return result_ ? mysql_num_fields(result_) : 0; }
+
 bool results::at_end() {
     if (!result_) return true;
     first_fetch();

@@ -28,6 +28,8 @@ public:
     // added (0 when it added none).
     std::uint64_t affected_rows() const { return affected_rows_; }
     std::uint64_t insert_id() const { return insert_id_; }
+    // Columns of each row of the result set; 0 for a statement without one.
+    unsigned columns() const;
     // True when there is no result set, or no current row.
     bool at_end();
     // Reads a column of the current row; false (target unchanged) without a row or for SQL NULL.

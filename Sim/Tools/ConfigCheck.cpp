@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -21,9 +22,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-// The chat commands in the order the plugin registers them.
-const char* const kChatKeys[] = {"saveVault", "loadVault", "checkcd", "listVault"};
-const char* const kConsoleCommands[] = {"makekit", "getkit", "dumps", "dumpi"};
 constexpr unsigned kTimeoutSeconds = 5;
 const char* const kConfigFile = "ArkApi/Plugins/Lockbury/config.json";
 
@@ -124,10 +122,83 @@ private:
     std::filesystem::path dir_;
 };
 
+// What one load left registered with the host, and every line the plugin logged on the way.
+struct Loaded {
+    std::vector<std::string> hooks, console, chat, log;
+};
+
+// Loads the plugin and unloads it again: on a copy of the folder holding only this configuration,
+// with the plugin's connection sent to a port that refuses it, or, without one, on the folder as
+// it is (the plugin stops at once there).
+Loaded LoadOnce(const std::filesystem::path& plugin, const std::filesystem::path& serverDir,
+                const std::optional<std::string>& configText) {
+    RefusingPort refusing;
+    std::optional<CheckFolder> copy;
+    if (configText) copy.emplace(WithDatabaseAt(*configText, "127.0.0.1", refusing.Port()));
+    Sim::Server server(copy ? copy->Dir() : serverDir);
+    try {
+        server.LoadPlugin(plugin);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("cannot load the plugin library " + plugin.string() + ": " + e.what());
+    }
+    Loaded loaded{server.Hooks(), server.ConsoleCommands(), server.ChatCommands(), server.LogLines()};
+    server.UnloadPlugin();
+    return loaded;
+}
+
+// "commands".key."command" when it is a text; nothing when the entry gives none.
+std::optional<std::string> CommandText(const json& config, const std::string& key) {
+    if (!config.is_object() || !config.contains("commands") || !config["commands"].is_object()) return std::nullopt;
+    const json& commands = config["commands"];
+    if (!commands.contains(key) || !commands[key].is_object()) return std::nullopt;
+    const json& entry = commands[key];
+    if (!entry.contains("command") || !entry["command"].is_string()) return std::nullopt;
+    return entry["command"].get<std::string>();
+}
+
+// The plugin's registrations when its load goes through, read back from the host after a load
+// on the sample configuration, which gives every key; each chat command by the key of "commands"
+// whose text it is, in the order the plugin registers them.
+struct FullLoad {
+    std::vector<std::string> hooks, console, chatKeys;
+};
+
+FullLoad LoadOnSample(const std::filesystem::path& plugin, const std::filesystem::path& sample) {
+    const std::optional<std::string> text = ReadText(sample);
+    if (!text) throw std::runtime_error("cannot read the sample configuration " + sample.string());
+    const Loaded loaded = LoadOnce(plugin, sample.parent_path(), text);
+    for (const auto& line : loaded.log) {
+        if (IsErrorLine(line) && !CausedByTheCheck(line))
+            throw std::runtime_error("the sample configuration " + sample.string() +
+                                     " does not load cleanly: " + Trimmed(line));
+    }
+    const json config = Lenient(text);
+    FullLoad full{loaded.hooks, loaded.console, {}};
+    for (const auto& registered : loaded.chat) {
+        std::optional<std::string> key;
+        if (config.contains("commands") && config["commands"].is_object()) {
+            for (const auto& entry : config["commands"].items()) {
+                if (CommandText(config, entry.key()) != registered) continue;
+                key = entry.key();
+                break;
+            }
+        }
+        if (!key)
+            throw std::runtime_error("the sample configuration " + sample.string() +
+                                     " gives no key for the chat command \"" + registered + "\"");
+        full.chatKeys.push_back(*key);
+    }
+    return full;
+}
+
 }  // namespace
 
-ConfigCheck::ConfigCheck(std::filesystem::path serverDir, std::filesystem::path plugin, Printer& printer)
-    : serverDir_(std::move(serverDir)), plugin_(std::move(plugin)), printer_(printer) {}
+ConfigCheck::ConfigCheck(std::filesystem::path serverDir, std::filesystem::path plugin, std::filesystem::path sampleConfig,
+                         Printer& printer)
+    : serverDir_(std::move(serverDir)),
+      plugin_(std::move(plugin)),
+      sampleConfig_(std::move(sampleConfig)),
+      printer_(printer) {}
 
 int ConfigCheck::Run() {
     printer_.Line("config: " + (serverDir_ / kConfigFile).string());
@@ -145,20 +216,12 @@ int ConfigCheck::Run() {
 }
 
 bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& allWell) {
-    // Without a readable file the plugin stops at once; it is loaded on the folder as it is.
-    RefusingPort refusing;
-    std::optional<CheckFolder> copy;
-    if (text) copy.emplace(WithDatabaseAt(*text, "127.0.0.1", refusing.Port()));
-    Sim::Server server(copy ? copy->Dir() : serverDir_);
-    try {
-        server.LoadPlugin(plugin_);
-    } catch (const std::exception& e) {
-        throw std::runtime_error("cannot load the plugin library " + plugin_.string() + ": " + e.what());
-    }
+    const FullLoad full = LoadOnSample(plugin_, sampleConfig_);
+    const Loaded loaded = LoadOnce(plugin_, serverDir_, text);
 
     std::vector<std::string> problems, errors;
     bool storeMade = false;
-    for (const auto& line : server.LogLines()) {
+    for (const auto& line : loaded.log) {
         if (CausedByTheCheck(line)) {
             storeMade = true;
             continue;
@@ -172,11 +235,8 @@ bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& al
         }
     }
 
-    const auto hooks = server.Hooks();
-    const auto console = server.ConsoleCommands();
-    const auto chat = server.ChatCommands();
     const bool complete =
-        hooks.size() == 1 && console.size() == std::size(kConsoleCommands) && chat.size() == std::size(kChatKeys);
+        loaded.hooks == full.hooks && loaded.console == full.console && loaded.chat.size() == full.chatKeys.size();
     allWell = complete && problems.empty() && errors.empty();
 
     printer_.Line(std::string("load: ") + (!complete ? "FAILED" : allWell ? "ok" : "completed with errors"));
@@ -186,32 +246,27 @@ bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& al
     }
     for (const auto& line : errors) printer_.Line("  [log] " + line);
 
-    printer_.Line("hook: " + Joined(hooks));
-    printer_.Line("console commands: " + Joined(console));
-    // Each key's own text, and whether that text got registered: two keys with one text get one
-    // registration, so the listing goes by text, not by position.
+    printer_.Line("hook: " + Joined(loaded.hooks));
+    printer_.Line("console commands: " + Joined(loaded.console));
+    // This load's chat commands are the full load's in the same order, less those refused (a text
+    // another command has) and those after the entry the load stopped at. A key whose entry gives
+    // no text owns the next one unless a later key gives that text.
     const json config = Lenient(text);
-    std::vector<std::string> unclaimed = chat;
-    for (std::size_t i = 0; i < std::size(kChatKeys); ++i) {
-        std::optional<std::string> configured;
-        if (config.is_object() && config.contains("commands") && config["commands"].is_object() &&
-            config["commands"].contains(kChatKeys[i]) && config["commands"][kChatKeys[i]].is_object()) {
-            const json& entry = config["commands"][kChatKeys[i]];
-            if (!entry.contains("command")) {
-                configured = "no command found";
-            } else if (entry["command"].is_string()) {
-                configured = entry["command"].get<std::string>();
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < full.chatKeys.size(); ++i) {
+        const std::string& key = full.chatKeys[i];
+        bool own = false;
+        if (next < loaded.chat.size()) {
+            if (const auto configured = CommandText(config, key)) {
+                own = *configured == loaded.chat[next];
+            } else {
+                own =
+                    std::none_of(full.chatKeys.begin() + static_cast<std::ptrdiff_t>(i) + 1, full.chatKeys.end(),
+                                 [&](const std::string& later) { return CommandText(config, later) == loaded.chat[next]; });
             }
         }
-        const auto found = configured ? std::find(unclaimed.begin(), unclaimed.end(), *configured) : unclaimed.end();
-        if (found != unclaimed.end()) {
-            unclaimed.erase(found);
-            printer_.Line(std::string("chat command ") + kChatKeys[i] + ": \"" + *configured + "\"");
-        } else {
-            printer_.Line(std::string("chat command ") + kChatKeys[i] + ": not registered");
-        }
+        printer_.Line("chat command " + key + ": " + (own ? "\"" + loaded.chat[next++] + "\"" : "not registered"));
     }
-    server.UnloadPlugin();
     return storeMade;
 }
 

@@ -1,29 +1,19 @@
 #include "DatabaseProbe.h"
 
-#include <mysql.h>
-
 namespace LockburyServer {
 
-DatabaseProbe::DatabaseProbe() = default;
-
-DatabaseProbe::~DatabaseProbe() {
-    if (handle_) mysql_close(handle_);
-}
-
 bool DatabaseProbe::Connect(const DatabaseTarget& target, unsigned timeoutSeconds) {
-    if (handle_) mysql_close(handle_);
-    handle_ = mysql_init(nullptr);
-    if (!handle_) {
-        error_ = "out of memory for a client handle";
-        return false;
-    }
-    mysql_options(handle_, MYSQL_OPT_CONNECT_TIMEOUT, &timeoutSeconds);
-    mysql_options(handle_, MYSQL_OPT_READ_TIMEOUT, &timeoutSeconds);
-    if (!mysql_real_connect(handle_, target.host.c_str(), target.user.c_str(), target.password.c_str(),
-                            target.database.c_str(), target.port, nullptr, 0)) {
-        error_ = "error " + std::to_string(mysql_errno(handle_)) + ": " + mysql_error(handle_);
-        mysql_close(handle_);
-        handle_ = nullptr;
+    ledra::mysql::connection_options options;
+    options.host = target.host;
+    options.user = target.user;
+    options.password = target.password;
+    options.database = target.database;
+    options.port = target.port;
+    options.connect_timeout = timeoutSeconds;
+    options.read_timeout = timeoutSeconds;
+    options.write_timeout = timeoutSeconds;
+    if (!db_.open(options)) {
+        error_ = "error " + std::to_string(db_.last_error()) + ": " + db_.last_error_text();
         return false;
     }
     error_.clear();
@@ -31,13 +21,10 @@ bool DatabaseProbe::Connect(const DatabaseTarget& target, unsigned timeoutSecond
 }
 
 std::optional<std::string> DatabaseProbe::Scalar(const std::string& sql) {
-    if (!handle_ || mysql_real_query(handle_, sql.data(), sql.size()) != 0) return std::nullopt;
-    MYSQL_RES* result = mysql_store_result(handle_);
-    if (!result) return std::nullopt;
-    std::optional<std::string> value;
-    MYSQL_ROW row = mysql_fetch_row(result);
-    if (row && mysql_num_fields(result) > 0) value = row[0] ? row[0] : "";
-    mysql_free_result(result);
+    ledra::mysql::results result = db_.query(sql);
+    if (result.columns() == 0 || result.at_end()) return std::nullopt;  // failed, or no row
+    std::string value;
+    result.get(0, value);  // NULL leaves it empty
     return value;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // Asks a MySQL/MariaDB server whether it answers with the given account, and what it holds of
-// Lockbury's: the vault table's row count and the decay event. Owns one client handle.
+// Lockbury's: the vault table's row count and the decay event. Owns one connection.
 #include <optional>
 #include <string>
 
-struct st_mysql;
+#include "Database/Mysql/Connection.h"
 
 namespace LockburyServer {
 
@@ -15,20 +15,17 @@ struct DatabaseTarget {
 
 class DatabaseProbe {
 public:
-    DatabaseProbe();
-    ~DatabaseProbe();
-    DatabaseProbe(const DatabaseProbe&) = delete;
-    DatabaseProbe& operator=(const DatabaseProbe&) = delete;
-
-    // True when the server accepted the connection; otherwise Error() says why.
+    // True when the server accepted the connection; otherwise Error() says why. Connecting and
+    // every statement wait at most timeoutSeconds.
     bool Connect(const DatabaseTarget& target, unsigned timeoutSeconds);
     const std::string& Error() const { return error_; }
 
-    // The first column of the first row of a query, or nothing when it failed or gave no row.
+    // The first column of the first row of a query ("" for NULL), or nothing when it failed or
+    // gave no row.
     std::optional<std::string> Scalar(const std::string& sql);
 
 private:
-    st_mysql* handle_ = nullptr;
+    ledra::mysql::connection db_;
     std::string error_;
 };
 

@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
             return kCannotStart;
         }
         LockburyServer::Printer printer(options.name);
-        return LockburyServer::ConfigCheck(options.checkDir, options.plugin, printer).Run();
+        return LockburyServer::ConfigCheck(options.checkDir, options.plugin, LOCKBURY_SAMPLE_CONFIG, printer).Run();
     }
 
     if (options.serverDir.empty()) return UsageError("--server-dir DIR is required");

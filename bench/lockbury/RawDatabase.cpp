@@ -1,7 +1,5 @@
 #include "bench/lockbury/RawDatabase.h"
 
-#include <mysql.h>
-
 #include <cstdlib>
 #include <stdexcept>
 
@@ -27,37 +25,35 @@ DbServer DbServer::FromEnvironment() {
 }
 
 RawDatabase::RawDatabase(const DbServer& server, const std::string& database) {
-    handle_ = mysql_init(nullptr);
-    if (!handle_) throw std::runtime_error("mysql_init failed");
-    if (!mysql_real_connect(handle_, server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                            database.empty() ? nullptr : database.c_str(), server.port, nullptr, 0)) {
-        const std::string error = mysql_error(handle_);
-        mysql_close(handle_);
-        throw std::runtime_error("cannot connect to " + server.host + ":" + std::to_string(server.port) + ": " + error);
-    }
+    ledra::mysql::connection_options options;
+    options.host = server.host;
+    options.user = server.user;
+    options.password = server.password;
+    options.database = database;
+    options.port = server.port;
+    if (!db_.open(options))
+        throw std::runtime_error("cannot connect to " + server.host + ":" + std::to_string(server.port) + ": " +
+                                 db_.last_error_text());
 }
 
-RawDatabase::~RawDatabase() { mysql_close(handle_); }
-
-void RawDatabase::Exec(const std::string& sql) {
-    if (mysql_real_query(handle_, sql.data(), static_cast<unsigned long>(sql.size())) != 0)
-        throw std::runtime_error(std::string("statement failed: ") + mysql_error(handle_) + ": " + sql.substr(0, 120));
-    if (MYSQL_RES* result = mysql_store_result(handle_)) mysql_free_result(result);
+ledra::mysql::results RawDatabase::Run(const std::string& sql, const char* what) {
+    ledra::mysql::results result = db_.query(sql);
+    if (!result.succeeded())
+        throw std::runtime_error(std::string(what) + " failed: " + db_.last_error_text() + ": " + sql.substr(0, 120));
+    return result;
 }
+
+void RawDatabase::Exec(const std::string& sql) { Run(sql, "statement"); }
 
 std::vector<std::vector<std::string>> RawDatabase::Rows(const std::string& sql) {
-    if (mysql_real_query(handle_, sql.data(), static_cast<unsigned long>(sql.size())) != 0)
-        throw std::runtime_error(std::string("query failed: ") + mysql_error(handle_) + ": " + sql.substr(0, 120));
-    MYSQL_RES* result = mysql_store_result(handle_);
-    if (!result) throw std::runtime_error(std::string("no rows: ") + mysql_error(handle_));
+    ledra::mysql::results result = Run(sql, "query");
+    const unsigned columns = result.columns();
+    if (columns == 0) throw std::runtime_error("no rows: the statement gives no result set: " + sql.substr(0, 120));
     std::vector<std::vector<std::string>> rows;
-    const unsigned columns = mysql_num_fields(result);
-    while (MYSQL_ROW row = mysql_fetch_row(result)) {
-        const unsigned long* lengths = mysql_fetch_lengths(result);
-        std::vector<std::string>& out = rows.emplace_back();
-        for (unsigned c = 0; c < columns; ++c) out.emplace_back(row[c] ? std::string(row[c], lengths[c]) : std::string());
+    for (; !result.at_end(); result.next()) {
+        std::vector<std::string>& out = rows.emplace_back(columns);
+        for (unsigned c = 0; c < columns; ++c) result.get(c, out[c]);  // NULL stays empty
     }
-    mysql_free_result(result);
     return rows;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
-// A client-library connection of the benchmark's own, for set-up and for the floor: statements
-// go straight to the server with nothing around them.
-#include <cstdint>
+// A connection of the benchmark's own, for set-up and for the floor: statements go straight to
+// the server through the connection layer, the client library's thin owner, with nothing of the
+// store around them.
 #include <string>
 #include <vector>
 
-struct st_mysql;
+#include "Database/Mysql/Connection.h"
 
 namespace Bench {
 
@@ -18,10 +18,8 @@ struct DbServer {
 
 class RawDatabase {
 public:
+    // An empty database name connects to none (to make or drop one).
     RawDatabase(const DbServer& server, const std::string& database);
-    ~RawDatabase();
-    RawDatabase(const RawDatabase&) = delete;
-    RawDatabase& operator=(const RawDatabase&) = delete;
 
     // Runs a statement; throws std::runtime_error with the server's message when it fails.
     void Exec(const std::string& sql);
@@ -29,7 +27,9 @@ public:
     std::vector<std::vector<std::string>> Rows(const std::string& sql);
 
 private:
-    st_mysql* handle_ = nullptr;
+    ledra::mysql::results Run(const std::string& sql, const char* what);
+
+    ledra::mysql::connection db_;
 };
 
 }  // namespace Bench

@@ -1,8 +1,6 @@
 // Median time of each vault store operation against the private server.
 //   eval "$(scripts/db start)" && build/bench/store/bench_store [runs | --smoke]
 // Uses (and drops again) a database of its own, lockbury_bench.
-#include <mysql.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Database/Mysql/Connection.h"
 #include "Database/MysqlDB.h"
 #include "Private/Config/Config.h"
 #include "Private/Plugin/Log.h"
@@ -29,14 +28,16 @@ struct Server {
     int port = std::stoi(Env("LOCKBURY_DB_PORT", "33306"));
 };
 
+// One statement on a connection of its own, with no database chosen (to make or drop one).
 bool Exec(const Server& s, const std::string& sql) {
-    MYSQL* m = mysql_init(nullptr);
-    bool ok = m &&
-              mysql_real_connect(m, s.host.c_str(), s.user.c_str(), s.password.c_str(), nullptr,
-                                 static_cast<unsigned>(s.port), nullptr, 0) &&
-              mysql_query(m, sql.c_str()) == 0;
-    if (!ok) std::fprintf(stderr, "bench_store: %s: %s\n", sql.c_str(), m ? mysql_error(m) : "no memory");
-    if (m) mysql_close(m);
+    ledra::mysql::connection_options options;
+    options.host = s.host;
+    options.user = s.user;
+    options.password = s.password;
+    options.port = static_cast<std::uint32_t>(s.port);
+    ledra::mysql::connection db;
+    const bool ok = db.open(options) && db.query(sql).succeeded();
+    if (!ok) std::fprintf(stderr, "bench_store: %s: %s\n", sql.c_str(), db.last_error_text().c_str());
     return ok;
 }
 
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
             store.AddVaultItem(player, FString(u"v") + FString(std::to_string(v).c_str()), item, "00");
 
         const std::string whole = "GetVaultItems (" + std::to_string(runs) + " rows of 2 KB)";
-        Measure(whole.c_str(), runs, [&](int) { failures += store.GetVaultItems(player, vault, 300).Num() != runs; });
+        Measure(whole.c_str(), runs, [&](int) { failures += store.GetVaultItems(player, vault, runs).Num() != runs; });
         Measure("GetVaultItems (limit 1)", runs,
                 [&](int) { failures += store.GetVaultItems(player, vault, 1).Num() != 1; });
         Measure("ListVault (22 vaults)", runs, [&](int) { failures += store.ListVault(player).Num() != 22; });
