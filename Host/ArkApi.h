@@ -6,6 +6,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Game/World.h"
@@ -23,6 +24,17 @@ public:
     template <typename Fn>
     bool DisableHook(const std::string& name, Fn detour) {
         return DisableHookRaw(name, reinterpret_cast<void*>(detour));
+    }
+    // The same by the function's entry in the table of game names: its text and its signature.
+    template <typename Signature>
+    bool SetHook(const GameFunction<Signature>& function, std::type_identity_t<Signature>* detour,
+                 std::type_identity_t<Signature>** original) {
+        return SetHookRaw(function.name, function.Signature(), reinterpret_cast<void*>(detour),
+                          reinterpret_cast<void**>(original));
+    }
+    template <typename Signature>
+    bool DisableHook(const GameFunction<Signature>& function, std::type_identity_t<Signature>* detour) {
+        return DisableHookRaw(function.name, reinterpret_cast<void*>(detour));
     }
     bool SetHookRaw(const std::string& name, const char* signature, void* detour, void** original);
     bool DisableHookRaw(const std::string& name, void* detour);

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "FString.h"
-#include "NativeCall.h"
+#include "GameNameTable.h"
 
 using uint8 = std::uint8_t;
 using int32 = std::int32_t;
@@ -49,7 +49,7 @@ struct FName {
     int32 Number = 0;
     FString ToString() const {
         FString out;
-        NativeCall<void, FString*>(const_cast<FName*>(this), "FName.ToString", &out);
+        GameNames::FName_ToString(const_cast<FName*>(this), &out);
         return out;
     }
 };

@@ -3,9 +3,14 @@
 // ArkApi does. The registry behind these calls lives in the host runtime; it keeps each entry's
 // signature and throws (naming the entry) on an unknown name or a signature mismatch, so a
 // wrong call is a clear error and never undefined behaviour.
+//
+// A name is reached through its typed entry in the table (GameNameTable.h): the entry holds the
+// name's text and its signature, so a call with other types does not compile, and the lookup by
+// text happens at every call.
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
+#include <utility>
 
 #include "Export.h"
 
@@ -31,28 +36,44 @@ ARK_HOST_API void* GetFieldAddress(const void* object, const char* name, const c
 // A one-bit flag of a game object.
 ARK_HOST_API bool GetBitField(const void* object, const char* name);
 
-}  // namespace ArkApi
+enum class NameKind { Function, Field, BitField };
 
-// A member function of a game class: the object is the first argument.
-template <typename R, typename... Args, typename T>
-R NativeCall(T* self, const char* name, std::type_identity_t<Args>... args) {
-    using Fn = R (*)(T*, Args...);
-    auto fn = reinterpret_cast<Fn>(ArkApi::GetAddress(name, ArkApi::SignatureOf<R(T*, Args...)>()));
-    return fn(self, static_cast<Args>(args)...);
-}
+// A game function: R(Self*, Args...) for a member function (the object is the first argument),
+// R(Args...) for a static one.
+template <typename Signature>
+struct GameFunction;
 
-// A static game function.
 template <typename R, typename... Args>
-R NativeCallStatic(const char* name, std::type_identity_t<Args>... args) {
-    using Fn = R (*)(Args...);
-    auto fn = reinterpret_cast<Fn>(ArkApi::GetAddress(name, ArkApi::SignatureOf<R(Args...)>()));
-    return fn(static_cast<Args>(args)...);
-}
+struct GameFunction<R(Args...)> {
+    using Type = R(Args...);
+    static constexpr NameKind kKind = NameKind::Function;
+    const char* name;
 
-// A field of a game object, by reference.
+    static const char* Signature() noexcept { return SignatureOf<Type>(); }
+    R operator()(Args... args) const {
+        auto fn = reinterpret_cast<Type*>(GetAddress(name, Signature()));
+        return fn(std::forward<Args>(args)...);
+    }
+};
+
+// A field of a game object, reached by reference.
 template <typename T>
-T& GetNativeField(const void* object, const char* name) {
-    return *static_cast<T*>(ArkApi::GetFieldAddress(object, name, ArkApi::SignatureOf<T>()));
-}
+struct GameField {
+    using Type = T;
+    static constexpr NameKind kKind = NameKind::Field;
+    const char* name;
 
-inline bool GetBitField(const void* object, const char* name) { return ArkApi::GetBitField(object, name); }
+    static const char* Signature() noexcept { return SignatureOf<T>(); }
+    T& Of(const void* object) const { return *static_cast<T*>(GetFieldAddress(object, name, Signature())); }
+};
+
+// A one-bit flag of a game object (no signature).
+struct GameBitField {
+    static constexpr NameKind kKind = NameKind::BitField;
+    const char* name;
+
+    static const char* Signature() noexcept { return ""; }
+    bool Of(const void* object) const { return GetBitField(object, name); }
+};
+
+}  // namespace ArkApi

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "Host/GameNameTable.h"
 #include "Registry.h"
 
 namespace {
@@ -22,14 +23,20 @@ static_assert(sizeof(Header) == 16);
 void* Malloc(std::size_t count, std::uint32_t alignment) {
     const std::size_t align = std::max<std::size_t>(alignment, alignof(std::max_align_t));
     if ((align & (align - 1)) != 0) throw std::bad_alloc();  // not a power of two
-    void* raw = std::malloc(count + align + sizeof(Header));
+    // A size near the top of the range would wrap around to a small block.
+    if (count > SIZE_MAX - align - sizeof(Header)) throw std::bad_alloc();
+    auto* raw = static_cast<char*>(std::malloc(count + align + sizeof(Header)));
     if (!raw) throw std::bad_alloc();
-    auto start = reinterpret_cast<std::uintptr_t>(raw) + sizeof(Header);
-    auto user = (start + align - 1) & ~(static_cast<std::uintptr_t>(align) - 1);
+    // The first multiple of align past the header, reached from raw rather than rebuilt from an
+    // integer, so the pointer keeps where it came from.
+    const auto start = reinterpret_cast<std::uintptr_t>(raw) + sizeof(Header);
+    const std::size_t offset =
+        ((start + align - 1) & ~(static_cast<std::uintptr_t>(align) - 1)) - reinterpret_cast<std::uintptr_t>(raw);
+    char* user = raw + offset;
     auto* header = reinterpret_cast<Header*>(user - sizeof(Header));
-    header->offset = user - reinterpret_cast<std::uintptr_t>(raw);
+    header->offset = offset;
     header->size = count;
-    return reinterpret_cast<void*>(user);
+    return user;
 }
 
 void Free(void* original) {
@@ -50,9 +57,9 @@ void* Realloc(void* original, std::size_t count, std::uint32_t alignment) {
 
 struct RegisterAllocator {
     RegisterAllocator() {
-        HostRuntime::RegisterFunction<void*(std::size_t, std::uint32_t)>("FMemory.Malloc", &Malloc);
-        HostRuntime::RegisterFunction<void*(void*, std::size_t, std::uint32_t)>("FMemory.Realloc", &Realloc);
-        HostRuntime::RegisterFunction<void(void*)>("FMemory.Free", &Free);
+        HostRuntime::Register(GameNames::FMemory_Malloc, &Malloc);
+        HostRuntime::Register(GameNames::FMemory_Realloc, &Realloc);
+        HostRuntime::Register(GameNames::FMemory_Free, &Free);
     }
 } registerAllocator;
 

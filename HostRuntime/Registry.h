@@ -4,13 +4,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "Host/NativeCall.h"
 
 namespace HostRuntime {
 
-enum class EntryKind { Function, Field, BitField };
+using EntryKind = ArkApi::NameKind;
 
 // What the registry holds under a name: its kind and signature (mangled; empty for bit fields).
 struct EntryInfo {
@@ -33,15 +34,18 @@ ARK_HOST_API std::optional<EntryInfo> Describe(std::string_view name);
 // Every registered name, sorted.
 ARK_HOST_API std::vector<std::string> Names();
 
-// Function types are written as the caller writes them: R(Self*, Args...).
-template <typename Fn>
-void RegisterFunction(std::string_view name, Fn* entry) {
-    RegisterFunctionRaw(name, ArkApi::SignatureOf<Fn>(), reinterpret_cast<void*>(entry));
+// Registration by an entry of the table of game names (Host/GameNameTable.h): its text and its
+// signature (R(Self*, Args...), as the caller writes it) both come from the entry, so the game
+// registers exactly what the plugin calls.
+template <typename Signature>
+void Register(const ArkApi::GameFunction<Signature>& function, std::type_identity_t<Signature>* entry) {
+    RegisterFunctionRaw(function.name, function.Signature(), reinterpret_cast<void*>(entry));
 }
 template <typename T>
-void RegisterField(std::string_view name, FieldResolver resolver) {
-    RegisterFieldRaw(name, ArkApi::SignatureOf<T>(), resolver);
+void Register(const ArkApi::GameField<T>& field, FieldResolver resolver) {
+    RegisterFieldRaw(field.name, field.Signature(), resolver);
 }
+inline void Register(const ArkApi::GameBitField& bit, BitReader reader) { RegisterBitField(bit.name, reader); }
 
 // A readable form of a mangled signature ("bool (UPrimalItem*)").
 ARK_HOST_API std::string Demangle(const char* signature);

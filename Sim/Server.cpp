@@ -104,17 +104,18 @@ ItemView Server::Give(Player& player, const ItemSpec& spec) {
     PlayerController& controller = ControllerOf(*world_, player);
     if (!controller.inventory) throw std::logic_error(player.Name() + " has no inventory");
     Item& item = world_->NewItem(*entry);
-    item.quantity = spec.quantity;
-    item.slot = spec.slot;
-    item.engram = spec.engram;
-    item.initial = spec.initial;
-    if (spec.durability) item.durability = *spec.durability;
+    ItemRecord& record = item.record;
+    record.quantity = spec.quantity;
+    record.slot = spec.slot;
+    record.engram = spec.engram;
+    record.initial = spec.initial;
+    if (spec.durability) record.durability = *spec.durability;
     if (spec.spoilSeconds) {
-        item.spoilSeconds = static_cast<float>(*spec.spoilSeconds);
-        if (entry->info.kind == ClassInfo::Kind::Food) item.nextSpoilingTime = item.creationTime + *spec.spoilSeconds;
+        record.spoilSeconds = static_cast<float>(*spec.spoilSeconds);
+        if (entry->info.kind == ClassInfo::Kind::Food) record.nextSpoilingTime = record.creationTime + *spec.spoilSeconds;
     }
-    item.payload = spec.payload;
-    item.unserialisable = spec.unserialisable;
+    record.payload = spec.payload;
+    record.unserialisable = spec.unserialisable;
     if (!world_->AddToInventory(*controller.inventory, item)) {
         world_->Destroy(&item);
         throw std::logic_error(player.Name() + "'s inventory is full");
@@ -150,9 +151,10 @@ float TakeDamageByName(Character& victim, float amount, AController* instigator,
         return reinterpret_cast<APrimalCharacter*>(static_cast<SimObject*>(&victim))
             ->TakeDamage(amount, &event, instigator, causer);
     } catch (const std::exception& e) {
-        HostRuntime::RecordEscapedError(std::string("APrimalCharacter.TakeDamage: ") + e.what());
+        HostRuntime::RecordEscapedError(std::string(GameNames::APrimalCharacter_TakeDamage.name) + ": " + e.what());
     } catch (...) {
-        HostRuntime::RecordEscapedError("APrimalCharacter.TakeDamage: an error that is not a std::exception");
+        HostRuntime::RecordEscapedError(std::string(GameNames::APrimalCharacter_TakeDamage.name) +
+                                        ": an error that is not a std::exception");
     }
     return 0.0f;
 }
@@ -242,17 +244,8 @@ std::optional<ItemView> Server::Decode(const std::vector<std::uint8_t>& bytes) {
     const CatalogEntry* entry = FindClass(record->className);
     if (!entry || !IsItemKind(entry->info.kind)) return std::nullopt;
     ItemView v;
-    v.className = record->className;
-    v.quantity = record->quantity;
-    v.slot = record->slot;
-    v.engram = record->engram;
-    v.initial = record->initial;
-    v.durability = record->durability;
-    v.creationTime = record->creationTime;
-    v.nextSpoilingTime = record->nextSpoilingTime;
+    static_cast<ItemRecord&>(v) = std::move(*record);
     v.canSpoil = entry->info.kind == ClassInfo::Kind::Food;
-    v.id = record->id;
-    v.payload = std::move(record->payload);
     v.bytes = bytes;
     return v;
 }

@@ -39,21 +39,28 @@ struct ItemSpec {
     bool unserialisable = false;  // GetItemBytes gives no bytes for it
 };
 
-// A snapshot of one item for assertions.
-struct ItemView {
-    UPrimalItem* handle = nullptr;
-    std::string objectName;  // "PrimalItemResource_Wood_C_12"
-    std::string className;
-    int quantity = 0;
-    int slot = -1;
+// One item's data, the single record of it: the game's item object holds one, its bytes carry
+// one (all but unserialisable), and an ItemView is one with what the live object adds.
+struct ItemRecord {
+    std::string className;  // as listed by Classes()
+    FItemNetID id;
+    std::int32_t quantity = 1;
+    std::int32_t slot = -1;
     bool engram = false;
     bool initial = false;
     float durability = 0;
     double creationTime = 0;
     double nextSpoilingTime = 0;
+    float spoilSeconds = 0;  // GetSpoilingTime
+    std::vector<std::uint8_t> payload;  // opaque data carried through the item's bytes
+    bool unserialisable = false;  // GetItemBytes gives no bytes for it (not in the bytes)
+};
+
+// A snapshot of one item for assertions: its record and what the live object adds.
+struct ItemView : ItemRecord {
+    UPrimalItem* handle = nullptr;  // null for decoded bytes
+    std::string objectName;  // "PrimalItemResource_Wood_C_12"; empty for decoded bytes
     bool canSpoil = false;
-    FItemNetID id;
-    std::vector<std::uint8_t> payload;
     std::vector<std::uint8_t> bytes;  // what GetItemBytes gives
     int updatedItemCalls = 0;  // how often UPrimalItem.UpdatedItem ran on it
 };

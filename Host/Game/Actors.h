@@ -2,70 +2,62 @@
 #include "Item.h"
 
 struct AActor : UObject {
-    FVector& DefaultActorLocationField() { return GetNativeField<FVector>(this, "AActor.DefaultActorLocation"); }
+    FVector& DefaultActorLocationField() { return GameNames::AActor_DefaultActorLocation.Of(this); }
 };
 
 struct AController;
 
 struct APawn : AActor {
-    AController* GetCharacterController() { return NativeCall<AController*>(this, "APawn.GetCharacterController"); }
+    AController* GetCharacterController() { return GameNames::APawn_GetCharacterController(this); }
 };
 
 struct ACharacter : APawn {};
 
 struct APrimalCharacter : ACharacter {
-    bool IsDead() { return NativeCall<bool>(this, "APrimalCharacter.IsDead"); }
+    bool IsDead() { return GameNames::APrimalCharacter_IsDead(this); }
     float TakeDamage(float damage, FDamageEvent* damageEvent, AController* instigator, AActor* causer) {
-        return NativeCall<float, float, FDamageEvent*, AController*, AActor*>(this, "APrimalCharacter.TakeDamage", damage,
-                                                                              damageEvent, instigator, causer);
+        return GameNames::APrimalCharacter_TakeDamage(this, damage, damageEvent, instigator, causer);
     }
 };
 
 struct AShooterCharacter : APrimalCharacter {
-    static UClass* GetPrivateStaticClass() { return NativeCallStatic<UClass*>("AShooterCharacter.GetPrivateStaticClass"); }
+    static UClass* GetPrivateStaticClass() { return GameNames::AShooterCharacter_GetPrivateStaticClass(); }
 };
 
 struct AController : AActor {};
 struct APlayerController : AController {};
 
 struct AShooterPlayerController : APlayerController {
-    static UClass* StaticClass() { return NativeCallStatic<UClass*>("AShooterPlayerController.StaticClass"); }
-    AShooterCharacter* GetPlayerCharacter() {
-        return NativeCall<AShooterCharacter*>(this, "AShooterPlayerController.GetPlayerCharacter");
-    }
-    uint64 GetUniqueNetIdAsUINT64() { return NativeCall<uint64>(this, "AShooterPlayerController.GetUniqueNetIdAsUINT64"); }
+    static UClass* StaticClass() { return GameNames::AShooterPlayerController_StaticClass(); }
+    AShooterCharacter* GetPlayerCharacter() { return GameNames::AShooterPlayerController_GetPlayerCharacter(this); }
+    uint64 GetUniqueNetIdAsUINT64() { return GameNames::AShooterPlayerController_GetUniqueNetIdAsUINT64(this); }
     UPrimalInventoryComponent* GetPlayerInventoryComponent() {
-        return NativeCall<UPrimalInventoryComponent*>(this, "AShooterPlayerController.GetPlayerInventoryComponent");
+        return GameNames::AShooterPlayerController_GetPlayerInventoryComponent(this);
     }
     // Makes a stack of the blueprint's item; true when something was given.
     bool GiveItem(TArray<UPrimalItem*>* outItems, FString* blueprintPath, int quantityOverride, float qualityOverride,
                   bool forceBlueprint, bool autoEquip, float minRandomQuality) {
-        return NativeCall<bool, TArray<UPrimalItem*>*, FString*, int, float, bool, bool, float>(
-            this, "AShooterPlayerController.GiveItem", outItems, blueprintPath, quantityOverride, qualityOverride,
-            forceBlueprint, autoEquip, minRandomQuality);
+        return GameNames::AShooterPlayerController_GiveItem(this, outItems, blueprintPath, quantityOverride,
+                                                            qualityOverride, forceBlueprint, autoEquip, minRandomQuality);
     }
     void ClientChatMessage(FChatMessage chat) {
-        NativeCall<void, FChatMessage>(this, "AShooterPlayerController.ClientChatMessage", std::move(chat));
+        GameNames::AShooterPlayerController_ClientChatMessage(this, std::move(chat));
     }
     void ClientServerChatDirectMessage(FString* message, FLinearColor colour, bool bIsBold) {
-        NativeCall<void, FString*, FLinearColor, bool>(this, "AShooterPlayerController.ClientServerChatDirectMessage",
-                                                       message, colour, bIsBold);
+        GameNames::AShooterPlayerController_ClientServerChatDirectMessage(this, message, colour, bIsBold);
     }
     void ClientServerSOTFNotificationCustom(FString* message, FLinearColor colour, float displayScale, float displayTime,
                                             UTexture2D* icon, USoundBase* sound) {
-        NativeCall<void, FString*, FLinearColor, float, float, UTexture2D*, USoundBase*>(
-            this, "AShooterPlayerController.ClientServerSOTFNotificationCustom", message, colour, displayScale, displayTime,
-            icon, sound);
+        GameNames::AShooterPlayerController_ClientServerSOTFNotificationCustom(this, message, colour, displayScale,
+                                                                               displayTime, icon, sound);
     }
 };
 
 struct APrimalTargetableActor : AActor {
-    static UClass* StaticClass() { return NativeCallStatic<UClass*>("APrimalTargetableActor.StaticClass"); }
-    FString& DescriptiveNameField() { return GetNativeField<FString>(this, "APrimalTargetableActor.DescriptiveName"); }
+    static UClass* StaticClass() { return GameNames::APrimalTargetableActor_StaticClass(); }
+    FString& DescriptiveNameField() { return GameNames::APrimalTargetableActor_DescriptiveName.Of(this); }
 };
 struct APrimalStructure : APrimalTargetableActor {};
 struct APrimalStructureItemContainer : APrimalStructure {
-    static UClass* GetPrivateStaticClass() {
-        return NativeCallStatic<UClass*>("APrimalStructureItemContainer.GetPrivateStaticClass");
-    }
+    static UClass* GetPrivateStaticClass() { return GameNames::APrimalStructureItemContainer_GetPrivateStaticClass(); }
 };

@@ -2,44 +2,36 @@
 #include "Object.h"
 
 struct UPrimalItem : UObject {
-    int32& SlotIndexField() { return GetNativeField<int32>(this, "UPrimalItem.SlotIndex"); }
-    FItemNetID& ItemIDField() { return GetNativeField<FItemNetID>(this, "UPrimalItem.ItemID"); }
-    float& ItemDurabilityField() { return GetNativeField<float>(this, "UPrimalItem.ItemDurability"); }
-    double& CreationTimeField() { return GetNativeField<double>(this, "UPrimalItem.CreationTime"); }
-    double& NextSpoilingTimeField() { return GetNativeField<double>(this, "UPrimalItem.NextSpoilingTime"); }
-    bool bIsEngram() { return GetBitField(this, "UPrimalItem.bIsEngram"); }
-    bool bIsInitialItem() { return GetBitField(this, "UPrimalItem.bIsInitialItem"); }
+    int32& SlotIndexField() { return GameNames::UPrimalItem_SlotIndex.Of(this); }
+    FItemNetID& ItemIDField() { return GameNames::UPrimalItem_ItemID.Of(this); }
+    float& ItemDurabilityField() { return GameNames::UPrimalItem_ItemDurability.Of(this); }
+    double& CreationTimeField() { return GameNames::UPrimalItem_CreationTime.Of(this); }
+    double& NextSpoilingTimeField() { return GameNames::UPrimalItem_NextSpoilingTime.Of(this); }
+    bool bIsEngram() { return GameNames::UPrimalItem_bIsEngram.Of(this); }
+    bool bIsInitialItem() { return GameNames::UPrimalItem_bIsInitialItem.Of(this); }
 
-    int GetItemQuantity() { return NativeCall<int>(this, "UPrimalItem.GetItemQuantity"); }
-    void GetItemBytes(TArray<unsigned char>* bytes) {
-        NativeCall<void, TArray<unsigned char>*>(this, "UPrimalItem.GetItemBytes", bytes);
-    }
-    void AddItemDurability(float amount) { NativeCall<void, float>(this, "UPrimalItem.AddItemDurability", amount); }
-    bool CanSpoil() { return NativeCall<bool>(this, "UPrimalItem.CanSpoil"); }
-    float GetSpoilingTime() { return NativeCall<float>(this, "UPrimalItem.GetSpoilingTime"); }
-    void UpdatedItem(bool resetUploadTime) { NativeCall<void, bool>(this, "UPrimalItem.UpdatedItem", resetUploadTime); }
+    int GetItemQuantity() { return GameNames::UPrimalItem_GetItemQuantity(this); }
+    void GetItemBytes(TArray<unsigned char>* bytes) { GameNames::UPrimalItem_GetItemBytes(this, bytes); }
+    void AddItemDurability(float amount) { GameNames::UPrimalItem_AddItemDurability(this, amount); }
+    bool CanSpoil() { return GameNames::UPrimalItem_CanSpoil(this); }
+    float GetSpoilingTime() { return GameNames::UPrimalItem_GetSpoilingTime(this); }
+    void UpdatedItem(bool resetUploadTime) { GameNames::UPrimalItem_UpdatedItem(this, resetUploadTime); }
 
     // Rebuilds an item from its bytes; null when the bytes hold no item.
     static UPrimalItem* CreateFromBytes(TArray<unsigned char>* bytes) {
-        return NativeCallStatic<UPrimalItem*, TArray<unsigned char>*>("UPrimalItem.CreateFromBytes", bytes);
+        return GameNames::UPrimalItem_CreateFromBytes(bytes);
     }
 };
 
 struct UActorComponent : UObject {};
 
 struct UPrimalInventoryComponent : UActorComponent {
-    TArray<UPrimalItem*>& InventoryItemsField() {
-        return GetNativeField<TArray<UPrimalItem*>>(this, "UPrimalInventoryComponent.InventoryItems");
-    }
+    TArray<UPrimalItem*>& InventoryItemsField() { return GameNames::UPrimalInventoryComponent_InventoryItems.Of(this); }
     bool RemoveItem(FItemNetID* itemId, bool bDoDrop, bool bSecondryAction, bool bForceRemoval, bool showHUDMessage) {
-        return NativeCall<bool, FItemNetID*, bool, bool, bool, bool>(
-            this, "UPrimalInventoryComponent.RemoveItem", itemId, bDoDrop, bSecondryAction, bForceRemoval, showHUDMessage);
+        return GameNames::UPrimalInventoryComponent_RemoveItem(this, itemId, bDoDrop, bSecondryAction, bForceRemoval,
+                                                               showHUDMessage);
     }
     // Adds the item; the added item, or null.
-    UPrimalItem* AddItemObject(UPrimalItem* item) {
-        return NativeCall<UPrimalItem*, UPrimalItem*>(this, "UPrimalInventoryComponent.AddItemObject", item);
-    }
-    int GetCurrentNumInventoryItems() {
-        return NativeCall<int>(this, "UPrimalInventoryComponent.GetCurrentNumInventoryItems");
-    }
+    UPrimalItem* AddItemObject(UPrimalItem* item) { return GameNames::UPrimalInventoryComponent_AddItemObject(this, item); }
+    int GetCurrentNumInventoryItems() { return GameNames::UPrimalInventoryComponent_GetCurrentNumInventoryItems(this); }
 };

@@ -1,34 +1,33 @@
 #pragma once
 // Base classes of every game object. Game classes carry no data of their own here: an object
-// pointer is the game's, and every member is reached by name through the host.
+// pointer is the game's, and every member is reached by name through the host, by its entry in
+// the table of game names (GameNameTable.h).
 #include "../BasicTypes.h"
 
 struct UClass;
 struct UObject;
 
 struct UObjectBase {
-    FName& NameField() { return GetNativeField<FName>(this, "UObjectBase.Name"); }
-    UClass*& ClassField() { return GetNativeField<UClass*>(this, "UObjectBase.Class"); }
+    FName& NameField() { return GameNames::UObjectBase_Name.Of(this); }
+    UClass*& ClassField() { return GameNames::UObjectBase_Class.Of(this); }
     bool IsValidLowLevelFast(bool bRecursive = true) {
-        return NativeCall<bool, bool>(this, "UObjectBase.IsValidLowLevelFast", bRecursive);
+        return GameNames::UObjectBase_IsValidLowLevelFast(this, bRecursive);
     }
 };
 
 struct UObjectBaseUtility : UObjectBase {
     FString GetFullName(UObject* stopOuter = nullptr) {
         FString out;
-        NativeCall<void, FString*, UObject*>(this, "UObjectBaseUtility.GetFullName", &out, stopOuter);
+        GameNames::UObjectBaseUtility_GetFullName(this, &out, stopOuter);
         return out;
     }
-    bool IsA(UClass* someBase) { return NativeCall<bool, UClass*>(this, "UObjectBaseUtility.IsA", someBase); }
+    bool IsA(UClass* someBase) { return GameNames::UObjectBaseUtility_IsA(this, someBase); }
 };
 
 struct UObject : UObjectBaseUtility {};
 
 struct UClass : UObject {
-    UObject* GetDefaultObject(bool bCreateIfNeeded) {
-        return NativeCall<UObject*, bool>(this, "UClass.GetDefaultObject", bCreateIfNeeded);
-    }
+    UObject* GetDefaultObject(bool bCreateIfNeeded) { return GameNames::UClass_GetDefaultObject(this, bCreateIfNeeded); }
 };
 
 struct UTexture2D : UObject {};

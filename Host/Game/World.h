@@ -2,7 +2,7 @@
 #include "Actors.h"
 
 struct UWorld : UObject {
-    double GetTimeSeconds() { return NativeCall<double>(this, "UWorld.GetTimeSeconds"); }
+    double GetTimeSeconds() { return GameNames::UWorld_GetTimeSeconds(this); }
 };
 
 // Actor groups of the server's spatial octree.
@@ -10,20 +10,17 @@ namespace EServerOctreeGroup {
 enum Type { STASISCOMPONENTS = 0, PLAYERPAWNS = 1, DINOPAWNS = 2, PAWNS = 3, STRUCTURES = 4, MAX = 5 };
 }
 
-using EObjectTypeQuery = uint8;
-
 struct UVictoryCore : UObject {
     // Fills and returns the result array with the actors of the group within radius of location.
     static TArray<AActor*>* ServerOctreeOverlapActors(TArray<AActor*>* result, UWorld* world, FVector location,
                                                       float radius, int octreeGroup,
                                                       bool bForceActorLocationDistanceCheck) {
-        return NativeCallStatic<TArray<AActor*>*, TArray<AActor*>*, UWorld*, FVector, float, int, bool>(
-            "UVictoryCore.ServerOctreeOverlapActors", result, world, location, radius, octreeGroup,
-            bForceActorLocationDistanceCheck);
+        return GameNames::UVictoryCore_ServerOctreeOverlapActors(result, world, location, radius, octreeGroup,
+                                                                 bForceActorLocationDistanceCheck);
     }
     static FString ClassToStringReference(UClass* objectClass) {
         FString out;
-        NativeCallStatic<void, FString*, UClass*>("UVictoryCore.ClassToStringReference", &out, objectClass);
+        GameNames::UVictoryCore_ClassToStringReference(&out, objectClass);
         return out;
     }
 };
@@ -32,9 +29,7 @@ struct UKismetSystemLibrary : UObject {
     static bool SphereOverlapActors_NEW(UObject* worldContextObject, FVector spherePos, float sphereRadius,
                                         TArray<EObjectTypeQuery>* objectTypes, UClass* actorClassFilter,
                                         TArray<AActor*>* actorsToIgnore, TArray<AActor*>* outActors) {
-        return NativeCallStatic<bool, UObject*, FVector, float, TArray<EObjectTypeQuery>*, UClass*, TArray<AActor*>*,
-                                TArray<AActor*>*>("UKismetSystemLibrary.SphereOverlapActors_NEW", worldContextObject,
-                                                  spherePos, sphereRadius, objectTypes, actorClassFilter, actorsToIgnore,
-                                                  outActors);
+        return GameNames::UKismetSystemLibrary_SphereOverlapActors_NEW(
+            worldContextObject, spherePos, sphereRadius, objectTypes, actorClassFilter, actorsToIgnore, outActors);
     }
 };

@@ -1,6 +1,7 @@
 #pragma once
 // Registers every game name of the simulated game with the host's name registry, with exactly
-// the signature the plugin calls it with, and removes them again.
+// the signature the plugin calls it with (both from its entry in Host/GameNameTable.h), and
+// removes them again.
 #include <string>
 #include <vector>
 

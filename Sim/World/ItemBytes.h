@@ -4,27 +4,13 @@
 // damaged or cut bytes are refused instead of rebuilding a wrong item.
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "Host/BasicTypes.h"
+#include "Sim/Server.h"
 
 namespace Sim {
 
-struct ItemRecord {
-    std::string className;
-    FItemNetID id;
-    std::int32_t quantity = 1;
-    std::int32_t slot = -1;
-    bool engram = false;
-    bool initial = false;
-    float durability = 0;
-    double creationTime = 0;
-    double nextSpoilingTime = 0;
-    float spoilSeconds = 0;
-    std::vector<std::uint8_t> payload;
-};
-
+// Every field of the record but unserialisable.
 std::vector<std::uint8_t> EncodeItem(const ItemRecord& record);
 // Null for anything that is not one whole, undamaged item.
 std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size);

@@ -92,20 +92,11 @@ public:
     Inventory* inventory = nullptr;
 };
 
+// UPrimalItem: the item's record, and what only a live object has.
 class Item final : public SimObject {
 public:
-    const ClassInfo* info = nullptr;
-    FItemNetID id;
-    int quantity = 1;
-    int slot = -1;
-    bool engram = false;
-    bool initial = false;
-    float durability = 0;
-    double creationTime = 0;
-    double nextSpoilingTime = 0;
-    float spoilSeconds = 0;
-    bool unserialisable = false;
-    std::vector<std::uint8_t> payload;
+    const ClassInfo* info = nullptr;  // of record.className
+    ItemRecord record;  // the fields the game reaches by name, the bytes, the snapshots
     int updatedCalls = 0;
     Inventory* owner = nullptr;
 };

@@ -131,8 +131,8 @@ void World::Destroy(SimObject* object) {
     live_.Erase(static_cast<const void*>(object));
     // The memory stays until the world ends, so a stale handle is refused, never read.
     if (auto* item = dynamic_cast<Item*>(object)) {
-        item->payload.clear();
-        item->payload.shrink_to_fit();
+        item->record.payload.clear();
+        item->record.payload.shrink_to_fit();
         item->owner = nullptr;
     }
 }
@@ -147,7 +147,7 @@ FName World::MakeName(std::u16string_view text) {
 
 std::u16string World::NameText(const FName& name) const {
     if (name.ComparisonIndex < 0 || static_cast<std::size_t>(name.ComparisonIndex) >= names_.size())
-        throw std::logic_error("FName.ToString of a name that is not in the name table");
+        throw std::logic_error(std::string(GameNames::FName_ToString.name) + " of a name that is not in the name table");
     if (name.Number == 0) return names_[static_cast<std::size_t>(name.ComparisonIndex)];
     return names_[static_cast<std::size_t>(name.ComparisonIndex)] + u"_" + Wide(std::to_string(name.Number - 1));
 }
@@ -196,67 +196,37 @@ FItemNetID World::NewItemId() {
 
 Item& World::NewItem(const CatalogEntry& entry) {
     if (!IsItemKind(entry.info.kind)) throw std::invalid_argument(entry.info.name + " is a structure, not an item");
-    auto& item = Make<Item>(ClassOf(entry), UniqueName(entry.info.name + "_C"));
-    item.info = &entry.info;
-    item.id = NewItemId();
-    item.durability = entry.durability;
-    item.spoilSeconds = entry.spoilSeconds;
-    item.creationTime = time;
-    if (entry.info.kind == ClassInfo::Kind::Food) item.nextSpoilingTime = time + entry.spoilSeconds;
-    return item;
+    ItemRecord record;
+    record.className = entry.info.name;
+    record.id = NewItemId();
+    record.durability = entry.durability;
+    record.spoilSeconds = entry.spoilSeconds;
+    record.creationTime = time;
+    if (entry.info.kind == ClassInfo::Kind::Food) record.nextSpoilingTime = time + entry.spoilSeconds;
+    return HoldItem(entry, std::move(record));
 }
 
-ItemRecord World::RecordOf(const Item& item) const {
-    ItemRecord r;
-    r.className = item.info->name;
-    r.id = item.id;
-    r.quantity = item.quantity;
-    r.slot = item.slot;
-    r.engram = item.engram;
-    r.initial = item.initial;
-    r.durability = item.durability;
-    r.creationTime = item.creationTime;
-    r.nextSpoilingTime = item.nextSpoilingTime;
-    r.spoilSeconds = item.spoilSeconds;
-    r.payload = item.payload;
-    return r;
-}
-
-Item* World::ItemFromRecord(const ItemRecord& r) {
-    const CatalogEntry* entry = FindClass(r.className);
+Item* World::ItemFromRecord(ItemRecord record) {
+    const CatalogEntry* entry = FindClass(record.className);
     if (!entry || !IsItemKind(entry->info.kind)) return nullptr;
     // A rebuilt item is a new object with a new name; it keeps the stored id, as the game does.
-    auto& item = Make<Item>(ClassOf(*entry), UniqueName(entry->info.name + "_C"));
-    item.info = &entry->info;
-    item.id = r.id;
-    item.quantity = r.quantity;
-    item.slot = r.slot;
-    item.engram = r.engram;
-    item.initial = r.initial;
-    item.durability = r.durability;
-    item.creationTime = r.creationTime;
-    item.nextSpoilingTime = r.nextSpoilingTime;
-    item.spoilSeconds = r.spoilSeconds;
-    item.payload = r.payload;
-    return &item;
+    return &HoldItem(*entry, std::move(record));
+}
+
+Item& World::HoldItem(const CatalogEntry& entry, ItemRecord record) {
+    auto& item = Make<Item>(ClassOf(entry), UniqueName(entry.info.name + "_C"));
+    item.info = &entry.info;
+    item.record = std::move(record);
+    return item;
 }
 
 ItemView World::View(const Item& item) const {
     ItemView v;
+    static_cast<ItemRecord&>(v) = item.record;
     v.handle = reinterpret_cast<UPrimalItem*>(const_cast<SimObject*>(static_cast<const SimObject*>(&item)));
     v.objectName = ObjectName(item);
-    v.className = item.info->name;
-    v.quantity = item.quantity;
-    v.slot = item.slot;
-    v.engram = item.engram;
-    v.initial = item.initial;
-    v.durability = item.durability;
-    v.creationTime = item.creationTime;
-    v.nextSpoilingTime = item.nextSpoilingTime;
     v.canSpoil = item.info->kind == ClassInfo::Kind::Food;
-    v.id = item.id;
-    v.payload = item.payload;
-    if (!item.unserialisable) v.bytes = EncodeItem(RecordOf(item));
+    if (!item.record.unserialisable) v.bytes = EncodeItem(item.record);
     v.updatedItemCalls = item.updatedCalls;
     return v;
 }
@@ -265,15 +235,15 @@ bool World::AddToInventory(Inventory& inventory, Item& item) {
     if (item.owner) return false;
     int held = 0;
     for (UPrimalItem* handle : inventory.items)
-        if (!static_cast<Item*>(SimObject::From(handle))->engram) ++held;
-    if (!item.engram && held >= inventory.capacity) return false;
+        if (!static_cast<Item*>(SimObject::From(handle))->record.engram) ++held;
+    if (!item.record.engram && held >= inventory.capacity) return false;
     // Two items of one inventory never share an id: a second copy of the same bytes gets a new one.
     for (UPrimalItem* handle : inventory.items)
-        if (static_cast<Item*>(SimObject::From(handle))->id == item.id) {
-            item.id = NewItemId();
+        if (static_cast<Item*>(SimObject::From(handle))->record.id == item.record.id) {
+            item.record.id = NewItemId();
             break;
         }
-    usedIds_.insert(static_cast<std::uint64_t>(item.id.ItemID2) << 32 | item.id.ItemID1);
+    usedIds_.insert(static_cast<std::uint64_t>(item.record.id.ItemID2) << 32 | item.record.id.ItemID1);
     item.owner = &inventory;
     inventory.items.Add(reinterpret_cast<UPrimalItem*>(static_cast<SimObject*>(&item)));
     return true;
@@ -282,7 +252,7 @@ bool World::AddToInventory(Inventory& inventory, Item& item) {
 bool World::RemoveFromInventory(Inventory& inventory, const FItemNetID& id) {
     for (int i = 0; i < inventory.items.Num(); ++i) {
         auto* item = static_cast<Item*>(SimObject::From(inventory.items[i]));
-        if (item->id == id) {
+        if (item->record.id == id) {
             inventory.items.RemoveAt(i);
             item->owner = nullptr;
             Destroy(item);

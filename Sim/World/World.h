@@ -103,9 +103,10 @@ public:
     bool IsA(const SimObject& object, const ClassObject* base) const;
 
     // Items.
+    // A new item of the class, with a new id and the class's defaults.
     Item& NewItem(const CatalogEntry& entry);
-    ItemRecord RecordOf(const Item& item) const;
-    Item* ItemFromRecord(const ItemRecord& record);
+    // A new item object holding the record, id and all; null when its class is no item class.
+    Item* ItemFromRecord(ItemRecord record);
     ItemView View(const Item& item) const;
     // Puts a loose item into the inventory; false when it is full or the item is owned already.
     bool AddToInventory(Inventory& inventory, Item& item);
@@ -148,6 +149,7 @@ private:
     FName MakeName(std::u16string_view text);
     std::u16string UniqueName(const std::string& className);
     FItemNetID NewItemId();
+    Item& HoldItem(const CatalogEntry& entry, ItemRecord record);
     ClassObject* MakeClass(const std::string& className, const std::string& package, ClassObject* parent, bool native,
                            const ClassInfo* info);
     [[noreturn]] void WrongType(const SimObject* object, const char* operation) const;

@@ -1,6 +1,8 @@
 // Every game name the plugin reaches is registered by the simulated game with exactly the
-// signature the plugin calls it with.
+// signature the plugin calls it with, and the game registers no name the table does not have.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "Host/GameNames.h"
 #include "HostRuntime/Registry.h"
@@ -18,6 +20,14 @@ TEST(GameNames, EveryNameResolvesWithItsSignature) {
         EXPECT_EQ(info->signature, entry.signature)
             << HostRuntime::Demangle(info->signature.c_str()) << " vs " << HostRuntime::Demangle(entry.signature);
     }
+}
+
+TEST(GameNames, TheRegistryHoldsTheNamesOfTheTableAndNoOthers) {
+    TestSupport::PluginServer server;
+    std::vector<std::string> listed;
+    for (const GameNames::Entry& entry : GameNames::All()) listed.emplace_back(entry.name);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(HostRuntime::Names(), listed);
 }
 
 TEST(GameNames, TheGameLeavesTheRegistryWithTheServerButTheAllocatorStays) {

@@ -21,45 +21,53 @@ std::string ErrorOf(const std::function<void()>& call) {
 int Twice(int v) { return v * 2; }
 int Thrice(int v) { return v * 3; }
 
+// Entries outside the game's table, typed as a game name is: the same text with the right
+// signature, a wrong one, and as a field.
+constexpr ArkApi::GameFunction<int(int)> kTwice{"Test.Twice"};
+constexpr ArkApi::GameFunction<float(int)> kTwiceAsFloat{"Test.Twice"};
+constexpr ArkApi::GameField<int> kTwiceAsField{"Test.Twice"};
+
 struct TestEntry {
-    TestEntry() { HostRuntime::RegisterFunction<int(int)>("Test.Twice", &Twice); }
-    ~TestEntry() { HostRuntime::Unregister("Test.Twice"); }
+    TestEntry() { HostRuntime::Register(kTwice, &Twice); }
+    ~TestEntry() { HostRuntime::Unregister(kTwice.name); }
 };
 
 TEST(Registry, AnUnknownNameNamesTheEntry) {
-    const std::string error = ErrorOf([] { (NativeCallStatic<int, int>("UPrimalItem.NoSuchThing", 1)); });
+    static constexpr ArkApi::GameFunction<int(int)> noSuchThing{"UPrimalItem.NoSuchThing"};
+    const std::string error = ErrorOf([] { noSuchThing(1); });
     EXPECT_NE(error.find("UPrimalItem.NoSuchThing"), std::string::npos) << error;
     EXPECT_NE(error.find("int (int)"), std::string::npos) << error;
 
-    const std::string field = ErrorOf([] { GetNativeField<int>(nullptr, "UPrimalItem.Nothing"); });
+    static constexpr ArkApi::GameField<int> nothing{"UPrimalItem.Nothing"};
+    const std::string field = ErrorOf([] { nothing.Of(nullptr); });
     EXPECT_NE(field.find("UPrimalItem.Nothing"), std::string::npos) << field;
 }
 
 TEST(Registry, AMismatchedSignatureNamesTheEntryAndBothSignatures) {
     TestEntry entry;
-    EXPECT_EQ((NativeCallStatic<int, int>("Test.Twice", 21)), 42);
-    const std::string error = ErrorOf([] { NativeCallStatic<float, int>("Test.Twice", 1); });
+    EXPECT_EQ(kTwice(21), 42);
+    const std::string error = ErrorOf([] { kTwiceAsFloat(1); });
     EXPECT_NE(error.find("Test.Twice"), std::string::npos) << error;
     EXPECT_NE(error.find("int (int)"), std::string::npos) << error;
     EXPECT_NE(error.find("float (int)"), std::string::npos) << error;
-    const std::string kind = ErrorOf([] { GetNativeField<int>(nullptr, "Test.Twice"); });
+    const std::string kind = ErrorOf([] { kTwiceAsField.Of(nullptr); });
     EXPECT_NE(kind.find("is a function"), std::string::npos) << kind;
-    EXPECT_THROW(HostRuntime::RegisterFunction<int(int)>("Test.Twice", &Thrice), std::logic_error);
+    EXPECT_THROW(HostRuntime::Register(kTwice, &Thrice), std::logic_error);
 }
 
 // A call site is remembered after its first lookup; removing the entry must not leave the
 // remembered one callable, and the same call site finds a registration made again.
 TEST(Registry, ARemovedEntryIsNotCalledThroughARememberedCallSite) {
-    auto call = [] { return NativeCallStatic<int, int>("Test.Twice", 4); };
+    auto call = [] { return kTwice(4); };
     {
         TestEntry entry;
         EXPECT_EQ(call(), 8);
         EXPECT_EQ(call(), 8);
     }
     EXPECT_NE(ErrorOf([&] { call(); }).find("Test.Twice"), std::string::npos);
-    HostRuntime::RegisterFunction<int(int)>("Test.Twice", &Thrice);
+    HostRuntime::Register(kTwice, &Thrice);
     EXPECT_EQ(call(), 12);
-    HostRuntime::Unregister("Test.Twice");
+    HostRuntime::Unregister(kTwice.name);
 }
 
 TEST(Registry, AHookReceivesCallsByNameUntilDisabled) {
@@ -70,13 +78,14 @@ TEST(Registry, AHookReceivesCallsByNameUntilDisabled) {
     auto& hooks = ArkApi::GetHooks();
     ASSERT_TRUE(hooks.SetHook("Test.Twice", detour, &original));
     EXPECT_EQ(original, &Twice);
-    EXPECT_EQ((NativeCallStatic<int, int>("Test.Twice", 5)), 11);
+    EXPECT_EQ(kTwice(5), 11);
     EXPECT_EQ(HostRuntime::ActiveHooks(), (std::vector<std::string>{"Test.Twice"}));
     EXPECT_FALSE(hooks.SetHook("Test.Twice", detour, &original)) << "one detour per function";
+    EXPECT_FALSE(hooks.SetHook(kTwice, detour, &original)) << "one detour per function, by the entry too";
     EXPECT_FALSE(hooks.DisableHook("Test.Twice", &Thrice)) << "only the detour that is set can be disabled";
 
-    ASSERT_TRUE(hooks.DisableHook("Test.Twice", detour));
-    EXPECT_EQ((NativeCallStatic<int, int>("Test.Twice", 5)), 10);
+    ASSERT_TRUE(hooks.DisableHook(kTwice, detour));
+    EXPECT_EQ(kTwice(5), 10);
     EXPECT_TRUE(HostRuntime::ActiveHooks().empty());
 
     using Wrong = float (*)(int);

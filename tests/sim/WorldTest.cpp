@@ -102,7 +102,7 @@ TEST(Damage, GoesThroughTheRegistryByNameSoAHookSeesIt) {
                           instigator && instigator->IsA(AShooterPlayerController::StaticClass()));
         return original(victim, amount, event, instigator, causer);
     };
-    ASSERT_TRUE(ArkApi::GetHooks().SetHook("APrimalCharacter.TakeDamage", detour, &original));
+    ASSERT_TRUE(ArkApi::GetHooks().SetHook(GameNames::APrimalCharacter_TakeDamage, detour, &original));
 
     EXPECT_FLOAT_EQ(server.Damage(&ann, &bob, 12.5f), 12.5f);
     EXPECT_FLOAT_EQ(server.Damage(&ann, nullptr), 10.0f);  // a creature bites Ann
@@ -124,7 +124,7 @@ TEST(Damage, GoesThroughTheRegistryByNameSoAHookSeesIt) {
     EXPECT_EQ(static_cast<void*>(bobCharacter->GetCharacterController()), static_cast<void*>(bob.Controller()));
     EXPECT_FALSE(server.CreatureController()->IsA(AShooterPlayerController::StaticClass()));
 
-    ASSERT_TRUE(ArkApi::GetHooks().DisableHook("APrimalCharacter.TakeDamage", detour));
+    ASSERT_TRUE(ArkApi::GetHooks().DisableHook(GameNames::APrimalCharacter_TakeDamage, detour));
     server.Damage(&ann, &bob);
     EXPECT_EQ(seen.size(), 5u) << "the detour no longer sees damage";
     EXPECT_EQ(server.GameTakeDamageCalls(), 6);
