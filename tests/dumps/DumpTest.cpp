@@ -1,27 +1,15 @@
 // dumpi and dumps typed at an administrator's console: the log lines and chat lines they make.
 #include <gtest/gtest.h>
 
-#include "HostRuntime/HostState.h"
 #include "Private/Config/Config.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
-#include "support/ItemSpecs.h"
-#include "support/PluginServer.h"
-#include "support/TestConfig.h"
+#include "support/PluginTest.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
-using TestSupport::Texts;
-
-using TestSupport::Spec;
-
-std::string BlueprintOf(const std::string& className) {
-    for (const auto& info : Sim::Server::Classes())
-        if (info.name == className) return info.blueprintPath;
-    ADD_FAILURE() << "no class " << className;
-    return "";
-}
+using TestSupport::Item;
+using TestSupport::Strings;
 
 Strings Info(const Strings& lines) {
     Strings out;
@@ -64,79 +52,62 @@ private:
     static inline SphereFn sphere_ = nullptr;
 };
 
-class Dumps : public ::testing::Test {
+class Dumps : public TestSupport::PluginTest {
 protected:
-    void SetUp() override { config = TestSupport::DefaultConfig(db.Params()); }  // radius 1000
-    void Start() {
-        server.WriteConfig(config);
-        server.Load();
+    void Start() {  // radius 1000
+        PluginTest::Start();
         ASSERT_EQ(server.ConsoleCommands().size(), 4u);
-        admin = &server.Join("admin", 1);
-        admin->MoveTo({100, 100, 0});
+        admin = &Join("admin");
+        (*admin)->MoveTo({100, 100, 0});
     }
-    void TearDown() override { EXPECT_TRUE(HostRuntime::EscapedErrors().empty()); }
-    // Runs a console line with a clean log and a clean chat.
-    void Console(const std::string& line) {
+    // What a console line showed the administrator; the log holds only its lines.
+    Strings Console(const std::string& line) {
         server.ClearLog();
-        admin->ClearReceived();
-        EXPECT_TRUE(server.Console(*admin, line));
+        return admin->Console(line);
     }
 
-    TestSupport::ScratchDatabase db;
-    TestSupport::PluginServer server;
-    nlohmann::ordered_json config;
-    Sim::Player* admin = nullptr;
+    TestSupport::Player* admin = nullptr;
 };
 
 TEST_F(Dumps, ItemsOfAnEngramOnlyInventory) {
     Start();
-    auto engram = Spec("PrimalItemArmor_ClothShirt");
-    engram.engram = true;
-    server.Give(*admin, engram);
-    Console("dumpi");
+    admin->PicksUp(Item("PrimalItemArmor_ClothShirt").Engram());
+    EXPECT_EQ(Console("dumpi"), Strings{});
     EXPECT_EQ(TestSupport::LogTail(server), Info({"DumpItems", "Found Item"}));
-    EXPECT_TRUE(admin->Received().empty());
 }
 
 TEST_F(Dumps, ItemsSkipSlottedButNotInitialItems) {
     Start();
-    auto slotted = Spec("PrimalItem_WeaponStoneHatchet");
-    slotted.slot = 0;
-    server.Give(*admin, slotted);
-    auto initialSpec = Spec("PrimalItemArmor_ClothShirt");
-    initialSpec.initial = true;
-    const auto initial = server.Give(*admin, initialSpec);
-    const auto wood = server.Give(*admin, Spec("PrimalItemResource_Wood"));
-    Console("dumpi whatever follows");
+    admin->PicksUp(Item("PrimalItem_WeaponStoneHatchet").Slot(0));
+    const auto initial = admin->PicksUp(Item("PrimalItemArmor_ClothShirt").Initial());
+    const auto wood = admin->PicksUp(Item("PrimalItemResource_Wood"));
+    EXPECT_EQ(Console("dumpi whatever follows"), Strings{});
     EXPECT_EQ(TestSupport::LogTail(server),
               Info({"DumpItems", "Found Item", "NameField " + initial.objectName,
-                    "BluePrint " + BlueprintOf("PrimalItemArmor_ClothShirt"), "NameField " + wood.objectName,
-                    "BluePrint " + BlueprintOf("PrimalItemResource_Wood")}));
-    EXPECT_TRUE(admin->Received().empty());
+                    "BluePrint " + Item::Blueprint("PrimalItemArmor_ClothShirt"), "NameField " + wood.objectName,
+                    "BluePrint " + Item::Blueprint("PrimalItemResource_Wood")}));
 }
 
 TEST_F(Dumps, ItemsEndQuietlyWithoutAnythingToShow) {
     Start();
-    Console("dumpi");
+    EXPECT_EQ(Console("dumpi"), Strings{});
     EXPECT_EQ(TestSupport::LogTail(server), Info({"DumpItems"}));  // empty inventory
-    server.Give(*admin, Spec("PrimalItemResource_Wood"));
-    admin->Kill();
-    Console("dumpi");
+    admin->PicksUp(Item("PrimalItemResource_Wood"));
+    (*admin)->Kill();
+    EXPECT_EQ(Console("dumpi"), Strings{});
     EXPECT_EQ(TestSupport::LogTail(server), Info({"DumpItems"}));
-    admin->Revive();
-    admin->RemoveInventory();
-    Console("dumpi");
+    (*admin)->Revive();
+    (*admin)->RemoveInventory();
+    EXPECT_EQ(Console("dumpi"), Strings{});
     EXPECT_EQ(TestSupport::LogTail(server), Info({"DumpItems"}));
-    EXPECT_TRUE(admin->Received().empty());
 }
 
 TEST_F(Dumps, StructuresWithNothingInRange) {
     Start();
     server.Place("StorageBox_Small", {5000, 5000, 0});
-    Console("dumps");
-    EXPECT_EQ(Texts(*admin), Strings{"DumpStructures"});
-    EXPECT_EQ(admin->Received()[0].kind, Sim::Output::Kind::Chat);
-    EXPECT_EQ(admin->Received()[0].sender, "Vault");
+    EXPECT_EQ(Console("dumps"), Strings{"DumpStructures"});
+    EXPECT_EQ(admin->Shown().kind, Sim::Output::Kind::Chat);
+    EXPECT_EQ(admin->Shown().sender, "Vault");
     EXPECT_TRUE(server.LogLines().empty());
 }
 
@@ -144,13 +115,12 @@ TEST_F(Dumps, ContainerFoundByBothSearchesIsReportedTwice) {
     Start();
     const std::string box = server.Place("StorageBox_Small", {150, 100, 0}, "Main Box");
     const std::string wall = server.Place("Wall_Wood", {400, 100, 0});
-    const std::string boxPath = BlueprintOf("StorageBox_Small");
-    Console("dumps");
-    EXPECT_EQ(Texts(*admin),
+    const std::string boxPath = Item::Blueprint("StorageBox_Small");
+    EXPECT_EQ(Console("dumps"),
               (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box, "BluePrint " + boxPath,
-                       "DescriptiveNameField: Wooden Wall", "NameField: " + wall, "BluePrint " + BlueprintOf("Wall_Wood"),
-                       "NameField: " + box, "BluePrint " + boxPath}));
-    for (const auto& out : admin->Received()) EXPECT_EQ(out.sender, "Vault");
+                       "DescriptiveNameField: Wooden Wall", "NameField: " + wall,
+                       "BluePrint " + Item::Blueprint("Wall_Wood"), "NameField: " + box, "BluePrint " + boxPath}));
+    for (const auto& out : (*admin)->Received()) EXPECT_EQ(out.sender, "Vault");
     // Only the second search's blueprint paths reach the log, as whole lines.
     EXPECT_EQ(TestSupport::LogTail(server), Info({boxPath}));
 }
@@ -158,11 +128,10 @@ TEST_F(Dumps, ContainerFoundByBothSearchesIsReportedTwice) {
 TEST_F(Dumps, EmptyActorSlotsFromTheSearchesAreSkipped) {
     Start();
     const std::string box = server.Place("StorageBox_Small", {150, 100, 0}, "Main Box");
-    const std::string boxPath = BlueprintOf("StorageBox_Small");
+    const std::string boxPath = Item::Blueprint("StorageBox_Small");
     EmptyActorSlots slots;
-    Console("dumps");
-    EXPECT_EQ(Texts(*admin), (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box,
-                                      "BluePrint " + boxPath, "NameField: " + box, "BluePrint " + boxPath}));
+    EXPECT_EQ(Console("dumps"), (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box,
+                                         "BluePrint " + boxPath, "NameField: " + box, "BluePrint " + boxPath}));
     EXPECT_EQ(TestSupport::LogTail(server), Info({boxPath}));
 }
 
@@ -171,18 +140,18 @@ TEST_F(Dumps, EmptyActorSlotsFromTheSearchesAreSkipped) {
 TEST_F(Dumps, BothRunWithoutALogger) {
     Lockbury::Config() = config;
     Lockbury::GetLog() = nullptr;
-    admin = &server.Join("admin", 1);
-    admin->MoveTo({100, 100, 0});
-    server.Give(*admin, Spec("PrimalItemResource_Wood"));
+    auto& alone = Join("admin");
+    alone->MoveTo({100, 100, 0});
+    alone.PicksUp(Item("PrimalItemResource_Wood"));
     const std::string box = server.Place("StorageBox_Small", {150, 100, 0}, "Main Box");
     FString command("dumpi");
-    Lockbury::DumpItems(admin->Controller(), &command, false);
-    EXPECT_TRUE(admin->Received().empty());
+    Lockbury::DumpItems(alone->Controller(), &command, false);
+    EXPECT_EQ(alone.Told(), Strings{});
     command = FString("dumps");
-    Lockbury::DumpStructures(admin->Controller(), &command, false);
-    const std::string boxPath = BlueprintOf("StorageBox_Small");
-    EXPECT_EQ(Texts(*admin), (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box,
-                                      "BluePrint " + boxPath, "NameField: " + box, "BluePrint " + boxPath}));
+    Lockbury::DumpStructures(alone->Controller(), &command, false);
+    const std::string boxPath = Item::Blueprint("StorageBox_Small");
+    EXPECT_EQ(alone.Told(), (Strings{"DumpStructures", "DescriptiveNameField: Main Box", "NameField: " + box,
+                                     "BluePrint " + boxPath, "NameField: " + box, "BluePrint " + boxPath}));
     EXPECT_TRUE(server.LogLines().empty());
     Lockbury::Config() = nullptr;
 }
@@ -190,34 +159,33 @@ TEST_F(Dumps, BothRunWithoutALogger) {
 TEST_F(Dumps, NonTargetableActorShowsNoDescriptiveName) {
     Start();
     const std::string rock = server.PlaceNonTargetable("RockFormation", {120, 100, 0});
-    Console("dumps");
-    ASSERT_EQ(Texts(*admin).size(), 4u);
-    EXPECT_EQ(Texts(*admin)[1], "DescriptiveNameField: ");
-    EXPECT_EQ(Texts(*admin)[2], "NameField: " + rock);
+    const Strings told = Console("dumps");
+    ASSERT_EQ(told.size(), 4u);
+    EXPECT_EQ(told[1], "DescriptiveNameField: ");
+    EXPECT_EQ(told[2], "NameField: " + rock);
 }
 
 TEST_F(Dumps, NonAsciiNamesAreShownByteByByte) {
     Start();
     server.Place("Wall_Wood", {120, 100, 0}, "Mauer ä");
-    Console("dumps");
-    ASSERT_GE(Texts(*admin).size(), 2u);
-    EXPECT_EQ(Texts(*admin)[1], "DescriptiveNameField: Mauer ??");
+    const Strings told = Console("dumps");
+    ASSERT_GE(told.size(), 2u);
+    EXPECT_EQ(told[1], "DescriptiveNameField: Mauer ??");
 }
 
 TEST_F(Dumps, DeadAdministratorGetsOnlyTheHeading) {
     Start();
     server.Place("StorageBox_Small", {150, 100, 0});
-    admin->Kill();
-    Console("dumps");
-    EXPECT_EQ(Texts(*admin), Strings{"DumpStructures"});
+    (*admin)->Kill();
+    EXPECT_EQ(Console("dumps"), Strings{"DumpStructures"});
 }
 
 TEST_F(Dumps, MissingRadiusEndsAfterTheHeadingWithOneLoggedLine) {
     config.erase("radius");
     Start();
     server.Place("StorageBox_Small", {150, 100, 0});
-    Console("dumps");
-    EXPECT_EQ(Texts(*admin), Strings{"DumpStructures"});
+    ExpectErrorLog("(Private/Dumps Lockbury::DumpStructures)");
+    EXPECT_EQ(Console("dumps"), Strings{"DumpStructures"});
     EXPECT_EQ(TestSupport::LogTail(server), Strings{"[Lockbury][error] (Private/Dumps Lockbury::DumpStructures) "
                                                     "[json.exception.type_error.302] type must be number, but is null"});
 }

@@ -1,14 +1,14 @@
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
-#include <mysql.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <stdexcept>
+
+#include "Database/Mysql/Connection.h"
 
 namespace TestSupport {
 namespace {
@@ -25,46 +25,28 @@ std::string Env(const char* name, const char* fallback = "") {
     return fallback;
 }
 
-struct Handle {
-    MYSQL* mysql = nullptr;
-    ~Handle() {
-        if (mysql) mysql_close(mysql);
-    }
-};
-
-std::unique_ptr<Handle> Connect(const DbParams& p) {
-    auto h = std::make_unique<Handle>();
-    h->mysql = mysql_init(nullptr);
-    if (!h->mysql) throw std::runtime_error("mysql_init failed");
-    if (!mysql_real_connect(h->mysql, p.host.c_str(), p.user.c_str(), p.password.c_str(),
-                            p.database.empty() ? nullptr : p.database.c_str(), static_cast<unsigned>(p.port), nullptr, 0)) {
-        throw std::runtime_error("cannot reach the test database at " + p.host + ":" + std::to_string(p.port) + ": " +
-                                 mysql_error(h->mysql) + " (start it with scripts/db start)");
-    }
-    return h;
-}
-
+// One statement over a connection of its own, so a test's statements never share a session's
+// state (a transaction, a variable) with the plugin's.
 std::vector<Row> Run(const DbParams& p, const std::string& sql) {
-    auto h = Connect(p);
-    if (mysql_real_query(h->mysql, sql.data(), sql.size()) != 0) {
-        throw std::runtime_error("query failed: " + std::string(mysql_error(h->mysql)) + " in: " + sql);
+    ledra::mysql::connection_options options;
+    options.host = p.host;
+    options.user = p.user;
+    options.password = p.password;
+    options.database = p.database;
+    options.port = static_cast<std::uint32_t>(p.port);
+    ledra::mysql::connection db;
+    if (!db.open(options)) {
+        throw std::runtime_error("cannot reach the test database at " + p.host + ":" + std::to_string(p.port) + ": " +
+                                 db.last_error_text() + " (start it with scripts/db start)");
     }
+    ledra::mysql::results result = db.query(sql);
+    if (!result.succeeded()) throw std::runtime_error("query failed: " + db.last_error_text() + " in: " + sql);
     std::vector<Row> rows;
-    MYSQL_RES* res = mysql_store_result(h->mysql);
-    if (!res) return rows;
-    unsigned n = mysql_num_fields(res);
-    while (MYSQL_ROW r = mysql_fetch_row(res)) {
-        unsigned long* lengths = mysql_fetch_lengths(res);
-        Row row;
-        for (unsigned i = 0; i < n; ++i) {
-            if (r[i])
-                row.emplace_back(std::string(r[i], lengths[i]));
-            else
-                row.emplace_back(std::nullopt);
-        }
-        rows.push_back(std::move(row));
+    for (; !result.at_end(); result.next()) {
+        Row& row = rows.emplace_back(result.columns());
+        for (unsigned i = 0; i < result.columns(); ++i)
+            if (std::string value; result.get(i, value)) row[i] = std::move(value);
     }
-    mysql_free_result(res);
     return rows;
 }
 
