@@ -58,6 +58,11 @@ class ARK_HOST_API IApiUtils {
 public:
     // The current game world.
     UWorld* GetWorld();
+    // The current world's game mode; null without a world.
+    AShooterGameMode* GetShooterGameMode() {
+        UWorld* world = GetWorld();
+        return world ? static_cast<AShooterGameMode*>(world->AuthorityGameModeField()) : nullptr;
+    }
 
     template <typename Format, typename... Args>
     void SendChatMessage(AShooterPlayerController* player, const FString& senderName, const Format& format,

@@ -38,6 +38,9 @@ struct AController;
 struct APrimalCharacter;
 struct AShooterCharacter;
 struct AShooterPlayerController;
+struct AGameMode;
+struct AShooterGameMode;
+struct UPrimalPlayerData;
 
 using EObjectTypeQuery = std::uint8_t;
 
@@ -90,6 +93,11 @@ using EObjectTypeQuery = std::uint8_t;
     FUNCTION(APrimalTargetableActor, StaticClass, UClass*())                                                               \
     FUNCTION(APrimalStructureItemContainer, GetPrivateStaticClass, UClass*())                                              \
     FUNCTION(UWorld, GetTimeSeconds, double(UWorld*))                                                                      \
+    FIELD(UWorld, AuthorityGameMode, AGameMode*)                                                                           \
+    FUNCTION(AShooterGameMode, SaveWorld, void(AShooterGameMode*, bool))                                                   \
+    FIELD(AShooterGameMode, LastSaveWorldTime, double)                                                                     \
+    FUNCTION(AShooterGameMode, HandleNewPlayer_Implementation,                                                             \
+             bool(AShooterGameMode*, AShooterPlayerController*, UPrimalPlayerData*, AShooterCharacter*, bool))             \
     FUNCTION(UVictoryCore, ServerOctreeOverlapActors,                                                                      \
              TArray<AActor*>*(TArray<AActor*>*, UWorld*, FVector, float, int, bool))                                       \
     FUNCTION(UVictoryCore, ClassToStringReference, void(FString*, UClass*))                                                \

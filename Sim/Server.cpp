@@ -12,12 +12,14 @@
 #include "Sim/Siblings/SiblingStandIns.h"
 #include "Sim/World/GameFunctions.h"
 #include "Sim/World/World.h"
+#include "Sim/World/WorldSave.h"
 
 namespace Sim {
 
 struct Server::Parts {
     std::vector<std::string> gameNames;
     SiblingStandIns siblings;
+    std::unique_ptr<WorldSaves> saves;
     std::unique_ptr<PluginLibrary> plugin;
     std::filesystem::path pluginPath;
 };
@@ -38,6 +40,12 @@ PlayerController& ControllerOf(World& world, Player& player) {
 
 Server::Server(std::filesystem::path serverDir) : world_(std::make_unique<World>(serverDir)) {
     auto parts = std::make_unique<Parts>();
+    // Read (and refused, when damaged) before anything is registered, so a failed start leaves
+    // nothing behind.
+    const std::filesystem::path file = WorldFilePath(serverDir);
+    std::optional<SavedWorld> saved = ReadWorldFile(file);
+    parts->saves = std::make_unique<WorldSaves>(*world_, parts->siblings, file);
+    if (saved) parts->saves->Restore(*saved);
     parts->gameNames = RegisterGameFunctions();
     parts_ = std::move(parts);
     HostRuntime::SetCurrentDir(FolderText(serverDir));
@@ -87,7 +95,74 @@ std::vector<std::string> Server::ChatCommands() const { return HostRuntime::Chat
 std::vector<std::string> Server::ConsoleCommands() const { return HostRuntime::ConsoleCommandNames(); }
 std::vector<std::string> Server::Hooks() const { return HostRuntime::ActiveHooks(); }
 
-Player& Server::Join(const std::string& name, std::uint64_t steamId) { return world_->Join(name, steamId); }
+namespace {
+
+// A game function called by the game itself: what escapes a hook on it is the plugin's fault.
+template <typename Name, typename Call>
+void AsTheGame(const Name& entry, Call&& call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        HostRuntime::RecordEscapedError(std::string(entry.name) + ": " + e.what());
+    } catch (...) {
+        HostRuntime::RecordEscapedError(std::string(entry.name) + ": an error that is not a std::exception");
+    }
+}
+
+AShooterGameMode* GameModeHandle(World& world) {
+    return reinterpret_cast<AShooterGameMode*>(static_cast<SimObject*>(&world.GameMode()));
+}
+
+}  // namespace
+
+Player& Server::Join(const std::string& name, std::uint64_t steamId) {
+    Player& player = world_->Join(name, steamId);
+    AsTheGame(GameNames::AShooterGameMode_HandleNewPlayer_Implementation, [&] {
+        GameModeHandle(*world_)->HandleNewPlayer_Implementation(player.Controller(), world_->PlayerDataOf(steamId),
+                                                                player.Character(), true);
+    });
+    return player;
+}
+
+void Server::SaveWorld() {
+    WorldSaves& saves = *parts_->saves;
+    const std::uint64_t attempts = saves.Attempts(), completed = saves.Completed();
+    AsTheGame(GameNames::AShooterGameMode_SaveWorld, [&] { GameModeHandle(*world_)->SaveWorld(true); });
+    if (saves.Attempts() == attempts)
+        throw std::runtime_error(std::string("a hook on ") + GameNames::AShooterGameMode_SaveWorld.name +
+                                 " did not call the game's save: the world was not saved");
+    if (saves.Completed() == completed) throw std::runtime_error("the world save failed: " + saves.LastError());
+}
+
+double Server::LastSaveWorldTime() const { return world_->GameMode().lastSaveWorldTime; }
+std::filesystem::path Server::WorldFile() const { return parts_->saves->File(); }
+
+void Server::Shutdown() {
+    std::exception_ptr failed;
+    try {
+        SaveWorld();
+    } catch (...) {
+        failed = std::current_exception();
+    }
+    if (PluginLoaded()) UnloadPlugin();
+    if (failed) std::rethrow_exception(failed);
+}
+
+void Server::OnCrash(std::function<void(const std::string& what)> handler) {
+    parts_->saves->SetCrashHandler(std::move(handler));
+}
+
+void Server::Crash() { parts_->saves->Crash("the server process ends: no world save, no plugin unload"); }
+
+void Server::CrashInSave(SaveCrash at) {
+    WorldSaves& saves = *parts_->saves;
+    const std::uint64_t attempts = saves.Attempts();
+    saves.CrashInNextSave(at);
+    AsTheGame(GameNames::AShooterGameMode_SaveWorld, [&] { GameModeHandle(*world_)->SaveWorld(true); });
+    // Only a save that never reached its crash point comes back here.
+    saves.Crash(saves.Attempts() == attempts ? "after the world save: a hook did not call the game's save"
+                                             : "after a world save that failed: " + saves.LastError());
+}
 void Server::Leave(const std::string& name) { world_->Leave(name); }
 
 Player& Server::Get(const std::string& name) {

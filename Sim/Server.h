@@ -80,6 +80,12 @@ struct ClassInfo {
     enum class Kind { Resource, Tool, Armour, Food, Cryopod, Container, Structure } kind;
 };
 
+// Where a crash falls inside the game's world save.
+enum class SaveCrash {
+    BeforeRename,  // the new world is written beside the old one, which is still the world file
+    AfterRename,  // the new world has just replaced the old one
+};
+
 class World;
 
 class Player {
@@ -110,8 +116,16 @@ private:
 
 class Server {
 public:
-    // serverDir is the game server's folder (ArkApi::Tools::GetCurrentDir).
+    // serverDir is the game server's folder (ArkApi::Tools::GetCurrentDir). When it holds a saved
+    // world (SavedArks/World.json) the world is restored from it, before any plugin loads: its
+    // characters sleep until their steam ids join, its structures stand, the sibling stand-ins
+    // hold its permissions and points, and LastSaveWorldTime is the saved one. A damaged world
+    // file throws Sim::WorldFileError, naming the file and the fault.
     explicit Server(std::filesystem::path serverDir);
+    // Unloads the plugin and does NOT save the world. A test that builds a Server again on the same
+    // folder finds the world of the last SaveWorld (or Shutdown), as a server restarted after a
+    // crash does; only the plugin's unload makes it differ from a crash, which a process cannot
+    // undergo and go on (see Crash).
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -127,7 +141,12 @@ public:
     std::vector<std::string> ConsoleCommands() const;
     std::vector<std::string> Hooks() const;
 
+    // A player joins: the character the steam id has in the world (with its inventory) when
+    // there is one, else a new living character at the origin with an empty inventory. Then the
+    // game's AShooterGameMode.HandleNewPlayer_Implementation runs through the registry (a plugin's
+    // hook on it sees the character in place).
     Player& Join(const std::string& name, std::uint64_t steamId);
+    // The player leaves; the character stays in the world, asleep, so a world save keeps it.
     void Leave(const std::string& name);
     Player& Get(const std::string& name);
     Player* Find(const std::string& name);
@@ -170,6 +189,26 @@ public:
     void SetPoints(std::uint64_t steamId, int points);
     int Points(std::uint64_t steamId) const;
     void SetSiblingPluginsLoaded(bool permissions, bool arkShop);
+
+    // The game's world save: AShooterGameMode.SaveWorld through the registry, so a plugin's hook
+    // runs around it. The game writes SavedArks/World.json atomically, then sets LastSaveWorldTime.
+    // Throws when the game's save failed (the old file stays) or a hook did not let it run.
+    void SaveWorld();
+    // AShooterGameMode.LastSaveWorldTime: real UTC seconds of the save the world in memory came
+    // from or went to last; 0 for a world never saved. A later save always gets a later value.
+    double LastSaveWorldTime() const;
+    std::filesystem::path WorldFile() const;
+    // A clean shutdown, as the real server's: the world is saved (hooks run), then the plugin is
+    // unloaded, even when the save failed (which then throws).
+    void Shutdown();
+
+    // The process ends at once with exit status 137, as a killed server's: no world save, no
+    // plugin unload. The handler runs first, to flush output; then every C stream is flushed.
+    void OnCrash(std::function<void(const std::string& what)> handler);
+    [[noreturn]] void Crash();
+    // A world save through the registry (hooks run) whose game part crashes at that point of its
+    // write. Should a hook not call the game's save at all, the process crashes when it returns.
+    [[noreturn]] void CrashInSave(SaveCrash at);
 
     // Every line of the plugin's log, formatted as the logger formats it.
     const std::vector<std::string>& LogLines() const;

@@ -1,8 +1,9 @@
 #pragma once
-#include "Actors.h"
+#include "GameMode.h"
 
 struct UWorld : UObject {
     double GetTimeSeconds() { return GameNames::UWorld_GetTimeSeconds(this); }
+    AGameMode*& AuthorityGameModeField() { return GameNames::UWorld_AuthorityGameMode.Of(this); }
 };
 
 // Actor groups of the server's spatial octree.

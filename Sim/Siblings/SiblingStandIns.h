@@ -23,6 +23,9 @@ public:
     // False and nothing taken when the balance is short.
     bool Spend(int amount, std::uint64_t steamId);
     void SetLoaded(bool permissions, bool arkShop);
+    // Everything they hold, for the world save.
+    const std::map<std::uint64_t, std::set<std::string>>& AllPermissions() const { return permissions_; }
+    const std::map<std::uint64_t, int>& AllPoints() const { return points_; }
 
 private:
     std::map<std::uint64_t, std::set<std::string>> permissions_;

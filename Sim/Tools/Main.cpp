@@ -2,6 +2,7 @@
 // by hand, or checks a server folder's configuration before a restart.
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@
 namespace {
 
 constexpr int kOk = 0;
-constexpr int kWrongLine = 1;  // also: the configuration check failed
+constexpr int kWrongLine = 1;  // also: the configuration check, or the world save at the end, failed
 constexpr int kUsage = 2;
 constexpr int kCannotStart = 3;
 
@@ -21,7 +22,8 @@ const char* const kUsageText =
     "usage: lockbury-server --server-dir DIR [--script FILE] [--name NAME] [--plugin LIB] [--verbose]\n"
     "       lockbury-server --check-config DIR [--plugin LIB]\n"
     "\n"
-    "  --server-dir DIR    the game server's folder (config in DIR/ArkApi/Plugins/Lockbury/config.json)\n"
+    "  --server-dir DIR    the game server's folder (config in DIR/ArkApi/Plugins/Lockbury/config.json,\n"
+    "                      the saved world in DIR/SavedArks/World.json)\n"
     "  --script FILE       run the commands of FILE instead of reading standard input\n"
     "  --name NAME         tag every output line with [NAME] (several servers side by side)\n"
     "  --plugin LIB        the plugin library to load (default: the one built with this program)\n"
@@ -106,12 +108,22 @@ int main(int argc, char** argv) {
     }
 
     LockburyServer::Printer printer(options.name);
-    LockburyServer::Session session(options.serverDir, options.plugin, printer);
+    std::unique_ptr<LockburyServer::Session> started;
+    try {
+        started = std::make_unique<LockburyServer::Session>(options.serverDir, options.plugin, printer);
+    } catch (const std::exception& e) {
+        // A saved world that cannot be read back: the server does not start on a part of it.
+        std::fprintf(stderr, "lockbury-server: cannot start: %s\n", e.what());
+        return kCannotStart;
+    }
+    LockburyServer::Session& session = *started;
     if (!session.Start()) return kCannotStart;
     if (source->Interactive()) printer.Line("Lockbury loaded; help lists the commands, Ctrl-D ends the session.");
 
     bool anyWrong = false;
-    while (auto line = source->Next()) {
+    while (!session.Ended()) {
+        auto line = source->Next();
+        if (!line) break;
         if (options.verbose) {
             std::string shown = *line;
             while (!shown.empty() && (shown.back() == '\r')) shown.pop_back();
@@ -123,6 +135,7 @@ int main(int argc, char** argv) {
         std::string where = source->Interactive() ? "" : "line " + std::to_string(source->LineNumber()) + ": ";
         if (!session.Run(*line, where)) anyWrong = true;
     }
-    session.Stop();
-    return anyWrong && !source->Interactive() ? kWrongLine : kOk;
+    // A clean shutdown: the world is saved, then the plugin unloaded.
+    const bool stopped = session.Stop();
+    return !stopped || (anyWrong && !source->Interactive()) ? kWrongLine : kOk;
 }

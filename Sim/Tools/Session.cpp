@@ -80,14 +80,19 @@ const std::map<std::string, Session::Command>& Session::Commands() {
         {"classes", {&Session::Classes, 0, 0, "classes"}},
         {"help", {&Session::HelpCommand, 0, 0, "help"}},
         {"echo", {&Session::Echo, 0, kAny, "echo TEXT..."}},
+        {"saveworld", {&Session::SaveWorld, 0, 0, "saveworld"}},
+        {"crash", {&Session::Crash, 0, 0, "crash"}},
+        {"crashinsave", {&Session::CrashInSave, 1, 1, "crashinsave before|after"}},
+        {"quit", {&Session::Quit, 0, 0, "quit"}},
     };
     return commands;
 }
 
 std::string Session::Help() {
     return R"(commands (NAME is a player's name):
-  join NAME STEAMID              a player joins: living character at the origin, empty inventory
-  leave NAME                     the player leaves
+  join NAME STEAMID              a player joins: the character the world keeps for STEAMID, with its
+                                 inventory; else a living character at the origin, empty inventory
+  leave NAME                     the player leaves; the character stays in the world
   give NAME CLASS [QTY] [slot=N] [engram] [initial] [durability=X] [spoil=SECONDS] [payload=BYTES]
                                  a new item in the inventory; prints its object name
   inv NAME                       the inventory: object name, class, quantity, flags that are set
@@ -104,8 +109,15 @@ std::string Session::Help() {
   reload                         unloads and loads the plugin again
   classes                        the item and structure classes, with their blueprint paths
   echo TEXT...                   prints TEXT (headings in scripts)
+  saveworld                      the game's world save (plugin hooks run) into SavedArks/World.json
+  crash                          the server process ends at once: no world save, no plugin unload (exit 137)
+  crashinsave before|after       a world save that crashes inside the game's save, before or after its
+                                 new file replaces the old one (exit 137)
+  quit                           ends the session (as the end of the input does)
   help                           this list
-blank lines and lines starting with # are ignored)";
+blank lines and lines starting with # are ignored. The session starts from the folder's saved world
+when it has one; its end (quit, end of input) is a clean shutdown: the world is saved, then the
+plugin unloaded)";
 }
 
 Session::Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer)
@@ -114,6 +126,11 @@ Session::Session(const std::filesystem::path& serverDir, std::filesystem::path p
       server_(std::make_unique<Sim::Server>(serverDir)),
       events_(std::make_unique<EventPrinter>(*server_, printer)) {
     server_->SetEcho([this](const std::string&) { events_->Flush(); });
+    // Whatever happened before the crash is on the screen when the process ends.
+    server_->OnCrash([this](const std::string& what) {
+        events_->Flush();
+        printer_.Line("[crash] " + what);
+    });
 }
 
 Session::~Session() { Stop(); }
@@ -127,19 +144,33 @@ bool Session::Start() {
         return false;
     }
     events_->Flush();
+    started_ = true;
     return true;
 }
 
-void Session::Stop() {
-    if (!server_) return;
+bool Session::Stop() {
+    if (!server_) return true;
+    bool ok = true;
+    // A server that never started has no world of this session to keep.
+    if (started_) {
+        try {
+            server_->SaveWorld();
+        } catch (const std::exception& e) {
+            events_->Flush();
+            printer_.Line(std::string("error: saving the world at shutdown: ") + e.what());
+            ok = false;
+        }
+    }
     try {
         if (server_->PluginLoaded()) server_->UnloadPlugin();
     } catch (const std::exception& e) {
         printer_.Line(std::string("error: unloading the plugin: ") + e.what());
+        ok = false;
     }
     events_->Flush();
     events_.reset();
     server_.reset();
+    return ok;
 }
 
 bool Session::Run(const std::string& rawLine, const std::string& where) {
@@ -360,5 +391,23 @@ void Session::Classes(const Words&) {
 void Session::HelpCommand(const Words&) { printer_.Line(Help()); }
 
 void Session::Echo(const Words& w) { printer_.Line(w.Count() > 1 ? w.RestFrom(1) : ""); }
+
+void Session::SaveWorld(const Words&) {
+    server_->SaveWorld();
+    events_->Flush();
+    printer_.Line("[world] saved to SavedArks/World.json");
+}
+
+void Session::Crash(const Words&) { server_->Crash(); }
+
+void Session::CrashInSave(const Words& w) {
+    if (w[1] == "before")
+        server_->CrashInSave(Sim::SaveCrash::BeforeRename);
+    else if (w[1] == "after")
+        server_->CrashInSave(Sim::SaveCrash::AfterRename);
+    throw UsageError("expected before or after, not \"" + w[1] + "\"; usage: crashinsave before|after");
+}
+
+void Session::Quit(const Words&) { ended_ = true; }
 
 }  // namespace LockburyServer

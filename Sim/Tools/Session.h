@@ -16,6 +16,7 @@ namespace LockburyServer {
 
 class Session {
 public:
+    // Restores the folder's saved world, if any; throws Sim::WorldFileError for a damaged one.
     Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer);
     ~Session();
     Session(const Session&) = delete;
@@ -27,8 +28,12 @@ public:
     // Runs one line; false when the line was wrong: then one line saying what was expected is
     // printed, starting "error: " and `where` (e.g. "line 3: ").
     bool Run(const std::string& line, const std::string& where = "");
-    // Unloads the plugin; the session ends.
-    void Stop();
+    // Ends the session as a clean server shutdown does: once the plugin was loaded, the world is
+    // saved (hooks run), then the plugin is unloaded. False (with an error line) when the save or
+    // the unload failed.
+    bool Stop();
+    // True after quit: the caller reads no further line.
+    bool Ended() const { return ended_; }
 
     static std::string Help();
 
@@ -64,11 +69,17 @@ private:
     void Classes(const Words& w);
     void HelpCommand(const Words& w);
     void Echo(const Words& w);
+    void SaveWorld(const Words& w);
+    void Crash(const Words& w);
+    void CrashInSave(const Words& w);
+    void Quit(const Words& w);
 
     std::filesystem::path plugin_;
     Printer& printer_;
     std::unique_ptr<Sim::Server> server_;
     std::unique_ptr<EventPrinter> events_;
+    bool started_ = false;
+    bool ended_ = false;
 };
 
 // A wrong argument of a command: its text is the one line the user reads.

@@ -5,6 +5,7 @@
 #include "Host/GameNameTable.h"
 #include "HostRuntime/Registry.h"
 #include "World.h"
+#include "WorldSave.h"
 
 namespace Sim {
 namespace {
@@ -263,6 +264,33 @@ void WorldFunctions() {
              });
 }
 
+void GameModeFunctions() {
+    Register(G::UWorld_AuthorityGameMode,
+             [](void* self) -> void* { return &Obj<WorldObject>(self, G::UWorld_AuthorityGameMode).authorityGameMode; });
+    Register(G::AShooterGameMode_LastSaveWorldTime, [](void* self) -> void* {
+        return &Obj<GameModeObject>(self, G::AShooterGameMode_LastSaveWorldTime).lastSaveWorldTime;
+    });
+    // Always synchronous here: the world is on disk when the call returns.
+    Register(G::AShooterGameMode_SaveWorld, [](AShooterGameMode* self, bool) {
+        Obj<GameModeObject>(self, G::AShooterGameMode_SaveWorld);
+        WorldSaves::Current().Save();
+    });
+    // The join itself is done when the game calls this; the game's own part only checks its objects.
+    Register(G::AShooterGameMode_HandleNewPlayer_Implementation,
+             [](AShooterGameMode* self, AShooterPlayerController* player, UPrimalPlayerData* data,
+                AShooterCharacter* character, bool) {
+                 static const std::string ofPlayer = Part(G::AShooterGameMode_HandleNewPlayer_Implementation, "player");
+                 static const std::string ofData = Part(G::AShooterGameMode_HandleNewPlayer_Implementation, "data");
+                 static const std::string ofCharacter =
+                     Part(G::AShooterGameMode_HandleNewPlayer_Implementation, "character");
+                 Obj<GameModeObject>(self, G::AShooterGameMode_HandleNewPlayer_Implementation);
+                 Obj<PlayerController>(player, ofPlayer);
+                 Obj<PlayerDataObject>(data, ofData);
+                 if (character) Obj<Character>(character, ofCharacter);
+                 return true;
+             });
+}
+
 }  // namespace
 
 std::vector<std::string> RegisterGameFunctions() {
@@ -273,6 +301,7 @@ std::vector<std::string> RegisterGameFunctions() {
     Characters();
     PlayerControllers();
     WorldFunctions();
+    GameModeFunctions();
     std::vector<std::string> added;
     for (std::string& name : HostRuntime::Names())
         if (!std::binary_search(before.begin(), before.end(), name)) added.push_back(std::move(name));

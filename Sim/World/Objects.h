@@ -46,7 +46,10 @@ public:
 // The class default object ("Default__PrimalItemResource_Wood_C").
 class DefaultObject final : public SimObject {};
 
-class WorldObject final : public SimObject {};
+class WorldObject final : public SimObject {
+public:
+    AGameMode* authorityGameMode = nullptr;  // UWorld.AuthorityGameMode
+};
 
 class Actor : public SimObject {
 public:
@@ -91,6 +94,15 @@ public:
     Player* player = nullptr;
     Inventory* inventory = nullptr;
 };
+
+// AShooterGameMode: the game's rules and its world saves.
+class GameModeObject final : public Actor {
+public:
+    double lastSaveWorldTime = 0;  // AShooterGameMode.LastSaveWorldTime
+};
+
+// UPrimalPlayerData: what the game keeps of a player; handed to HandleNewPlayer at a join.
+class PlayerDataObject final : public SimObject {};
 
 // UPrimalItem: the item's record, and what only a live object has.
 class Item final : public SimObject {

@@ -70,6 +70,9 @@ World::World(const std::filesystem::path&)
     N(Native::Item, "PrimalItem", "ShooterGame", Native::Object);
     N(Native::ActorComponent, "ActorComponent", "Engine", Native::Object);
     N(Native::InventoryComponent, "PrimalInventoryComponent", "ShooterGame", Native::ActorComponent);
+    N(Native::GameMode, "GameMode", "Engine", Native::Actor);
+    N(Native::ShooterGameMode, "ShooterGameMode", "ShooterGame", Native::GameMode);
+    N(Native::PlayerData, "PrimalPlayerData", "ShooterGame", Native::Object);
     // Class objects are made before the class of classes exists.
     for (auto& object : objects_)
         if (object->cls == nullptr) object->cls = reinterpret_cast<UClass*>(NativeClass(Native::Class));
@@ -82,6 +85,8 @@ World::World(const std::filesystem::path&)
             MakeClass(entry.info.name + "_C", entry.package, NativeClass(parent), false, &entry.info);
     }
     worldObject_ = &Make<WorldObject>(NativeClass(Native::World), u"TheIsland");
+    gameMode_ = &Make<GameModeObject>(NativeClass(Native::ShooterGameMode), u"ShooterGameMode");
+    worldObject_->authorityGameMode = reinterpret_cast<AGameMode*>(static_cast<SimObject*>(gameMode_));
     current = this;
     HostRuntime::SetWorld(reinterpret_cast<UWorld*>(worldObject_));
 }
@@ -273,20 +278,34 @@ Player& World::Join(const std::string& name, std::uint64_t steamId) {
     state->steamId = steamId;
     auto& controller =
         Make<PlayerController>(NativeClass(Native::ShooterPlayerController), UniqueName("ShooterPlayerController"));
-    auto& character = Make<Character>(NativeClass(Native::ShooterCharacter), UniqueName("PlayerPawnTest_Male_C"));
-    auto& inventory = Make<Inventory>(NativeClass(Native::InventoryComponent), UniqueName("PrimalInventoryComponent"));
-    character.controller = &controller;
-    character.octreeGroup = EServerOctreeGroup::PLAYERPAWNS;
-    controller.pawn = &character;
+    Character* character;
+    Inventory* inventory;
+    if (auto asleep = sleeping_.find(steamId); asleep != sleeping_.end()) {
+        // The character this steam id left in the world, inventory and all.
+        character = asleep->second.character;
+        inventory = asleep->second.inventory;
+        sleeping_.erase(asleep);
+        controller.location = character->location;
+    } else {
+        character = &Make<Character>(NativeClass(Native::ShooterCharacter), UniqueName("PlayerPawnTest_Male_C"));
+        character->octreeGroup = EServerOctreeGroup::PLAYERPAWNS;
+        inventory = &Make<Inventory>(NativeClass(Native::InventoryComponent), UniqueName("PrimalInventoryComponent"));
+    }
+    PlayerDataObject*& data = playerData_[steamId];
+    if (!data)
+        data = &Make<PlayerDataObject>(NativeClass(Native::PlayerData),
+                                       Wide("PrimalPlayerDataBP_C_" + std::to_string(steamId)));
+    character->controller = &controller;
+    controller.pawn = character;
     controller.steamId = steamId;
-    controller.inventory = &inventory;
+    controller.inventory = inventory;
     state->controller = &controller;
-    state->character = &character;
+    state->character = character;
     auto player = std::unique_ptr<Player>(new Player(state));
     controller.player = player.get();
     Player& ref = *player;
     players_.emplace(name, std::move(player));
-    actors_.push_back(&character);
+    actors_.push_back(character);
     return ref;
 }
 
@@ -294,8 +313,18 @@ void World::Leave(const std::string& name) {
     auto it = players_.find(name);
     if (it == players_.end()) throw std::invalid_argument("no player named " + name);
     auto& state = *it->second->state_;
-    RemoveInventory(state);
-    RemoveCharacter(state);
+    if (state.character) {
+        // The character stays in the world, asleep, with its inventory: a world save keeps it and
+        // the player's next join takes it back.
+        actors_.erase(std::remove(actors_.begin(), actors_.end(), state.character), actors_.end());
+        state.character->controller = nullptr;
+        sleeping_[state.steamId] = Sleeper{state.name, state.character, state.controller->inventory};
+        state.controller->pawn = nullptr;
+        state.controller->inventory = nullptr;
+        state.character = nullptr;
+    } else {
+        RemoveInventory(state);  // the inventory is the character's
+    }
     Destroy(state.controller);
     state.left = true;
     departed_.push_back(std::move(it->second));
@@ -314,6 +343,11 @@ Inventory* World::InventoryOf(const PlayerController& controller) const {
     return controller.inventory;
 }
 
+UPrimalPlayerData* World::PlayerDataOf(std::uint64_t steamId) const {
+    auto it = playerData_.find(steamId);
+    return it == playerData_.end() ? nullptr : reinterpret_cast<UPrimalPlayerData*>(static_cast<SimObject*>(it->second));
+}
+
 void World::RemoveCharacter(Player::State& state) {
     if (!state.character) return;
     actors_.erase(std::remove(actors_.begin(), actors_.end(), state.character), actors_.end());
@@ -329,6 +363,82 @@ void World::RemoveInventory(Player::State& state) {
     inventory->items.Empty();
     Destroy(inventory);
     state.controller->inventory = nullptr;
+}
+
+namespace {
+
+SavedCharacter SaveCharacter(std::uint64_t steamId, const std::string& name, const Character& character,
+                             const Inventory* inventory) {
+    SavedCharacter saved;
+    saved.steamId = steamId;
+    saved.name = name;
+    saved.location = character.location;
+    saved.dead = character.dead;
+    if (inventory)
+        for (UPrimalItem* handle : inventory->items)
+            saved.items.push_back(static_cast<const Item*>(SimObject::From(handle))->record);
+    return saved;
+}
+
+}  // namespace
+
+SavedWorld World::Snapshot() const {
+    SavedWorld saved;
+    saved.lastSaveWorldTime = gameMode_->lastSaveWorldTime;
+    saved.gameTime = time;
+    for (const auto& [name, player] : players_) {
+        const Player::State& state = *player->state_;
+        if (state.character)
+            saved.characters.push_back(
+                SaveCharacter(state.steamId, name, *state.character, InventoryOf(*state.controller)));
+    }
+    for (const auto& [steamId, sleeper] : sleeping_)
+        saved.characters.push_back(SaveCharacter(steamId, sleeper.name, *sleeper.character, sleeper.inventory));
+    std::sort(saved.characters.begin(), saved.characters.end(),
+              [](const SavedCharacter& a, const SavedCharacter& b) { return a.steamId < b.steamId; });
+    for (const Actor* actor : actors_) {
+        if (const auto* structure = dynamic_cast<const Structure*>(actor)) {
+            saved.actors.push_back(SavedActor{structure->Class()->info->name, true, structure->location,
+                                              structure->descriptiveName.ToString()});
+        } else if (dynamic_cast<const PlainActor*>(actor)) {
+            std::string className = actor->Class()->className;
+            className.resize(className.size() - 2);  // "Rock_C" was placed as "Rock"
+            saved.actors.push_back(SavedActor{className, false, actor->location, ""});
+        }
+    }
+    return saved;
+}
+
+void World::Restore(const SavedWorld& saved) {
+    if (!players_.empty() || !sleeping_.empty() || !actors_.empty())
+        throw std::logic_error("a saved world is restored into a fresh world only");
+    time = saved.gameTime;
+    gameMode_->lastSaveWorldTime = saved.lastSaveWorldTime;
+    for (const SavedCharacter& c : saved.characters) {
+        auto& character = Make<Character>(NativeClass(Native::ShooterCharacter), UniqueName("PlayerPawnTest_Male_C"));
+        character.octreeGroup = EServerOctreeGroup::PLAYERPAWNS;
+        character.location = c.location;
+        character.dead = c.dead;
+        auto& inventory = Make<Inventory>(NativeClass(Native::InventoryComponent), UniqueName("PrimalInventoryComponent"));
+        for (const ItemRecord& record : c.items) {
+            Item* item = ItemFromRecord(record);
+            if (!item) throw std::logic_error("the saved world holds an item of no item class: " + record.className);
+            // As saved: no capacity check, and the id stays; new ids never take a restored one.
+            usedIds_.insert(static_cast<std::uint64_t>(record.id.ItemID2) << 32 | record.id.ItemID1);
+            item->owner = &inventory;
+            inventory.items.Add(reinterpret_cast<UPrimalItem*>(static_cast<SimObject*>(item)));
+        }
+        sleeping_[c.steamId] = Sleeper{c.name, &character, &inventory};
+    }
+    for (const SavedActor& a : saved.actors) {
+        if (a.targetable) {
+            const CatalogEntry* entry = FindClass(a.className);
+            if (!entry) throw std::logic_error("the saved world holds a structure of no class: " + a.className);
+            Place(*entry, a.location, a.descriptiveName);
+        } else {
+            PlaceNonTargetable(a.className, a.location);
+        }
+    }
 }
 
 void World::Deliver(PlayerController& controller, Output output) {

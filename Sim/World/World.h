@@ -19,6 +19,7 @@
 #include "ClassCatalog.h"
 #include "ItemBytes.h"
 #include "Objects.h"
+#include "WorldFile.h"
 
 namespace Sim {
 
@@ -44,6 +45,9 @@ enum class Native {
     Item,
     ActorComponent,
     InventoryComponent,
+    GameMode,
+    ShooterGameMode,
+    PlayerData,
     Count
 };
 
@@ -117,6 +121,8 @@ public:
     void Leave(const std::string& name);
     Player* Find(const std::string& name);
     Inventory* InventoryOf(const PlayerController& controller) const;
+    // The data the game keeps of a steam id that joined at least once; null otherwise.
+    UPrimalPlayerData* PlayerDataOf(std::uint64_t steamId) const;
     void RemoveCharacter(Player::State& state);
     void RemoveInventory(Player::State& state);
     void Deliver(PlayerController& controller, Output output);
@@ -129,6 +135,14 @@ public:
     std::vector<Actor*> Sphere(FVector location, float radius, const ClassObject* filter,
                                const TArray<AActor*>* ignore) const;
     WorldObject& GameWorld() const { return *worldObject_; }
+    GameModeObject& GameMode() const { return *gameMode_; }
+
+    // Saves. What a world save keeps of the world: every character, present or asleep, with its
+    // inventory, the placed actors, the game time and LastSaveWorldTime.
+    SavedWorld Snapshot() const;
+    // Puts a saved world into this fresh one (before anyone joined). The saved world has been
+    // checked when it was read: its classes exist and no item id is held twice.
+    void Restore(const SavedWorld& saved);
 
     // Damage.
     Character& Creature();
@@ -171,6 +185,16 @@ private:
 
     std::map<std::string, std::unique_ptr<Player>, std::less<>> players_;
     std::vector<std::unique_ptr<Player>> departed_;  // handles tests may still hold
+    // Characters of players who are not here: they sleep in the world with their inventories
+    // (restored from a save, or left behind), and a join with the steam id takes them back.
+    struct Sleeper {
+        std::string name;
+        Character* character = nullptr;
+        Inventory* inventory = nullptr;  // null when the character had none
+    };
+    std::map<std::uint64_t, Sleeper> sleeping_;
+    std::map<std::uint64_t, PlayerDataObject*> playerData_;  // kept across sessions, as the game does
+    GameModeObject* gameMode_ = nullptr;
     std::vector<Actor*> actors_;  // placed in the world, in placement order
     Character* creature_ = nullptr;
     CreatureController* creatureBrain_ = nullptr;
