@@ -62,9 +62,9 @@ public:
     void Reserve(int capacity) {
         if (capacity <= max_) return;
         if constexpr (std::is_trivially_copyable_v<T>) {
-            data_ = static_cast<T*>(FMemory::Realloc(data_, sizeof(T) * static_cast<std::size_t>(capacity), alignof(T)));
+            data_ = static_cast<T*>(FMemory::Realloc(data_, BytesOf(capacity), alignof(T)));
         } else {
-            T* fresh = static_cast<T*>(FMemory::Malloc(sizeof(T) * static_cast<std::size_t>(capacity), alignof(T)));
+            T* fresh = static_cast<T*>(FMemory::Malloc(BytesOf(capacity), alignof(T)));
             for (int i = 0; i < count_; ++i) {
                 new (fresh + i) T(std::move(data_[i]));
                 data_[i].~T();
@@ -103,7 +103,7 @@ public:
         }
         Reserve(count_ + count);
         if constexpr (std::is_trivially_copyable_v<T>) {
-            if (count > 0) std::memcpy(data_ + count_, items, sizeof(T) * static_cast<std::size_t>(count));
+            if (count > 0) std::memcpy(data_ + count_, items, BytesOf(count));
             count_ += count;
         } else {
             for (int i = 0; i < count; ++i) Emplace(items[i]);
@@ -139,6 +139,11 @@ public:
     }
 
 private:
+    // T is often a pointer (TArray<AActor*>), which clang-tidy takes for a mistaken sizeof; the
+    // element's own size is what is meant.
+    static std::size_t BytesOf(int count) {
+        return sizeof(T) * static_cast<std::size_t>(count);  // NOLINT(bugprone-sizeof-expression)
+    }
     template <typename... A>
     T& Construct(A&&... args) {
         T* slot = new (data_ + count_) T(std::forward<A>(args)...);

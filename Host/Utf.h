@@ -13,8 +13,8 @@ inline std::u16string Utf8ToUtf16(std::string_view in) {
     std::size_t i = 0;
     while (i < in.size()) {
         unsigned char c = static_cast<unsigned char>(in[i]);
-        char32_t cp;
-        int extra;
+        char32_t cp = 0;
+        int extra = 0;
         if (c < 0x80) {
             cp = c;
             extra = 0;

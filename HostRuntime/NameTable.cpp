@@ -131,7 +131,7 @@ const NameTable::Entry& NameTable::Resolve(const char* name, EntryKind kind, con
     CallSite& slot = callSites.SlotOf(name);
     if (slot.name == name && slot.signature == signature && slot.kind == static_cast<int>(kind))
         return *static_cast<const Entry*>(slot.entry);
-    const Entry* e;
+    const Entry* e = nullptr;
     {
         std::shared_lock lock(mutex_);
         e = &Find(name, kind, signature);
@@ -184,6 +184,7 @@ std::vector<std::string> NameTable::ActiveHooks() const {
         if (e.hookOrder != 0) hooked.emplace_back(e.hookOrder, name);
     std::sort(hooked.begin(), hooked.end());
     std::vector<std::string> names;
+    names.reserve(hooked.size());
     for (auto& [order, name] : hooked) names.push_back(std::move(name));
     return names;
 }

@@ -36,7 +36,7 @@ public:
 
 private:
     struct Entry {
-        EntryKind kind;
+        EntryKind kind{};
         std::string signature;
         void* original = nullptr;  // the game's own function
         std::atomic<void*> current = nullptr;  // the detour while hooked

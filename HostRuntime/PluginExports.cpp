@@ -12,7 +12,7 @@ namespace {
 
 struct Export {
     std::string signature;
-    void* entry;
+    void* entry = nullptr;
 };
 
 struct Exports {
@@ -57,7 +57,7 @@ namespace ArkApi {
 
 void* FindPluginExport(const char* plugin, const char* function, const char* signature) {
     std::lock_guard lock(Get().mutex);
-    if (!Get().loaded.count(std::string_view(plugin))) return nullptr;
+    if (!Get().loaded.contains(std::string_view(plugin))) return nullptr;
     auto it = Get().entries.find(std::make_pair(std::string(plugin), std::string(function)));
     if (it == Get().entries.end()) return nullptr;
     if (it->second.signature != signature)

@@ -1,5 +1,6 @@
 #include "Private/Config/Config.h"
-#include "Private/Guards/Transmitter.h"
+#include "Private/Guards/BlueprintPath.h"
+#include "Private/Guards/WorldSearch.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"

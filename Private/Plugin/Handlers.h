@@ -18,8 +18,8 @@ float Hook_APrimalCharacter_TakeDamage(APrimalCharacter* character, float damage
                                        AController* instigator, AActor* causer);
 
 // Administrator console commands: kits (Private/Kits) and dumps (Private/Dumps).
-void MakeKit(APlayerController* player, FString* command, bool fromCheat);
-void GetKit(APlayerController* player, FString* command, bool fromCheat);
-void DumpStructures(APlayerController* player, FString* command, bool fromCheat);
-void DumpItems(APlayerController* player, FString* command, bool fromCheat);
+void MakeKit(APlayerController* controller, FString* command, bool fromCheat);
+void GetKit(APlayerController* controller, FString* command, bool fromCheat);
+void DumpStructures(APlayerController* controller, FString* command, bool fromCheat);
+void DumpItems(APlayerController* controller, FString* command, bool fromCheat);
 }  // namespace Lockbury

@@ -1,0 +1,12 @@
+#pragma once
+// The blueprint path of an object's class, the form the vault rows and the transmitter patterns
+// use.
+#include "Host/Game/World.h"
+
+namespace Lockbury {
+
+// "Blueprint'<path>'" of the object's class, or empty (no object, no class, no default object,
+// or a full name without a space).
+FString GetBlueprintPath(UObjectBase* object);
+
+}  // namespace Lockbury
