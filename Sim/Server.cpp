@@ -38,7 +38,7 @@ PlayerController& ControllerOf(World& world, Player& player) {
 
 }  // namespace
 
-Server::Server(std::filesystem::path serverDir) : world_(std::make_unique<World>(serverDir)) {
+Server::Server(const std::filesystem::path& serverDir) : world_(std::make_unique<World>(serverDir)) {
     auto parts = std::make_unique<Parts>();
     // Read (and refused, when damaged) before anything is registered, so a failed start leaves
     // nothing behind.
@@ -244,8 +244,8 @@ Character& VictimOf(World& world, Player* victim) {
 
 float Server::Damage(Player* victim, Player* source, float amount) {
     Character& target = VictimOf(*world_, victim);
-    AController* instigator;
-    AActor* causer;
+    AController* instigator = nullptr;
+    AActor* causer = nullptr;
     if (source) {
         instigator = reinterpret_cast<AController*>(source->Controller());
         causer = reinterpret_cast<AActor*>(source->Character());
@@ -294,7 +294,7 @@ void Server::SetSiblingPluginsLoaded(bool permissions, bool arkShop) { parts_->s
 const std::vector<std::string>& Server::LogLines() const { return HostRuntime::LogLines(); }
 void Server::ClearLog() { HostRuntime::ClearLogLines(); }
 
-void Server::SetEcho(std::function<void(const std::string& line)> echo) {
+void Server::SetEcho(const std::function<void(const std::string& line)>& echo) {
     world_->SetEcho(echo);
     if (echo)
         HostRuntime::SetLogEcho([echo](const std::string& line) { echo("[log] " + line); });

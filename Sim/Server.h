@@ -121,7 +121,7 @@ public:
     // characters sleep until their steam ids join, its structures stand, the sibling stand-ins
     // hold its permissions and points, and LastSaveWorldTime is the saved one. A damaged world
     // file throws Sim::WorldFileError, naming the file and the fault.
-    explicit Server(std::filesystem::path serverDir);
+    explicit Server(const std::filesystem::path& serverDir);
     // Unloads the plugin and does NOT save the world. A test that builds a Server again on the same
     // folder finds the world of the last SaveWorld (or Shutdown), as a server restarted after a
     // crash does; only the plugin's unload makes it differ from a crash, which a process cannot
@@ -214,7 +214,7 @@ public:
     const std::vector<std::string>& LogLines() const;
     void ClearLog();
     // Also print every output event and log line as it happens (lockbury-server).
-    void SetEcho(std::function<void(const std::string& line)> echo);
+    void SetEcho(const std::function<void(const std::string& line)>& echo);
     // Errors that escaped a plugin handler into the host (each one is a plugin fault).
     std::vector<std::string> EscapedErrors() const;
 

@@ -39,7 +39,7 @@ SiblingStandIns::~SiblingStandIns() {
 
 bool SiblingStandIns::Has(std::uint64_t steamId, const std::string& permission) const {
     auto it = permissions_.find(steamId);
-    return it != permissions_.end() && it->second.count(permission) != 0;
+    return it != permissions_.end() && it->second.contains(permission);
 }
 
 int SiblingStandIns::Points(std::uint64_t steamId) const {

@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsageText, stdout);
             return kOk;
-        } else if (arg == "--verbose" || arg == "-v") {
+        }
+        if (arg == "--verbose" || arg == "-v") {
             options.verbose = true;
         } else if ((arg == "--server-dir" && value(options.serverDir)) || (arg == "--script" && value(options.script)) ||
                    (arg == "--name" && value(options.name)) || (arg == "--plugin" && value(options.plugin)) ||

@@ -4,7 +4,7 @@
 
 namespace LockburyServer {
 
-Printer::Printer(std::string serverName) : tag_(serverName.empty() ? "" : "[" + serverName + "] ") {}
+Printer::Printer(const std::string& serverName) : tag_(serverName.empty() ? "" : "[" + serverName + "] ") {}
 
 void Printer::Line(std::string_view text) {
     std::string out;

@@ -8,7 +8,7 @@ namespace LockburyServer {
 
 class Printer {
 public:
-    explicit Printer(std::string serverName = "");
+    explicit Printer(const std::string& serverName = "");
 
     // One line, or several when the text holds line breaks (each gets the tag).
     void Line(std::string_view text);

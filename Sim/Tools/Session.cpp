@@ -1,5 +1,7 @@
 #include "Session.h"
 
+#include <fmt/format.h>
+
 #include <sstream>
 
 #include "HostRuntime/HostState.h"
@@ -276,7 +278,7 @@ void Session::Give(const Words& w) {
                                  "; usage: " + usage);
             spec.payload = Payload(*size);
         } else {
-            throw UsageError("unknown option \"" + option + "\"; usage: " + usage);
+            throw UsageError(fmt::format("unknown option \"{}\"; usage: {}", option, usage));
         }
     }
     Sim::ItemView item = server_->Give(player, spec);

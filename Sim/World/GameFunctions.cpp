@@ -207,6 +207,8 @@ void PlayerControllers() {
         }
         return gave;
     });
+    // The game takes the message by value; the registered function must have its exact type.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     Register(G::AShooterPlayerController_ClientChatMessage, [](AShooterPlayerController* self, FChatMessage chat) {
         auto& controller = Obj<PlayerController>(self, G::AShooterPlayerController_ClientChatMessage);
         Output out;

@@ -93,11 +93,11 @@ std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size)
     constexpr std::size_t kHead = sizeof kMagic + sizeof(std::uint16_t);
     if (!data || size < kHead + sizeof(std::uint32_t)) return std::nullopt;
     if (std::memcmp(data, kMagic, sizeof kMagic) != 0) return std::nullopt;
-    std::uint16_t version;
+    std::uint16_t version = 0;
     std::memcpy(&version, data + sizeof kMagic, sizeof version);
     if (version != kVersion) return std::nullopt;
     const std::size_t body = size - sizeof(std::uint32_t);
-    std::uint32_t stored;
+    std::uint32_t stored = 0;
     std::memcpy(&stored, data + body, sizeof stored);
     if (stored != Checksum(data, body)) return std::nullopt;
 
@@ -107,7 +107,7 @@ std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size)
     while (pos < body) {
         if (body - pos < 5) return std::nullopt;
         const std::uint8_t tag = data[pos];
-        std::uint32_t len;
+        std::uint32_t len = 0;
         std::memcpy(&len, data + pos + 1, sizeof len);
         pos += 5;
         if (len > body - pos) return std::nullopt;

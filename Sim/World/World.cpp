@@ -43,7 +43,7 @@ World& World::Current() {
 World::World(const std::filesystem::path&)
     : idState_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {
     if (current) throw std::logic_error("a Sim::Server exists already: one game runs in a process");
-    names_.push_back(u"None");
+    names_.emplace_back(u"None");
     nameIndex_[u"None"] = 0;
 
     auto N = [&](Native id, const char* name, const char* module, Native parent) {
@@ -268,7 +268,7 @@ bool World::RemoveFromInventory(Inventory& inventory, const FItemNetID& id) {
 }
 
 Player& World::Join(const std::string& name, std::uint64_t steamId) {
-    if (players_.count(name)) throw std::invalid_argument("a player named " + name + " is here already");
+    if (players_.contains(name)) throw std::invalid_argument("a player named " + name + " is here already");
     for (const auto& [other, player] : players_)
         if (player->SteamId() == steamId)
             throw std::invalid_argument("a player with the id " + std::to_string(steamId) + " is here already");
@@ -278,8 +278,8 @@ Player& World::Join(const std::string& name, std::uint64_t steamId) {
     state->steamId = steamId;
     auto& controller =
         Make<PlayerController>(NativeClass(Native::ShooterPlayerController), UniqueName("ShooterPlayerController"));
-    Character* character;
-    Inventory* inventory;
+    Character* character = nullptr;
+    Inventory* inventory = nullptr;
     if (auto asleep = sleeping_.find(steamId); asleep != sleeping_.end()) {
         // The character this steam id left in the world, inventory and all.
         character = asleep->second.character;

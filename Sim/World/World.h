@@ -77,7 +77,7 @@ public:
     template <typename T>
     T& As(const void* handle, const char* operation) const {
         SimObject* object = Live(handle, operation);
-        T* typed;
+        T* typed = nullptr;
         if constexpr (std::is_final_v<T>) {
             // Every game call lands here; for a final class the exact type is all there is to test.
             typed = typeid(*object) == typeid(T) ? static_cast<T*>(object) : nullptr;

@@ -44,7 +44,7 @@ void WorldSaves::Restore(const SavedWorld& saved) {
     lastMicros_ = std::llround(saved.lastSaveWorldTime * 1e6);
 }
 
-std::int64_t WorldSaves::NextSaveMicros() {
+std::int64_t WorldSaves::NextSaveMicros() const {
     // The real clock, not the plugin's shiftable one; each save a later value than the last, so
     // that two saves are never taken for one even when the clock stands or steps back.
     const auto now =

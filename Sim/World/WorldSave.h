@@ -46,7 +46,7 @@ public:
     [[noreturn]] void Crash(const std::string& what);
 
 private:
-    std::int64_t NextSaveMicros();
+    std::int64_t NextSaveMicros() const;
 
     World& world_;
     SiblingStandIns& siblings_;
