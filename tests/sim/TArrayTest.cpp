@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <new>
 #include <string>
 
+#include "Host/Memory.h"
 #include "Host/TArray.h"
 
 namespace {
@@ -72,3 +74,13 @@ TEST(TArray, OwnPlainElementsAreReadBeforeReallocFreesThem) {
 }
 
 }  // namespace
+
+// The allocator behind every array: a size near the top of the range would wrap once the header
+// and alignment are added, handing out a tiny block that the caller then writes past.
+TEST(FMemory, ASizeThatWouldWrapIsRefusedAndAlignmentIsKept) {
+    EXPECT_THROW(FMemory::Malloc(SIZE_MAX - 8, 16), std::bad_alloc);
+    void* block = FMemory::Malloc(24, 64);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 64, 0u);
+    FMemory::Free(block);
+}
