@@ -4,6 +4,7 @@
 // apart from an empty answer, and a move from a move whose outcome is unknown.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Database/StoreResults.h"
@@ -29,7 +30,8 @@ public:
     // order of rows; Unknown means the answer to the COMMIT was lost and could not be settled.
     virtual RowsWritten AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                                      const std::vector<VaultRow>& rows) = 0;
-    // Deletes these rows in one statement; true when the statement succeeded.
+    // Deletes these rows in one statement (with a journal, with their journal rows, in one
+    // transaction); true when the deletion happened.
     virtual bool DeleteVaultRows(const std::vector<std::int32_t>& ids) = 0;
 
     // A load, in three steps. ClaimVaultItems opens a transaction and locks at most limit rows
@@ -49,4 +51,24 @@ public:
     // failed connect, when any operation would fail at once: a command asks before it does
     // work of its own for nothing. Sends no statement.
     virtual bool ReadyToTry(const char* operation) = 0;
+
+    // Crash safety. A store without a journal answers these at once, as done, without a statement.
+    // At start, before any move: undoes this server's journaled moves the world does not hold.
+    // Safe to run again after a failure.
+    virtual JournalRecovery RecoverJournal(const RestoredWorld& world) = 0;
+    // Just before the game writes the world (worldNow: the in-memory world's last save time):
+    // marks the moves journaled so far as possibly in the file about to be written.
+    virtual bool WorldSaveStarting(std::int64_t worldNow) = 0;
+    // Once the game wrote the world saved at savedAt: the moves (and unwinds applied) journaled
+    // before the last WorldSaveStarting are in the world, so the journal forgets them. Safe to
+    // call again for the same save after a failure.
+    virtual bool WorldSaved(std::int64_t savedAt) = 0;
+    // Settles an unwind at its player's join, for the rows whose items the restored character
+    // holds: in one transaction, the rows still as saved leave the vault, and the unwind is
+    // journaled as applied (a world save after it drops it; a crash before that reopens it). The
+    // rows answered are the others, whose items must leave the character. Nothing on failure.
+    virtual std::optional<std::vector<std::int32_t>> SettleUnwind(std::int64_t journalId,
+                                                                  const std::vector<std::int32_t>& heldRows) = 0;
+    // Whether this store journaled moves that no world save it recorded covers. No statement.
+    virtual bool JournalUncovered() const = 0;
 };

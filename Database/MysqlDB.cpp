@@ -88,7 +88,7 @@ std::shared_ptr<VaultItem> ReadItem(ledra::mysql::results& rows) {
 
 MySql::MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port,
              StoreSettings settings)
-    : settings_(settings) {
+    : settings_(std::move(settings)), journal_(ledra::mysql::escape_by_hand(settings_.serverId)) {
     constexpr const char* function = "MySql::MySql";
     try {
         ledra::mysql::connection_options options;
@@ -111,6 +111,13 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         // The connection is made once here; set-up statements do not try to open it again.
         if (!db_.query(fmt::format(fmt::runtime(kCreateTable), kTable)).succeeded())
             Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create u_vault table !", kSource, function);
+        if (settings_.journal) {
+            for (const auto& table : JournalStatements::Tables()) {
+                if (!db_.query(table.create).succeeded())
+                    Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create {} table !", kSource, function,
+                        table.name);
+            }
+        }
         if (!db_.query(kDropEvent).succeeded())
             Log(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event Vault_Decay!", kSource, function);
         const int decay = Decay(settings_);
@@ -164,8 +171,7 @@ void MySql::Rollback() {
     lastError_ = reason;  // the failure worth telling is the one that made us roll back
 }
 
-template <typename Decide>
-Settlement MySql::Commit(const Move& move, const std::string& question, Decide&& decide) {
+Settlement MySql::Commit(const Move& move, const std::string& question, const Decide& decide) {
     const unsigned long session = db_.session_id();
     if (Run("COMMIT", Resend::Never).succeeded()) return Settlement::Committed;
     if (db_.is_open()) {  // refused, not lost: the transaction is still open
@@ -181,11 +187,28 @@ Settlement MySql::Commit(const Move& move, const std::string& question, Decide&&
             if (settled != Settlement::Unknown) return settled;
         }
     }
-    Log(settings_.log, spdlog::level::err,
-        "({} {}) {} of vault rows {} may or may not be {}: the database cannot be asked ({}); the items stay in the "
-        "inventory",
-        kSource, move.function, move.what, IdList(move.ids), move.done, lastError_);
+    const std::string subject =
+        move.ids.empty() ? std::string(move.subject) : fmt::format("{} {}", move.subject, IdList(move.ids));
+    Log(settings_.log, spdlog::level::err, "({} {}) {} of {} may or may not be {}: the database cannot be asked ({}); {}",
+        kSource, move.function, move.what, subject, move.done, lastError_, move.then);
     return Settlement::Unknown;
+}
+
+bool MySql::InTransaction(const Move& move, const std::vector<std::string>& statements, const std::string& question,
+                          const Decide& decide) {
+    // Nothing is written before START TRANSACTION, so it may heal a lost connection like a read.
+    if (!Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+        LogFailure(move.function);
+        return false;
+    }
+    for (const std::string& sql : statements) {
+        if (!Run(sql, Resend::Never).succeeded()) {
+            Rollback();
+            LogFailure(move.function);
+            return false;
+        }
+    }
+    return Commit(move, question, decide) == Settlement::Committed;
 }
 
 bool MySql::EndSession(unsigned long session) {
@@ -212,6 +235,76 @@ std::size_t MySql::PacketLimit() {
         if (!rows.at_end() && rows.get(0, value)) packetLimit_ = static_cast<std::size_t>(std::stoull(value));
     }
     return packetLimit_;
+}
+
+bool MySql::InsertBatched(const std::string& head, const std::vector<std::string>& values, std::size_t room,
+                          std::vector<std::int32_t>* ids) {
+    std::string sql;
+    std::size_t inStatement = 0;
+    // A multi-row INSERT takes consecutive ids from the first it reports (InnoDB gives a
+    // statement of known row count one block of ids).
+    auto send = [&] {
+        auto result = Run(sql, Resend::Never);
+        if (!result.succeeded() || result.affected_rows() != inStatement) return false;
+        if (ids) {
+            for (std::size_t i = 0; i < inStatement; ++i) ids->push_back(static_cast<std::int32_t>(result.insert_id() + i));
+        }
+        sql.clear();
+        inStatement = 0;
+        return true;
+    };
+    // A value too large for any statement still goes alone; the server refuses it and the
+    // caller rolls the whole transaction back, as a single-row add of it would fail.
+    for (const std::string& value : values) {
+        if (!sql.empty() && sql.size() + 1 + value.size() > room && !send()) return false;
+        if (sql.empty()) {
+            sql.reserve(std::min(room, head.size() + value.size() * (values.size())));
+            sql = head;
+        } else {
+            sql += ',';
+        }
+        sql += value;
+        ++inStatement;
+    }
+    return inStatement == 0 || send();
+}
+
+std::int64_t MySql::JournalSave(std::uint64_t steamid, const std::string& vault, const std::vector<VaultRow>& rows,
+                                const std::vector<std::int32_t>& ids, std::size_t room) {
+    if (ids.size() != rows.size()) {
+        lastError_ = fmt::format("{} rows were written for the {} of the save", ids.size(), rows.size());
+        return 0;
+    }
+    auto entry = Run(journal_.Entry("save", steamid, vault, ArkApi::Tools::GetTime()), Resend::Never);
+    if (!entry.succeeded() || entry.insert_id() == 0) return 0;
+    const auto journalId = static_cast<std::int64_t>(entry.insert_id());
+    journalHigh_ = std::max(journalHigh_, journalId);
+    std::vector<std::string> values;
+    values.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size() && i < ids.size(); ++i)
+        values.push_back(JournalStatements::SavedRow(journalId, ids[i], rows[i]));
+    return InsertBatched(JournalStatements::SavedRowsHead(), values, room, nullptr) ? journalId : 0;
+}
+
+std::int64_t MySql::JournalLoad(const ClaimOutcome& outcome) {
+    const std::size_t count = outcome.taken.size() + outcome.remainders.size();
+    auto entry = Run(journal_.Entry("load", claimSteamId_, claimVault_, ArkApi::Tools::GetTime()), Resend::Never);
+    if (!entry.succeeded() || entry.insert_id() == 0) return 0;
+    const auto journalId = static_cast<std::int64_t>(entry.insert_id());
+    journalHigh_ = std::max(journalHigh_, journalId);
+    // The claimed rows are locked by this transaction: every one of them is copied.
+    auto copied = Run(JournalStatements::LoadedRows(journalId, outcome), Resend::Never);
+    if (!copied.succeeded()) return 0;
+    if (copied.affected_rows() != count) {
+        lastError_ = fmt::format("the journal copied {} of the {} rows of the load", copied.affected_rows(), count);
+        return 0;
+    }
+    std::vector<std::string> stacks;
+    stacks.reserve(outcome.given.size());
+    for (const GivenStack& stack : outcome.given) stacks.push_back(JournalStatements::GivenStackValue(journalId, stack));
+    // The claim read the packet limit before its transaction.
+    const std::size_t room = packetLimit_ > kPacketMargin ? packetLimit_ - kPacketMargin : 0;
+    return InsertBatched(JournalStatements::GivenStacksHead(), stacks, room, nullptr) ? journalId : 0;
 }
 
 void MySql::CloseConnection() {
@@ -326,45 +419,16 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         }
         inTransaction = true;
         const std::size_t room = limit - kPacketMargin;
-        const std::string head = kAddRowsHead;
         std::vector<std::int32_t> ids;
         ids.reserve(rows.size());
-        std::string sql;
-        std::size_t inStatement = 0;
-        // A multi-row INSERT takes consecutive ids from the first it reports (InnoDB gives a
-        // statement of known row count one block of ids).
-        auto send = [&] {
-            auto result = Run(sql, Resend::Never);
-            if (!result.succeeded() || result.affected_rows() != inStatement) return false;
-            for (std::size_t i = 0; i < inStatement; ++i) ids.push_back(static_cast<std::int32_t>(result.insert_id() + i));
-            sql.clear();
-            inStatement = 0;
-            return true;
-        };
-        // A row too large for any statement still goes alone; the server refuses it and the
-        // whole save is rolled back, as a single-row add of it would fail.
-        for (const std::string& value : values) {
-            if (!sql.empty() && sql.size() + 1 + value.size() > room && !send()) {
-                Rollback();
-                LogFailure(function);
-                return written;
-            }
-            if (sql.empty()) {
-                sql.reserve(std::min(room, head.size() + value.size() * (values.size())));
-                sql = head;
-            } else {
-                sql += ',';
-            }
-            sql += value;
-            ++inStatement;
-        }
-        if (!send()) {
+        if (!InsertBatched(kAddRowsHead, values, room, &ids) ||
+            (settings_.journal && JournalSave(steamid, vault, rows, ids, room) == 0)) {
             Rollback();
             LogFailure(function);
             return written;
         }
         inTransaction = false;
-        // The rows exist exactly when the COMMIT went through.
+        // The rows exist exactly when the COMMIT went through, and so does their journal entry.
         written.settlement = Commit({function, "Save", "stored", ids},
                                     fmt::format("SELECT COUNT(*) FROM u_vault WHERE id = {}", ids.front()),
                                     [](ledra::mysql::results& found) {
@@ -388,13 +452,26 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
 }
 
 bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
+    constexpr const char* function = "MySql::DeleteVaultRows";
     if (ids.empty()) return true;
     try {
-        if (Connected() && Run(fmt::format(fmt::runtime(kDeleteRows), IdList(ids)), Resend::OnAnyLoss).succeeded())
-            return true;
-        LogFailure("MySql::DeleteVaultRows");
+        const std::string sql = fmt::format(fmt::runtime(kDeleteRows), IdList(ids));
+        if (settings_.journal) {
+            // The rows' journal entries go with them: a save undone at a restart must not take
+            // these items from the character, which kept them.
+            if (!Connected()) {
+                LogFailure(function);
+                return false;
+            }
+            return InTransaction({function, "Deletion", "done", ids}, {sql, journal_.ForgetSavedRows(ids)},
+                                 fmt::format(fmt::runtime(kRowsStill), IdList(ids)), [](ledra::mysql::results& left) {
+                                     return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
+                                 });
+        }
+        if (Connected() && Run(sql, Resend::OnAnyLoss).succeeded()) return true;
+        LogFailure(function);
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, "MySql::DeleteVaultRows", error);
+        LogUnexpected(settings_.log, function, error);
     }
     return false;
 }
@@ -437,6 +514,9 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
     bool inTransaction = false;
     try {
         const std::int64_t start = ArkApi::Tools::GetTime();
+        // The journal's statements of the load are split below the packet limit, which cannot be
+        // read inside the transaction (a lost answer there would be sent again outside it).
+        if (settings_.journal && Connected()) PacketLimit();
         if (!Connected() || !Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
             LogFailure(function);
             return claimed;
@@ -450,6 +530,8 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         }
         for (; !rows.at_end(); rows.next()) claimed.records.Add(ReadItem(rows));
         claimed.failed = false;
+        claimSteamId_ = steamid;
+        claimVault_ = Text(vaultname.ToString());
         Log(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
         if (claimed.records.IsEmpty()) {
             Rollback();
@@ -469,6 +551,12 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
     if (!claimOpen_) return Settlement::RolledBack;
     claimOpen_ = false;
     try {
+        // Journaled before the rows change: the server copies them whole.
+        if (settings_.journal && (!outcome.taken.empty() || !outcome.remainders.empty()) && JournalLoad(outcome) == 0) {
+            Rollback();
+            LogFailure(function);
+            return Settlement::RolledBack;
+        }
         if (!outcome.taken.empty() &&
             !Run(fmt::format(fmt::runtime(kDeleteRows), IdList(outcome.taken)), Resend::Never).succeeded()) {
             Rollback();
@@ -500,7 +588,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
                            std::int32_t id = 0, qtd = 0;
                            rows.get(0, id);
                            rows.get(1, qtd);
-                           if (taken.count(id)) return Settlement::RolledBack;
+                           if (taken.contains(id)) return Settlement::RolledBack;
                            for (const auto& [kept, left] : outcome.remainders)
                                if (kept == id && qtd != left) return Settlement::RolledBack;
                        }

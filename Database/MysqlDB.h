@@ -1,21 +1,25 @@
 #pragma once
 // The vault store on a MySQL / MariaDB server: table u_vault, decay event Vault_Decay, over one
 // connection. Single-row operations are one statement each; a save and a load are one
-// transaction each, of a few statements whatever their size.
+// transaction each, of a few statements whatever their size. With a journal (crash safety) a
+// save and a load write their journal entry in that same transaction: two statements more for a
+// save, three for a load.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "Database/IDatabase.h"
+#include "Database/Journal.h"
 #include "Database/Mysql/Connection.h"
 #include "Database/StoreSettings.h"
 
 class MySql : public IDatabase {
 public:
-    // Connects (waiting up to 30 s) and prepares the table and the decay event; failures are
-    // logged, never thrown.
+    // Connects (waiting up to 30 s) and prepares the table (and the journal's, with one) and the
+    // decay event; failures are logged, never thrown.
     MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port,
           StoreSettings settings = {});
     // A claim still open gives nothing: the server rolls it back as the connection closes.
@@ -43,6 +47,14 @@ public:
     VaultRead<VaultList> ReadVaultList(std::uint64_t steamid) override;
     bool ReadyToTry(const char* operation) override;
 
+    // Crash safety (Database/MysqlWorld.cpp).
+    JournalRecovery RecoverJournal(const RestoredWorld& world) override;
+    bool WorldSaveStarting(std::int64_t worldNow) override;
+    bool WorldSaved(std::int64_t savedAt) override;
+    std::optional<std::vector<std::int32_t>> SettleUnwind(std::int64_t journalId,
+                                                          const std::vector<std::int32_t>& heldRows) override;
+    bool JournalUncovered() const override { return journalHigh_ > coveredHigh_; }
+
 private:
     // When a statement may be sent again after its connection was lost.
     enum class Resend {
@@ -60,21 +72,39 @@ private:
     // Runs COMMIT. When its answer is lost, asks a fresh connection which side of it the
     // database is on: the old session is ended first, so a COMMIT still on its way cannot land
     // after the answer; then the query, whose rows decide tells Committed from RolledBack.
-    // When it cannot be asked, one error line names the rows: "<move> of vault rows <ids> may
-    // or may not be <done>".
+    // When it cannot be asked, one error line names the rows: "<move> of <subject> <ids> may
+    // or may not be <done>: ...; <then>".
     struct Move {
-        const char* function;  // "MySql::AddVaultRows"
-        const char* what;  // "Save"
-        const char* done;  // "stored"
-        const std::vector<std::int32_t>& ids;
+        const char* function = nullptr;  // "MySql::AddVaultRows"
+        const char* what = nullptr;  // "Save"
+        const char* done = nullptr;  // "stored"
+        const std::vector<std::int32_t>& ids;  // may be empty: the subject alone names what it is
+        const char* subject = "vault rows";
+        const char* then = "the items stay in the inventory";
     };
-    template <typename Decide>
-    Settlement Commit(const Move& move, const std::string& question, Decide&& decide);
+    using Decide = std::function<Settlement(ledra::mysql::results&)>;
+    Settlement Commit(const Move& move, const std::string& question, const Decide& decide);
     // Ends a session of ours that lost its client, and waits until it is gone.
     bool EndSession(unsigned long session);
     // The server's max_allowed_packet for this connection, read once per connection (0 when
     // it cannot be read).
     std::size_t PacketLimit();
+    // Sends head + values as few INSERTs as room allows, inside the open transaction; each
+    // statement must add one row per value. The ids given, when asked for.
+    bool InsertBatched(const std::string& head, const std::vector<std::string>& values, std::size_t room,
+                       std::vector<std::int32_t>* ids);
+    // The journal entry of a save (its rows written), or of a load (before its rows change);
+    // 0 when a statement failed. Inside the open transaction.
+    std::int64_t JournalSave(std::uint64_t steamid, const std::string& vault, const std::vector<VaultRow>& rows,
+                             const std::vector<std::int32_t>& ids, std::size_t room);
+    std::int64_t JournalLoad(const ClaimOutcome& outcome);
+    // Recovery steps (Database/MysqlWorld.cpp): each true when it went through.
+    bool UndoMove(std::int64_t journalId, const std::string& kind, std::int64_t watermark);
+    bool ReadUnwinds(JournalRecovery& recovery);
+    // Runs the statements in one transaction and commits, settled by asking question; true
+    // when committed.
+    bool InTransaction(const Move& move, const std::vector<std::string>& statements, const std::string& question,
+                       const Decide& decide);
     void CloseConnection();
     // Escaped for the connection, ready to stand between single quotes.
     std::string Text(const std::string& value);
@@ -88,4 +118,13 @@ private:
     std::string lastError_;  // why the last statement or connect failed
     std::string connectError_;  // why the last connect failed
     bool claimOpen_ = false;  // a load's transaction waits for SettleClaim or ReleaseClaim
+    std::uint64_t claimSteamId_ = 0;  // whose vault the open claim holds, for its journal entry
+    std::string claimVault_;  // escaped
+    JournalStatements journal_;
+    // The highest journal entry of this server that the world in memory holds: what a world
+    // save now would cover. Raised by every move journaled (committed or not: an entry that
+    // never came to be is covered harmlessly) and set by the recovery.
+    std::int64_t journalHigh_ = 0;
+    std::int64_t startedHigh_ = 0;  // journalHigh_ when the last world save started
+    std::int64_t coveredHigh_ = 0;  // what the last world save recorded (or the recovery) covers
 };

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 // How long the store may hold the game thread. Every statement waits at most queryTimeout for
 // its answer; a lost connection is made again within reconnectTimeout, and after a failed
@@ -16,4 +17,8 @@ struct StoreSettings {
     // when the configuration has none, which the store logs as an unexpected error.
     std::function<int()> decayMinutes;
     std::shared_ptr<spdlog::logger> log;  // none: the store logs nothing
+    // Crash safety: every move is also written to the journal, in the move's own transaction,
+    // under this server's id. Off, the store writes and reads no journal table.
+    bool journal = false;
+    std::string serverId;
 };

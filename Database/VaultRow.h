@@ -32,4 +32,7 @@ struct VaultRow {
     std::string itemdata;  // item rows only
     FString blueprint;  // resource rows only
     std::int32_t qtd = 0;  // resource rows only
+    // The id of the inventory item the row comes from, for the crash-safety journal.
+    std::uint32_t itemId1 = 0;
+    std::uint32_t itemId2 = 0;
 };

@@ -6,6 +6,7 @@
 #include "Private/Commands/Reply.h"
 #include "Private/Config/Config.h"
 #include "Private/Config/Messages.h"
+#include "Private/CrashSafety/CrashSafety.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Vault/Store.h"
@@ -19,7 +20,9 @@ constexpr float kDisplaySeconds = 15.0f;
 void List(AShooterPlayerController* player) {
     const uint64 steamId = player ? player->GetUniqueNetIdAsUINT64() : 0;
     IDatabase* store = database().get();
-    const VaultRead<VaultList> read = store ? store->ReadVaultList(steamId) : VaultRead<VaultList>{true, {}};
+    // Until the recovery has run, the vaults may still hold moves it will undo.
+    const VaultRead<VaultList> read =
+        store && CrashSafety::VaultReady(player) ? store->ReadVaultList(steamId) : VaultRead<VaultList>{true, {}};
     if (read.failed) {
         if (player) ReplyStoreUnavailable(player);
         return;

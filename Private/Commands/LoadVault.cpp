@@ -9,6 +9,7 @@
 #include "Private/Commands/Reply.h"
 #include "Private/Commands/VaultArgument.h"
 #include "Private/Config/Config.h"
+#include "Private/CrashSafety/CrashSafety.h"
 #include "Private/Guards/Cooldown.h"
 #include "Private/Guards/Transmitter.h"
 #include "Private/Plugin/HandlerGuard.h"
@@ -64,6 +65,13 @@ private:
     IDatabase* store_;
 };
 
+// The item a row became, for the crash-safety journal.
+void NoteGiven(Handout& handout, std::int32_t rowId, UPrimalItem* item) {
+    if (!item || !item->IsValidLowLevelFast()) return;
+    const FItemNetID& id = item->ItemIDField();
+    handout.rows.given.push_back({rowId, id.ItemID1, id.ItemID2, item->GetItemQuantity()});
+}
+
 int QuantityOf(const TArray<UPrimalItem*>& made) {
     int quantity = 0;
     for (UPrimalItem* item : made)
@@ -83,7 +91,10 @@ void GiveResource(AShooterPlayerController* player, const VaultItem& row, Handou
     } else {
         handout.rows.remainders.emplace_back(row.id, row.qtd - delivered);
     }
-    for (UPrimalItem* item : made) handout.items.push_back(item);
+    for (UPrimalItem* item : made) {
+        handout.items.push_back(item);
+        NoteGiven(handout, row.id, item);
+    }
     ++handout.given;
 }
 
@@ -96,6 +107,7 @@ void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, 
     if (!added) return;
     handout.rows.taken.push_back(row.id);
     handout.items.push_back(added);
+    NoteGiven(handout, row.id, added);
     ++handout.given;
     AdjustReturnedItem(added, storedDurability);
 }
@@ -147,7 +159,7 @@ void Load(AShooterPlayerController* player, FString* message) {
         return;
     }
     IDatabase* store = database().get();
-    if (!store) {
+    if (!store || !CrashSafety::VaultReady(player)) {
         ReplyStoreUnavailable(player);
         return;
     }

@@ -10,6 +10,7 @@
 #include "Private/Commands/Reply.h"
 #include "Private/Commands/VaultArgument.h"
 #include "Private/Config/Config.h"
+#include "Private/CrashSafety/CrashSafety.h"
 #include "Private/Guards/Cooldown.h"
 #include "Private/Guards/Transmitter.h"
 #include "Private/Plugin/HandlerGuard.h"
@@ -33,14 +34,22 @@ std::optional<VaultRow> RowFor(UPrimalItem* item) {
     const bool resource = IsResource(name);
     // Resources go as blueprint and quantity even when the game handed them out initially.
     if (!resource && item->bIsInitialItem()) return std::nullopt;
+    std::optional<VaultRow> row;
     if (resource) {
         const int quantity = item->GetItemQuantity();
-        return VaultRow::Resource(std::move(name), GetBlueprintPath(item), quantity);
+        row = VaultRow::Resource(std::move(name), GetBlueprintPath(item), quantity);
+    } else {
+        TArray<unsigned char> bytes;
+        item->GetItemBytes(&bytes);
+        if (bytes.IsEmpty()) return std::nullopt;
+        row = VaultRow::Item(std::move(name), BytesToHex(bytes));
     }
-    TArray<unsigned char> bytes;
-    item->GetItemBytes(&bytes);
-    if (bytes.IsEmpty()) return std::nullopt;
-    return VaultRow::Item(std::move(name), BytesToHex(bytes));
+    // Crash safety journals it: a save undone after a crash may have to take this very item
+    // from the restored character.
+    const FItemNetID& id = item->ItemIDField();
+    row->itemId1 = id.ItemID1;
+    row->itemId2 = id.ItemID2;
+    return row;
 }
 
 void Save(AShooterPlayerController* player, FString* message) {
@@ -73,7 +82,7 @@ void Save(AShooterPlayerController* player, FString* message) {
     IDatabase* store = database().get();
     // Nothing could be written, so nothing may leave; asked before the items are read and
     // turned into text, which is most of a save's own work.
-    if (!store || !store->ReadyToTry("MySql::AddVaultRows")) {
+    if (!store || !store->ReadyToTry("MySql::AddVaultRows") || !CrashSafety::VaultReady(player)) {
         ReplyStoreUnavailable(player);
         return;
     }

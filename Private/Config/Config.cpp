@@ -190,4 +190,16 @@ int ConfigInt(const char* key, int fallback) {
     return ToInt(config.at(key));
 }
 
+bool CrashSafeConfigured() {
+    const auto& config = Config();
+    return config.is_object() && config.contains("crashSafe") && config.at("crashSafe").is_boolean() &&
+           config.at("crashSafe").get<bool>();
+}
+
+std::string ServerIdConfigured() {
+    const auto& config = Config();
+    if (!config.is_object() || !config.contains("serverId") || !config.at("serverId").is_string()) return {};
+    return config.at("serverId").get<std::string>();
+}
+
 }  // namespace Lockbury

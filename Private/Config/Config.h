@@ -38,4 +38,9 @@ int ConfigInt(const char* key, int fallback);
 // The value as an int, by the same rules.
 int ToInt(const nlohmann::ordered_json& value);
 
+// Crash safety: "crashSafe" (false when absent) and the "serverId" it journals under. Read once,
+// when the plugin loads; the validation has already refused any other type.
+bool CrashSafeConfigured();
+std::string ServerIdConfigured();
+
 }  // namespace Lockbury

@@ -16,6 +16,9 @@ using json = nlohmann::ordered_json;
 // Ten years: far beyond any use, far below where 60 * minutes stops fitting the event's int.
 constexpr double kMaxDecayMinutes = 5256000;
 constexpr int kMaxWidth = 1000;
+// A server id is a key of the journal: short, and plain in any SQL mode.
+constexpr std::size_t kMaxServerId = 64;
+constexpr const char* kServerIdCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-.";
 
 std::string TypeName(const json& value) { return value.type_name(); }
 
@@ -40,6 +43,7 @@ public:
             Number("nearTransmiterPoints", -2147483648.0, 2147483647, false);
         }
         for (const char* list : {"validTransmitter", "blocked", "resources"}) TextList(list);
+        CrashSafety();
         Commands();
         Messages();
         return std::move(problems_);
@@ -81,6 +85,35 @@ private:
             true);
     }
 
+    // Whether moves can be undone after a crash: a value that cannot be read as the administrator
+    // meant it stops the load rather than leave vaults unprotected.
+    void CrashSafety() {
+        bool on = false;
+        if (config_.contains("crashSafe")) {
+            const json& value = config_.at("crashSafe");
+            if (!value.is_boolean()) {
+                Add("crashSafe", "must be true or false, not " + TypeName(value) + "; the plugin does not load", true);
+                return;
+            }
+            on = value.get<bool>();
+        }
+        if (!config_.contains("serverId") ||
+            (config_.at("serverId").is_string() && config_.at("serverId").get<std::string>().empty())) {
+            if (on) Add("serverId", "is required when crashSafe is true; the plugin does not load", true);
+            return;
+        }
+        const json& id = config_.at("serverId");
+        std::string why;
+        if (!id.is_string()) {
+            why = "must be a text, not " + TypeName(id);
+        } else if (const std::string text = id.get<std::string>(); text.size() > kMaxServerId) {
+            why = fmt::format("must be at most {} characters, not {}", kMaxServerId, text.size());
+        } else if (text.find_first_not_of(kServerIdCharacters) != std::string::npos) {
+            why = "may hold only letters, digits, '_', '-' and '.'";
+        }
+        if (!why.empty()) Add("serverId", why + (on ? "; the plugin does not load" : ""), on);
+    }
+
     void TextList(const char* key) {
         if (!config_.contains(key)) return;
         const json& list = config_.at(key);
@@ -98,9 +131,16 @@ private:
         }
     }
 
+    static std::string AsciiLower(std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    }
+
     void Commands() {
         if (!config_.contains("commands") || !config_.at("commands").is_object()) return;  // the load stops on it
-        std::map<std::string, std::string> texts;  // command text -> key that has it
+        // The host refuses a chat command whose text matches another ignoring case.
+        std::map<std::string, std::string> texts;  // command text in lower case -> key that has it
         for (const char* key : {"saveVault", "loadVault", "checkcd", "listVault"}) {
             const std::string base = std::string("commands.") + key;
             if (!config_["commands"].contains(key) || !config_["commands"][key].is_object()) continue;
@@ -113,7 +153,7 @@ private:
                            std::any_of(text.begin(), text.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
                     Add(base + ".command", "holds a blank or a control character: no chat line can run it");
-                } else if (const auto [at, added] = texts.emplace(text, key); !added) {
+                } else if (const auto [at, added] = texts.emplace(AsciiLower(text), key); !added) {
                     Add(base + ".command", "\"" + text + "\" is also the text of commands." + at->second +
                                                ".command: only one of them can be registered");
                 }

@@ -11,6 +11,8 @@
 #include "Private/Combat/DamageHook.h"
 #include "Private/Config/Config.h"
 #include "Private/Config/ConfigValidation.h"
+#include "Private/CrashSafety/CrashSafety.h"
+#include "Private/CrashSafety/Hooks.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
 #include "Private/Vault/Store.h"
@@ -18,8 +20,6 @@
 namespace Lockbury {
 
 namespace {
-
-constexpr const char* kDamageFunction = "APrimalCharacter.TakeDamage";
 
 // A time-out of the store, in seconds (its range was checked with the rest of the configuration).
 std::uint32_t Seconds(const char* key, int fallback) { return static_cast<std::uint32_t>(ConfigInt(key, fallback)); }
@@ -55,11 +55,27 @@ void OpenStore() {
     settings.reconnectInterval = Seconds("reconnectInterval", 30);
     settings.decayMinutes = [] { return ConfigInt("decay"); };
     settings.log = GetLog();
+    settings.journal = CrashSafeConfigured();
+    settings.serverId = ServerIdConfigured();
     database() = std::make_unique<MySql>(host, user, password, name, port, settings);
 }
 
 // Everything the plugin registers with the host, in the order Load registers it. Unload removes
 // what was registered, from the record Load keeps, and nothing else.
+struct HookEntry {
+    const char* name;
+    const char* signature;
+    void* detour;
+    void** original;
+    bool crashSafeOnly;  // set only with "crashSafe" on
+};
+// The game name's entry gives the name and the signature; a detour of any other type does not build.
+template <typename R, typename... Args>
+HookEntry Hook(const ArkApi::GameFunction<R(Args...)>& function, R (*detour)(Args...), R (**original)(Args...),
+               bool crashSafeOnly = false) {
+    return {function.name, function.Signature(), reinterpret_cast<void*>(detour), reinterpret_cast<void**>(original),
+            crashSafeOnly};
+}
 struct ConsoleEntry {
     const char* name;
     ArkApi::ConsoleCallback handler;
@@ -68,6 +84,13 @@ struct ChatEntry {
     const char* key;  // its text is the configured "commands".key."command"
     ArkApi::ChatCallback handler;
 };
+const HookEntry kHooks[] = {
+    Hook(GameNames::APrimalCharacter_TakeDamage, &Hook_APrimalCharacter_TakeDamage, &APrimalCharacter_TakeDamage_game),
+    Hook(GameNames::AShooterGameMode_SaveWorld, &CrashSafety::Hook_AShooterGameMode_SaveWorld,
+         &CrashSafety::AShooterGameMode_SaveWorld_game, true),
+    Hook(GameNames::AShooterGameMode_HandleNewPlayer_Implementation,
+         &CrashSafety::Hook_AShooterGameMode_HandleNewPlayer_Implementation,
+         &CrashSafety::AShooterGameMode_HandleNewPlayer_Implementation_game, true)};
 const ConsoleEntry kConsoleCommands[] = {
     {"makekit", &MakeKit}, {"getkit", &GetKit}, {"dumps", &DumpStructures}, {"dumpi", &DumpItems}};
 const ChatEntry kChatCommands[] = {{"saveVault", &Commands::SaveVault},
@@ -76,7 +99,7 @@ const ChatEntry kChatCommands[] = {{"saveVault", &Commands::SaveVault},
                                    {"listVault", &Commands::ListVault}};
 
 struct Registered {
-    bool hook = false;
+    std::vector<const HookEntry*> hooks;
     std::vector<FString> chat, console;
 };
 Registered& registered() {
@@ -87,8 +110,12 @@ Registered& registered() {
 void Register() {
     auto& commands = ArkApi::GetCommands();
     Registered& record = registered();
-    record.hook =
-        ArkApi::GetHooks().SetHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage, &APrimalCharacter_TakeDamage_game);
+    const bool crashSafe = CrashSafeConfigured();
+    for (const HookEntry& entry : kHooks) {
+        if (entry.crashSafeOnly && !crashSafe) continue;
+        if (ArkApi::GetHooks().SetHookRaw(entry.name, entry.signature, entry.detour, entry.original))
+            record.hooks.push_back(&entry);
+    }
     for (const ConsoleEntry& entry : kConsoleCommands) {
         FString name(entry.name);
         if (commands.AddConsoleCommand(name, entry.handler)) record.console.push_back(std::move(name));
@@ -115,6 +142,8 @@ void Load() {
         MakeLog();
         ReadCheckedConfig();
         OpenStore();
+        // Before any command or hook can run: the vault commands wait for the recovery.
+        CrashSafety::Start();
         Register();
     } catch (const std::exception& e) {
         LogLoadError(e.what());
@@ -126,7 +155,8 @@ void Load() {
 void Unload() {
     auto& commands = ArkApi::GetCommands();
     Registered& record = registered();
-    if (record.hook) ArkApi::GetHooks().DisableHook(kDamageFunction, &Hook_APrimalCharacter_TakeDamage);
+    CrashSafety::Stop();
+    for (const HookEntry* entry : record.hooks) ArkApi::GetHooks().DisableHookRaw(entry->name, entry->detour);
     for (const FString& text : record.chat) commands.RemoveChatCommand(text);
     for (const FString& name : record.console) commands.RemoveConsoleCommand(name);
     record = Registered{};
