@@ -31,7 +31,28 @@ const char* const kKeptFromDatabase[] = {
     "Failed to create u_vault table !",
     "Failed to drop event Vault_Decay!",
     "Failed to create event Vault_Decay!",
+    "Failed to create u_vault_journal",
+    "Failed to create u_vault_world",
+    "MySql::RecoverJournal) The vault store failed",
 };
+
+// What crash safety would do at this start: the moves of this server that no world save covers
+// yet are the ones a start from an older world rolls back.
+void PrintCrashSafety(Printer& printer, const json& config, DatabaseProbe& probe) {
+    if (!config.contains("crashSafe") || config["crashSafe"] != true) return;
+    const std::string id =
+        config.contains("serverId") && config["serverId"].is_string() ? config["serverId"].get<std::string>() : "";
+    if (!std::regex_match(id, std::regex(R"([A-Za-z0-9_.-]{1,64})"))) {
+        printer.Line("crash safety: on, without a usable serverId: the load stops");
+        return;
+    }
+    const auto journaled = probe.Scalar("SELECT COUNT(*) FROM u_vault_journal WHERE server_id = '" + id + "'");
+    printer.Line(
+        "crash safety: on, server id \"" + id + "\": " +
+        (journaled ? *journaled +
+                         " journaled moves of this server, rolled back only if the world it starts from is older than them"
+                   : "the load would create the journal tables"));
+}
 
 bool IsErrorLine(const std::string& line) {
     return line.find("][error]") != std::string::npos || line.find("][critical]") != std::string::npos;
@@ -235,8 +256,11 @@ bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& al
         }
     }
 
-    const bool complete =
-        loaded.hooks == full.hooks && loaded.console == full.console && loaded.chat.size() == full.chatKeys.size();
+    // Options may add hooks (crash safety hooks the world save and the join); none may be missing.
+    const bool everyHook = std::all_of(full.hooks.begin(), full.hooks.end(), [&](const std::string& hook) {
+        return std::find(loaded.hooks.begin(), loaded.hooks.end(), hook) != loaded.hooks.end();
+    });
+    const bool complete = everyHook && loaded.console == full.console && loaded.chat.size() == full.chatKeys.size();
     allWell = complete && problems.empty() && errors.empty();
 
     printer_.Line(std::string("load: ") + (!complete ? "FAILED" : allWell ? "ok" : "completed with errors"));
@@ -311,6 +335,7 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
         return true;
     }
     printer_.Line(rows ? "the load would keep the table u_vault as it is" : "the load would create the table u_vault");
+    PrintCrashSafety(printer_, config, probe);
     if (!config.contains("decay") || !config["decay"].is_number()) {
         printer_.Line("the load would drop the event Vault_Decay and make none: vaults would not decay");
         return true;

@@ -40,6 +40,31 @@ TEST(CheckConfig, AGoodFolderReportsItsRegistrationsAndTheDatabase) {
         << "the check changed nothing";
 }
 
+// Crash safety adds its two hooks and says what the journal holds; without a server id it stops.
+TEST(CheckConfig, CrashSafetyIsReportedAndNeedsAServerId) {
+    TestSupport::ScratchDatabase db;
+    ServerFolder folder;
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["crashSafe"] = true;
+    folder.WriteConfig(config);
+    auto refused = ServerProcess::Run({"--check-config", folder.Dir().string()});
+    EXPECT_NE(refused.output.find("load: FAILED\n"), std::string::npos) << refused.output;
+    EXPECT_NE(refused.output.find("serverId"), std::string::npos) << refused.output;
+    EXPECT_EQ(refused.status, 1);
+
+    config["serverId"] = "island-1";
+    folder.WriteConfig(config);
+    auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
+    EXPECT_NE(run.output.find("load: ok\nhook: APrimalCharacter.TakeDamage, AShooterGameMode.SaveWorld, "
+                              "AShooterGameMode.HandleNewPlayer_Implementation\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("crash safety: on, server id \"island-1\": the load would create the journal tables\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.status, 0);
+}
+
 // Everything wrong at once: each problem is listed with its key, the check fails, and neither
 // the vaults nor the decay event of the database are touched.
 TEST(CheckConfig, EveryProblemIsListedByKeyAndTheDatabaseIsLeftAlone) {
@@ -58,7 +83,7 @@ TEST(CheckConfig, EveryProblemIsListedByKeyAndTheDatabaseIsLeftAlone) {
     config["radius"] = -5;
     config["blocked"] = "Element";
     config["commands"]["loadVault"]["requireNearTransmiter"] = "yes";
-    config["commands"]["listVault"]["command"] = "/savevault";
+    config["commands"]["listVault"]["command"] = "/SaveVault";
     config["messages"]["points"] = "{:>2000000000}";
     config["messages"]["coolDown"] = "{0:{0}}";  // as wide as the seconds left
     config["messages"]["sender"] = 7;
@@ -77,7 +102,7 @@ TEST(CheckConfig, EveryProblemIsListedByKeyAndTheDatabaseIsLeftAlone) {
           "  radius: must be a whole number from 0 to 2147483647, not -5\n",
           "  blocked: must be a list of texts, not string\n",
           "  commands.loadVault.requireNearTransmiter: must be true or false, not string\n",
-          "  commands.listVault.command: \"/savevault\" is also the text of commands.saveVault.command",
+          "  commands.listVault.command: \"/SaveVault\" is also the text of commands.saveVault.command",
           "  messages.sender: must be a text, not number\n",
           "  messages.points: has a width or precision above 1000; it is sent as it stands\n",
           "  the plugin is not loaded: 2 of the problems above could destroy vaults or stall the "
