@@ -26,10 +26,15 @@ constexpr const char* kCreateWorld =
 
 std::string Ids(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
 
-// The tables of an entry go together; an entry without rows is deleted all the same.
-constexpr const char* kDropEntries =
-    "DELETE j, r, i FROM u_vault_journal j LEFT JOIN u_vault_journal_rows r ON r.journal_id = j.id LEFT JOIN "
-    "u_vault_journal_items i ON i.journal_id = j.id WHERE ";
+// The tables of an entry go together; an entry without rows is deleted all the same. One
+// single-table DELETE each: a DELETE joining rows with items would meet every pair of them,
+// which grows with the square of a load's size and runs while the game waits for a world save.
+std::vector<std::string> DropEntriesWhere(const std::string& condition) {
+    const std::string entries = "SELECT id FROM u_vault_journal WHERE " + condition;
+    return {fmt::format("DELETE FROM u_vault_journal_rows WHERE journal_id IN ({})", entries),
+            fmt::format("DELETE FROM u_vault_journal_items WHERE journal_id IN ({})", entries),
+            "DELETE FROM u_vault_journal WHERE " + condition};
+}
 
 // What is given back of a load's row: what it gave, less what unwinds claim (never below none).
 std::string Restored(const JournalStatements::Claimed& claimed) {
@@ -131,8 +136,8 @@ std::string JournalStatements::Covered(std::int64_t savedAt, std::int64_t covere
         server_, savedAt, covered);
 }
 
-std::string JournalStatements::DropCovered(std::int64_t watermark) const {
-    return fmt::format("{}j.server_id = '{}' AND j.id <= {} AND j.kind <> 'unwind'", kDropEntries, server_, watermark);
+std::vector<std::string> JournalStatements::DropCovered(std::int64_t watermark) const {
+    return DropEntriesWhere(fmt::format("server_id = '{}' AND id <= {} AND kind <> 'unwind'", server_, watermark));
 }
 
 std::string JournalStatements::ReopenApplied(std::int64_t watermark) const {
@@ -212,8 +217,8 @@ std::string JournalStatements::DropEmptyUnwinds(const std::vector<std::int64_t>&
         fmt::join(journalIds, ","));
 }
 
-std::string JournalStatements::DropEntry(std::int64_t journalId) {
-    return fmt::format("{}j.id = {}", kDropEntries, journalId);
+std::vector<std::string> JournalStatements::DropEntry(std::int64_t journalId) {
+    return DropEntriesWhere(fmt::format("id = {}", journalId));
 }
 
 std::string JournalStatements::TakeBackLoadedItems(std::int64_t journalId, std::int64_t watermark) const {

@@ -44,7 +44,7 @@ public:
     std::string Covered(std::int64_t savedAt, std::int64_t covered) const;
     // The entries at or below the watermark but unwinds still to apply: the moves, and the
     // unwinds applied before the world holding them was saved.
-    std::string DropCovered(std::int64_t watermark) const;
+    std::vector<std::string> DropCovered(std::int64_t watermark) const;
     // Unwinds applied after the restored world was saved: the world does not hold what they did,
     // so they are applied again.
     std::string ReopenApplied(std::int64_t watermark) const;
@@ -66,7 +66,7 @@ public:
     std::string ClaimedByUnwinds(std::int64_t journalId) const;
     static std::string RestoreQuantities(std::int64_t journalId, const Claimed& claimed);
     static std::string RestoreRows(std::int64_t journalId, const Claimed& claimed);
-    static std::string DropEntry(std::int64_t journalId);
+    static std::vector<std::string> DropEntry(std::int64_t journalId);
     // The unwind rows a load undone settled, and the unwinds left without a row.
     static std::string DropUnwindRows(const std::vector<std::pair<std::int64_t, std::int32_t>>& rows);
     static std::string DropEmptyUnwinds(const std::vector<std::int64_t>& journalIds);

@@ -66,10 +66,11 @@ bool MySql::WorldSaved(std::int64_t savedAt) {
         }
         const std::string subject = fmt::format("the world save at {}", Seconds(savedAt));
         const std::int64_t covered = startedHigh_;
+        std::vector<std::string> statements{journal_.Covered(savedAt, covered)};
+        for (std::string& drop : journal_.DropCovered(covered)) statements.push_back(std::move(drop));
         const bool recorded = InTransaction({function, "Recording", "written", kNoRows, subject.c_str(),
                                              "the moves stay journaled until a later world save is recorded"},
-                                            {journal_.Covered(savedAt, covered), journal_.DropCovered(covered)},
-                                            journal_.World(), [savedAt](ledra::mysql::results& record) {
+                                            statements, journal_.World(), [savedAt](ledra::mysql::results& record) {
                                                 std::int64_t at = 0;
                                                 if (record.at_end() || !GetInt64(record, 0, at))
                                                     return Settlement::RolledBack;
@@ -114,7 +115,7 @@ bool MySql::UndoMove(std::int64_t journalId, const std::string& kind, std::int64
             statements.push_back(JournalStatements::DropUnwindRows(unwindRows));
             statements.push_back(JournalStatements::DropEmptyUnwinds(unwinds));
         }
-        statements.push_back(JournalStatements::DropEntry(journalId));
+        for (std::string& drop : JournalStatements::DropEntry(journalId)) statements.push_back(std::move(drop));
     } else if (kind == "save") {
         statements = {journal_.TakeBackLoadedItems(journalId, watermark), JournalStatements::KeepAsUnwind(journalId),
                       JournalStatements::DropSave(journalId)};
@@ -268,9 +269,11 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
             ++(kind == "save" ? saves : loads);
         }
         const std::int64_t savedAt = world.savedAt;
+        std::vector<std::string> statements = journal_.DropCovered(watermark);
+        statements.push_back(journal_.ReopenApplied(watermark));
+        statements.push_back(journal_.Covered(savedAt, watermark));
         const bool recorded = InTransaction(
-            {function, "Recording", "written", kNoRows, "the restored world", "the recovery runs again later"},
-            {journal_.DropCovered(watermark), journal_.ReopenApplied(watermark), journal_.Covered(savedAt, watermark)},
+            {function, "Recording", "written", kNoRows, "the restored world", "the recovery runs again later"}, statements,
             journal_.World(), [savedAt, watermark](ledra::mysql::results& row) {
                 std::int64_t at = 0, covered = 0;
                 if (row.at_end() || !GetInt64(row, 0, at) || !GetInt64(row, 1, covered)) return Settlement::RolledBack;
