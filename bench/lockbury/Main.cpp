@@ -1,7 +1,7 @@
 // lockbury-bench: how long the vault commands hold the game thread, beside the floor of the same
 // statements sent straight through the client library, measured in the same run; the statements
 // each command sends, its time over a slower network and against a database that never answers;
-// the item text form; the damage hook. Prints a table and writes results.json next to the program.
+// what crashSafe adds to a save, a load and a world save; the item text form; the damage hook. Prints a table and writes results.json next to the program.
 //
 //   eval "$(scripts/db start)" && build/bench/lockbury-bench [--smoke] [--out FILE]
 //
@@ -22,6 +22,7 @@
 
 #include "bench/lockbury/BenchServer.h"
 #include "bench/lockbury/CommandBench.h"
+#include "bench/lockbury/CrashSafeBench.h"
 #include "bench/lockbury/DamageHookBench.h"
 #include "bench/lockbury/FloorBench.h"
 #include "bench/lockbury/ItemTextBench.h"
@@ -44,6 +45,9 @@ struct Plan {
     std::vector<int> vaultCounts{1, 10, 100};
     int relayedItems = 300;  // the vault the relayed commands save, list and load
     std::size_t relayedBytes = 2048;
+    std::vector<int> crashSafeItems{10, 299};  // a load gives 299 at most: all of them come back
+    std::size_t crashSafeBytes = 2048;
+    int crashSafeRuns = 9;
     std::vector<VaultCommand> darkCommands{VaultCommand::Save, VaultCommand::Load, VaultCommand::List};
     int darkReconnectTimeout = 3;  // s: the shipped default
     int darkLaterCommands = 20;
@@ -62,6 +66,9 @@ struct Plan {
         p.vaultCounts = {1};
         p.relayedItems = 10;
         p.relayedBytes = 200;
+        p.crashSafeItems = {10};
+        p.crashSafeBytes = 200;
+        p.crashSafeRuns = 1;
         p.darkCommands = {VaultCommand::Save};
         p.darkReconnectTimeout = 1;  // the least there is: one second of the smoke run
         p.darkLaterCommands = 5;
@@ -174,6 +181,37 @@ void Relayed(const Plan& plan, Report& report, const DbServer& server, const Scr
     report.Add("1 ms RTT: save " + tag, times.save, "ms");
     report.Add("1 ms RTT: load " + tag, times.load, "ms");
     report.Add("1 ms RTT: list", times.list, "ms");
+}
+
+void CrashSafe(const Plan& plan, Report& report, const DbServer& server, const ScratchDatabase& scratch) {
+    report.Section("crashSafe off and on: a save, a load, and the world save after them (ms; statements)");
+    for (const int items : plan.crashSafeItems) {
+        const std::string tag = std::to_string(items) + " x " + Size(plan.crashSafeBytes);
+        const CrashSafeCost c = MeasureCrashSafe(server, scratch.Name(), items, plan.crashSafeBytes, plan.crashSafeRuns);
+        const struct {
+            std::string what;
+            double off, on;
+            std::size_t offCount, onCount;
+        } rows[] = {
+            {"save", c.off.save, c.on.save, c.off.saveStatements.size(), c.on.saveStatements.size()},
+            {"load", c.off.load, c.on.load, c.off.loadStatements.size(), c.on.loadStatements.size()},
+            {"world save", c.off.worldSave, c.on.worldSave, c.off.worldSaveStatements.size(),
+             c.on.worldSaveStatements.size()},
+        };
+        for (const auto& row : rows) {
+            const std::string name = "crashSafe " + tag + ": " + row.what;
+            report.Add(name + ", off", row.off, "ms");
+            report.Add(name + ", on", row.on, "ms");
+            report.Add(name + ", extra", row.on - row.off, "ms");
+            report.Add(name + ", statements off", static_cast<double>(row.offCount), "count");
+            report.Add(name + ", statements on", static_cast<double>(row.onCount), "count");
+        }
+        if (items == plan.crashSafeItems.back()) {
+            PrintStatements("save", c.on.saveStatements);
+            PrintStatements("load", c.on.loadStatements);
+            PrintStatements("world", c.on.worldSaveStatements);
+        }
+    }
 }
 
 double Max(const std::vector<double>& samples) {
@@ -299,6 +337,7 @@ int main(int argc, char** argv) {
         ScratchDatabase scratch(server);
         Commands(plan, report, server, scratch);
         Relayed(plan, report, server, scratch);
+        CrashSafe(plan, report, server, scratch);
         NeverAnswering(plan, report, server, scratch);
         ItemText(plan, report);
         DamageHook(plan, report);

@@ -82,6 +82,11 @@ Finished ServerProcess::Finish() {
     return finished;
 }
 
+Finished ServerProcess::Kill() {
+    kill(pid_, SIGKILL);
+    return Finish();
+}
+
 Finished ServerProcess::Run(const std::vector<std::string>& args, const std::string& input) {
     ServerProcess process(args);
     process.Write(input);

@@ -25,6 +25,8 @@ public:
     const std::string& ReadUntil(const std::string& text);
     // Closes its standard input, reads everything it prints and waits for it to end.
     Finished Finish();
+    // Ends it at once with SIGKILL, as `kill -9` does, and reads what it printed until then.
+    Finished Kill();
 
     // Runs one process to its end with the given standard input.
     static Finished Run(const std::vector<std::string>& args, const std::string& input = "");
