@@ -311,7 +311,8 @@ private:
         const int kind = Uniform(0, 3);
         if (kind == 0) {
             // Before the game writes the world, or in the clean-up after it has.
-            static const char* const kWorldSave[] = {"INSERT INTO u_vault_world", "DELETE FROM u_vault_journal_rows WHERE journal_id IN", "COMMIT"};
+            static const char* const kWorldSave[] = {"INSERT INTO u_vault_world",
+                                                     "DELETE FROM u_vault_journal_rows WHERE journal_id IN", "COMMIT"};
             command = "saveworld";
             statement = kWorldSave[Uniform(0, 2)];
             if (statement != kWorldSave[0]) given_.Landed(s);
