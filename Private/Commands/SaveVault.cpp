@@ -11,6 +11,7 @@
 #include "Private/Commands/VaultArgument.h"
 #include "Private/Config/Config.h"
 #include "Private/CrashSafety/CrashSafety.h"
+#include "Private/Guards/BlueprintPath.h"
 #include "Private/Guards/Cooldown.h"
 #include "Private/Guards/Transmitter.h"
 #include "Private/Plugin/HandlerGuard.h"

@@ -3,8 +3,6 @@
 // search) or blueprint path (second search, item containers only) holds one of the configured
 // "validTransmitter" patterns, ignoring case.
 #include "Host/Game/World.h"
-// The save command still reaches GetBlueprintPath through this header.
-#include "Private/Guards/BlueprintPath.h"
 
 namespace Lockbury {
 
