@@ -7,7 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "Database/MoveRecord.h"
 #include "Database/StoreResults.h"
+#include "Database/StoredRow.h"
 #include "Database/VaultItem.h"
 #include "Database/VaultList.h"
 #include "Database/VaultRow.h"
@@ -30,8 +32,8 @@ public:
     // order of rows; Unknown means the answer to the COMMIT was lost and could not be settled.
     virtual RowsWritten AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                                      const std::vector<VaultRow>& rows) = 0;
-    // Deletes these rows in one statement (with a journal, with their journal rows, in one
-    // transaction); true when the deletion happened.
+    // Deletes these rows of one save, whose items stayed in the inventory, with their move-log
+    // record (and their journal rows, with a journal) in one transaction; true when it happened.
     virtual bool DeleteVaultRows(const std::vector<std::int32_t>& ids) = 0;
 
     // A load, in three steps. ClaimVaultItems opens a transaction and locks at most limit rows
@@ -46,6 +48,10 @@ public:
 
     // The player's vaults, or a failure.
     virtual VaultRead<VaultList> ReadVaultList(std::uint64_t steamid) = 0;
+    // For administrators: at most limit rows of one vault, oldest first, without their bytes; and
+    // the player's last moves from the move log, newest first.
+    virtual VaultRead<StoredRow> ReadVaultRows(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) = 0;
+    virtual VaultRead<MoveRecord> ReadMoveLog(std::uint64_t steamid, std::int32_t limit) = 0;
 
     // False (and logged as the operation's failure) while the store waits out its pause after a
     // failed connect, when any operation would fail at once: a command asks before it does

@@ -11,6 +11,7 @@
 #include <thread>
 #include <utility>
 
+#include "Database/DecaySchedule.h"
 #include "Database/Mysql/ErrorCodes.h"
 #include "Host/ArkApi.h"
 
@@ -24,10 +25,10 @@ constexpr const char* kCreateTable =
     "0,vaultname varchar(400),itemname varchar(400),itemdata MEDIUMTEXT,blueprint varchar(400),qtd int DEFAULT "
     "NULL,dtinsert int,PRIMARY KEY(Id),KEY `p1` (`steamid`),KEY `p2` (`vaultname`),KEY `p3` "
     "(`steamid`,`itemname`))";
-constexpr const char* kDropEvent = "DROP EVENT IF EXISTS Vault_Decay";
-constexpr const char* kCreateEvent =
-    "CREATE event Vault_Decay ON SCHEDULE EVERY 5 MINUTE DO DELETE FROM u_vault WHERE  (((UNIX_TIMESTAMP() - "
-    "(dtinsert)) - (60 * {})) * -1) < 0";
+// Every statement of ours waits at most a second for a row or table lock, then fails: a lock
+// held by a decay batch or another server's load never freezes the game thread. The statement
+// fails with 1205 and the caller rolls its transaction back (InnoDB undoes only that statement).
+constexpr const char* kLimitLockWaits = "SET SESSION innodb_lock_wait_timeout = 1, SESSION lock_wait_timeout = 1";
 constexpr const char* kAddItem =
     "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, dtinsert) values({}, '{}', '{}', '{}', {})";
 // The blueprint stands between single quotes like every other text: between double quotes a
@@ -44,11 +45,15 @@ constexpr const char* kResourceValues = "({}, '{}', '{}', DEFAULT, '{}', {}, {})
 // Room left in every statement below the packet limit for the packet header and rounding.
 constexpr std::size_t kPacketMargin = 1024;
 constexpr const char* kGetItems =
-    "SELECT id, itemdata, blueprint, qtd FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {}";
+    "SELECT id, itemdata, blueprint, qtd, itemname FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {}";
 constexpr const char* kDeleteItem = "DELETE FROM u_vault where id = {}";
-// A load's statements: the claim locks the rows it may give until the load settles.
+// A load's statements: the claim locks the rows it may give until the load settles. It waits
+// for rows another session holds at most the session's lock wait bound (kLimitLockWaits), then
+// the load is refused as a store failure, with nothing given; so is a claim chosen as the victim
+// of a deadlock with a decay batch deleting the same player's due rows.
 constexpr const char* kClaimItems =
-    "SELECT id, itemdata, blueprint, qtd FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {} FOR UPDATE";
+    "SELECT id, itemdata, blueprint, qtd, itemname FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {} FOR "
+    "UPDATE";
 constexpr const char* kDeleteRows = "DELETE FROM u_vault WHERE id IN ({})";
 constexpr const char* kKeepRemainders = "UPDATE u_vault SET qtd = CASE id {} END WHERE id IN ({})";
 constexpr const char* kRowsStill = "SELECT id, qtd FROM u_vault WHERE id IN ({})";
@@ -74,13 +79,14 @@ int Decay(const StoreSettings& settings) {
 
 std::string IdList(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
 
-// Reads the four columns of a vault row; a NULL column leaves its default.
+// Reads the five columns of a vault row; a NULL column leaves its default.
 std::shared_ptr<VaultItem> ReadItem(ledra::mysql::results& rows) {
     auto item = std::make_shared<VaultItem>();
     rows.get(0, item->id);
     rows.get(1, item->itemdata);
     rows.get(2, item->blueprint);
     rows.get(3, item->qtd);
+    rows.get(4, item->itemname);
     return item;
 }
 
@@ -88,7 +94,9 @@ std::shared_ptr<VaultItem> ReadItem(ledra::mysql::results& rows) {
 
 MySql::MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port,
              StoreSettings settings)
-    : settings_(std::move(settings)), journal_(ledra::mysql::escape_by_hand(settings_.serverId)) {
+    : settings_(std::move(settings)),
+      journal_(ledra::mysql::escape_by_hand(settings_.serverId)),
+      log_(ledra::mysql::escape_by_hand(settings_.logServer)) {
     constexpr const char* function = "MySql::MySql";
     try {
         ledra::mysql::connection_options options;
@@ -101,11 +109,17 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         options.read_timeout = settings_.queryTimeout;
         options.write_timeout = settings_.queryTimeout;
         options.reconnect = false;
+        // Every connection, the first and each one made again, is marked as a Lockbury server's.
+        options.init_command = log_.MarkSession();
 
         if (!db_.open(options)) {
             connectError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
             nextConnect_ = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectInterval);
             Log(settings_.log, spdlog::level::critical, "Failed to open connection! Check user/pass and port");
+        } else if (!db_.query(kLimitLockWaits).succeeded()) {
+            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to limit lock waits: {} ({})", kSource, function,
+                db_.last_error_text(), db_.last_error());
+            CloseConnection();  // the first command connects again, or fails, rather than wait unbounded
         }
 
         // The connection is made once here; set-up statements do not try to open it again.
@@ -118,11 +132,9 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
                         table.name);
             }
         }
-        if (!db_.query(kDropEvent).succeeded())
-            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event Vault_Decay!", kSource, function);
-        const int decay = Decay(settings_);
-        if (!db_.query(fmt::format(fmt::runtime(kCreateEvent), decay)).succeeded())
-            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create event Vault_Decay!", kSource, function);
+        PrepareMoveLog();
+        const std::function<int()> decay = [this] { return Decay(settings_); };
+        DecaySchedule::Prepare(db_, decay, settings_.log);
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
     }
@@ -137,8 +149,9 @@ bool MySql::Connected() {
         return false;
     }
     packetLimit_ = 0;
-    if (db_.reopen(settings_.reconnectTimeout)) return true;
+    if (db_.reopen(settings_.reconnectTimeout) && db_.query(kLimitLockWaits).succeeded()) return true;
     connectError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
+    CloseConnection();  // no statement of a game command waits on locks unbounded
     lastError_ = "cannot connect: " + connectError_;
     nextConnect_ = now + std::chrono::seconds(settings_.reconnectInterval);
     return false;
@@ -422,7 +435,9 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         std::vector<std::int32_t> ids;
         ids.reserve(rows.size());
         if (!InsertBatched(kAddRowsHead, values, room, &ids) ||
-            (settings_.journal && JournalSave(steamid, vault, rows, ids, room) == 0)) {
+            (settings_.journal && JournalSave(steamid, vault, rows, ids, room) == 0) ||
+            !Run(log_.SaveEntry(steamid, vault, rows.size(), now), Resend::Never).succeeded() ||
+            !Run(MoveLogStatements::SavedItems(rows), Resend::Never).succeeded()) {
             Rollback();
             LogFailure(function);
             return written;
@@ -455,21 +470,21 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
     constexpr const char* function = "MySql::DeleteVaultRows";
     if (ids.empty()) return true;
     try {
-        const std::string sql = fmt::format(fmt::runtime(kDeleteRows), IdList(ids));
-        if (settings_.journal) {
-            // The rows' journal entries go with them: a save undone at a restart must not take
-            // these items from the character, which kept them.
-            if (!Connected()) {
-                LogFailure(function);
-                return false;
-            }
-            return InTransaction({function, "Deletion", "done", ids}, {sql, journal_.ForgetSavedRows(ids)},
-                                 fmt::format(fmt::runtime(kRowsStill), IdList(ids)), [](ledra::mysql::results& left) {
-                                     return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
-                                 });
+        if (!Connected()) {
+            LogFailure(function);
+            return false;
         }
-        if (Connected() && Run(sql, Resend::OnAnyLoss).succeeded()) return true;
-        LogFailure(function);
+        // The record names the rows' own player and vault, so it is read from the rows before
+        // they go.
+        std::vector<std::string> statements{log_.ReturnedEntry(ids, ArkApi::Tools::GetTime()),
+                                            MoveLogStatements::ReturnedItems(ids),
+                                            fmt::format(fmt::runtime(kDeleteRows), IdList(ids))};
+        // The rows' journal entries go with them: a save undone at a restart must not take these
+        // items from the character, which kept them.
+        if (settings_.journal) statements.push_back(journal_.ForgetSavedRows(ids));
+        return InTransaction(
+            {function, "Deletion", "done", ids}, statements, fmt::format(fmt::runtime(kRowsStill), IdList(ids)),
+            [](ledra::mysql::results& left) { return left.at_end() ? Settlement::Committed : Settlement::RolledBack; });
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
     }
@@ -528,7 +543,12 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
             LogFailure(function);
             return claimed;
         }
-        for (; !rows.at_end(); rows.next()) claimed.records.Add(ReadItem(rows));
+        claimRows_.clear();
+        for (; !rows.at_end(); rows.next()) {
+            claimed.records.Add(ReadItem(rows));
+            const VaultItem& row = *claimed.records[claimed.records.Num() - 1];
+            claimRows_[row.id] = {row.itemname, row.blueprint.empty() ? 1 : row.qtd};
+        }
         claimed.failed = false;
         claimSteamId_ = steamid;
         claimVault_ = Text(vaultname.ToString());
@@ -552,7 +572,16 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
     claimOpen_ = false;
     try {
         // Journaled before the rows change: the server copies them whole.
-        if (settings_.journal && (!outcome.taken.empty() || !outcome.remainders.empty()) && JournalLoad(outcome) == 0) {
+        const bool moves = !outcome.taken.empty() || !outcome.remainders.empty();
+        if (settings_.journal && moves && JournalLoad(outcome) == 0) {
+            Rollback();
+            LogFailure(function);
+            return Settlement::RolledBack;
+        }
+        // Recorded before the rows change: what each row gives is read from the row.
+        if (moves && (!Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, ArkApi::Tools::GetTime()), Resend::Never)
+                           .succeeded() ||
+                      !Run(MoveLogStatements::LoadedItems(outcome, claimRows_), Resend::Never).succeeded())) {
             Rollback();
             LogFailure(function);
             return Settlement::RolledBack;

@@ -13,6 +13,7 @@
 
 #include "Database/IDatabase.h"
 #include "Database/Journal.h"
+#include "Database/MoveLog.h"
 #include "Database/Mysql/Connection.h"
 #include "Database/StoreSettings.h"
 
@@ -45,6 +46,9 @@ public:
     Settlement SettleClaim(const ClaimOutcome& outcome) override;
     void ReleaseClaim() override;
     VaultRead<VaultList> ReadVaultList(std::uint64_t steamid) override;
+    // The move log (Database/MysqlMoveLog.cpp).
+    VaultRead<StoredRow> ReadVaultRows(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) override;
+    VaultRead<MoveRecord> ReadMoveLog(std::uint64_t steamid, std::int32_t limit) override;
     bool ReadyToTry(const char* operation) override;
 
     // Crash safety (Database/MysqlWorld.cpp).
@@ -98,6 +102,11 @@ private:
     std::int64_t JournalSave(std::uint64_t steamid, const std::string& vault, const std::vector<VaultRow>& rows,
                              const std::vector<std::int32_t>& ids, std::size_t room);
     std::int64_t JournalLoad(const ClaimOutcome& outcome);
+    // Creates the move log's tables, and replaces its trigger and prune event when their
+    // definitions differ from this server's; at load, on the connection just opened.
+    void PrepareMoveLog();
+    // Replaces a database object (trigger, event) only when the text read back differs.
+    bool DefinitionDiffers(const std::string& read, const std::string& wanted);
     // Recovery steps (Database/MysqlWorld.cpp): each true when it went through.
     bool UndoMove(std::int64_t journalId, const std::string& kind, std::int64_t watermark);
     bool ReadUnwinds(JournalRecovery& recovery);
@@ -120,7 +129,9 @@ private:
     bool claimOpen_ = false;  // a load's transaction waits for SettleClaim or ReleaseClaim
     std::uint64_t claimSteamId_ = 0;  // whose vault the open claim holds, for its journal entry
     std::string claimVault_;  // escaped
+    MoveLogStatements::Claimed claimRows_;  // what each row of the open claim holds, for its record
     JournalStatements journal_;
+    MoveLogStatements log_;
     // The highest journal entry of this server that the world in memory holds: what a world
     // save now would cover. Raised by every move journaled (committed or not: an entry that
     // never came to be is covered harmlessly) and set by the recovery.

@@ -31,6 +31,9 @@ struct GivenStack {
     std::int32_t quantity = 0;
 };
 
+// Who moved rows, for the move log: the player's own save or load, or an administrator's take.
+enum class MoveKind { Save, Load, Admin };
+
 // What a load did with the rows it claimed.
 struct ClaimOutcome {
     std::vector<std::int32_t> taken;  // given whole: delete
@@ -38,6 +41,8 @@ struct ClaimOutcome {
     // The items the rows became, for the crash-safety journal: a load undone must not put back a
     // row whose item went on into a vault and was taken elsewhere.
     std::vector<GivenStack> given;
+    MoveKind kind = MoveKind::Load;
+    std::uint64_t by = 0;  // the administrator who took the vault (MoveKind::Admin)
 };
 
 // The world the server started with, as the crash-safety recovery weighs it. Times are the

@@ -21,4 +21,8 @@ struct StoreSettings {
     // under this server's id. Off, the store writes and reads no journal table.
     bool journal = false;
     std::string serverId;
+    // The move log: every move is recorded in its own transaction under this server name, and
+    // records older than logDays days are pruned by the database (0 keeps them).
+    std::string logServer = "lockbury";
+    int logDays = 30;
 };

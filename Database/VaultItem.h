@@ -8,4 +8,5 @@ struct VaultItem {
     std::string itemdata;  // empty for a resource row
     std::string blueprint;  // empty for an item row
     std::int32_t qtd = 0;  // 0 for an item row
+    std::string itemname;  // the game object's name, for the move log
 };

@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "Game/Rcon.h"
 #include "Game/World.h"
 
 namespace ArkApi {
@@ -42,13 +43,17 @@ public:
 
 using ChatCallback = std::function<void(AShooterPlayerController*, FString*, EChatSendMode::Type)>;
 using ConsoleCallback = std::function<void(APlayerController*, FString*, bool)>;
+// Replies go back with connection->SendMessageW(packet->Id, 0, &text), once or more.
+using RconCallback = std::function<void(RCONClientConnection*, RCONPacket*, UWorld*)>;
 
 class ARK_HOST_API ICommands {
 public:
     bool AddChatCommand(const FString& command, const ChatCallback& callback);
     bool AddConsoleCommand(const FString& command, const ConsoleCallback& callback);
+    bool AddRconCommand(const FString& command, const RconCallback& callback);
     bool RemoveChatCommand(const FString& command);
     bool RemoveConsoleCommand(const FString& command);
+    bool RemoveRconCommand(const FString& command);
 };
 
 ARK_HOST_API IHooks& GetHooks();

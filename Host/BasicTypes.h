@@ -11,6 +11,13 @@ using int32 = std::int32_t;
 using uint32 = std::uint32_t;
 using uint64 = std::uint64_t;
 
+// A reference to a game object that does not keep it alive; Get() gives null once it is gone.
+template <typename T>
+struct TWeakObjectPtr {
+    T* Object = nullptr;
+    T* Get() const { return Object; }
+};
+
 // A world position in world units.
 struct FVector {
     float X = 0, Y = 0, Z = 0;

@@ -16,6 +16,8 @@
 
 template <typename T>
 class TArray;
+template <typename T>
+struct TWeakObjectPtr;
 class FString;
 struct FName;
 struct FVector;
@@ -35,12 +37,14 @@ struct UPrimalInventoryComponent;
 struct AActor;
 struct APawn;
 struct AController;
+struct APlayerController;
 struct APrimalCharacter;
 struct AShooterCharacter;
 struct AShooterPlayerController;
 struct AGameMode;
 struct AShooterGameMode;
 struct UPrimalPlayerData;
+class RCONClientConnection;
 
 using EObjectTypeQuery = std::uint8_t;
 
@@ -78,6 +82,7 @@ using EObjectTypeQuery = std::uint8_t;
     FUNCTION(APrimalCharacter, IsDead, bool(APrimalCharacter*))                                                            \
     FUNCTION(APrimalCharacter, TakeDamage, float(APrimalCharacter*, float, FDamageEvent*, AController*, AActor*))          \
     FUNCTION(AShooterCharacter, GetPrivateStaticClass, UClass*())                                                          \
+    FIELD(AShooterCharacter, PlayerName, FString)                                                                          \
     FUNCTION(AShooterPlayerController, StaticClass, UClass*())                                                             \
     FUNCTION(AShooterPlayerController, GetPlayerCharacter, AShooterCharacter*(AShooterPlayerController*))                  \
     FUNCTION(AShooterPlayerController, GetUniqueNetIdAsUINT64, std::uint64_t(AShooterPlayerController*))                   \
@@ -94,6 +99,7 @@ using EObjectTypeQuery = std::uint8_t;
     FUNCTION(APrimalStructureItemContainer, GetPrivateStaticClass, UClass*())                                              \
     FUNCTION(UWorld, GetTimeSeconds, double(UWorld*))                                                                      \
     FIELD(UWorld, AuthorityGameMode, AGameMode*)                                                                           \
+    FIELD(UWorld, PlayerControllerList, TArray<TWeakObjectPtr<APlayerController>>)                                         \
     FUNCTION(AShooterGameMode, SaveWorld, void(AShooterGameMode*, bool))                                                   \
     FIELD(AShooterGameMode, LastSaveWorldTime, double)                                                                     \
     FUNCTION(AShooterGameMode, HandleNewPlayer_Implementation,                                                             \
@@ -102,7 +108,8 @@ using EObjectTypeQuery = std::uint8_t;
              TArray<AActor*>*(TArray<AActor*>*, UWorld*, FVector, float, int, bool))                                       \
     FUNCTION(UVictoryCore, ClassToStringReference, void(FString*, UClass*))                                                \
     FUNCTION(UKismetSystemLibrary, SphereOverlapActors_NEW,                                                                \
-             bool(UObject*, FVector, float, TArray<EObjectTypeQuery>*, UClass*, TArray<AActor*>*, TArray<AActor*>*))
+             bool(UObject*, FVector, float, TArray<EObjectTypeQuery>*, UClass*, TArray<AActor*>*, TArray<AActor*>*))       \
+    FUNCTION(RCONClientConnection, SendMessageW, void(RCONClientConnection*, int, int, FString*))
 
 namespace GameNames {
 

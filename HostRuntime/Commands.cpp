@@ -1,4 +1,4 @@
-// ArkApi's chat and console command tables, and the dispatch of a typed line.
+// ArkApi's chat, console and RCON command tables, and the dispatch of a typed line or packet.
 #include "Commands.h"
 
 #include <cwctype>
@@ -74,6 +74,10 @@ CommandTable<ArkApi::ConsoleCallback>& ConsoleTable() {
     static CommandTable<ArkApi::ConsoleCallback> table;
     return table;
 }
+CommandTable<ArkApi::RconCallback>& RconTable() {
+    static CommandTable<ArkApi::RconCallback> table;
+    return table;
+}
 
 template <typename Run>
 void RunHandler(const char* table, std::u16string_view word, Run&& run) {
@@ -97,8 +101,12 @@ bool ICommands::AddChatCommand(const FString& command, const ChatCallback& callb
 bool ICommands::AddConsoleCommand(const FString& command, const ConsoleCallback& callback) {
     return ConsoleTable().Add(command, callback);
 }
+bool ICommands::AddRconCommand(const FString& command, const RconCallback& callback) {
+    return RconTable().Add(command, callback);
+}
 bool ICommands::RemoveChatCommand(const FString& command) { return ChatTable().Remove(command); }
 bool ICommands::RemoveConsoleCommand(const FString& command) { return ConsoleTable().Remove(command); }
+bool ICommands::RemoveRconCommand(const FString& command) { return RconTable().Remove(command); }
 
 ICommands& GetCommands() {
     static ICommands commands;
@@ -127,7 +135,17 @@ bool DispatchConsole(APlayerController* player, FString* line, bool checkAuth) {
     return true;
 }
 
+bool DispatchRcon(RCONClientConnection* connection, RCONPacket* packet, UWorld* world) {
+    const std::u16string_view word = FirstWord(packet->Body.View());
+    if (word.empty()) return false;
+    auto callback = RconTable().Lookup(word);
+    if (!callback) return false;
+    RunHandler("rcon", word, [&] { callback(connection, packet, world); });
+    return true;
+}
+
 std::vector<std::string> ChatCommandNames() { return ChatTable().Names(); }
 std::vector<std::string> ConsoleCommandNames() { return ConsoleTable().Names(); }
+std::vector<std::string> RconCommandNames() { return RconTable().Names(); }
 
 }  // namespace HostRuntime

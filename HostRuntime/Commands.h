@@ -1,5 +1,6 @@
 #pragma once
-// The simulator's side of the command tables: it types chat and console lines into them.
+// The simulator's side of the command tables: it types chat and console lines into them and
+// hands them the RCON packets its clients send.
 #include <string>
 #include <vector>
 
@@ -12,9 +13,13 @@ namespace HostRuntime {
 // host log (EscapedErrors), as the game would survive it.
 ARK_HOST_API bool DispatchChat(AShooterPlayerController* player, FString* line, EChatSendMode::Type mode);
 ARK_HOST_API bool DispatchConsole(APlayerController* player, FString* line, bool checkAuth);
+// The same by the packet's Body; the command replies through the connection. False leaves the
+// packet to the game.
+ARK_HOST_API bool DispatchRcon(RCONClientConnection* connection, RCONPacket* packet, UWorld* world);
 
 // Registered command names, in the order they were added (UTF-8).
 ARK_HOST_API std::vector<std::string> ChatCommandNames();
 ARK_HOST_API std::vector<std::string> ConsoleCommandNames();
+ARK_HOST_API std::vector<std::string> RconCommandNames();
 
 }  // namespace HostRuntime

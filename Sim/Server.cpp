@@ -9,6 +9,7 @@
 #include "HostRuntime/HostState.h"
 #include "HostRuntime/Registry.h"
 #include "Sim/Loader/PluginLibrary.h"
+#include "Sim/RconClient.h"
 #include "Sim/Siblings/SiblingStandIns.h"
 #include "Sim/World/GameFunctions.h"
 #include "Sim/World/World.h"
@@ -22,12 +23,14 @@ struct Server::Parts {
     std::unique_ptr<WorldSaves> saves;
     std::unique_ptr<PluginLibrary> plugin;
     std::filesystem::path pluginPath;
+    RconClient rcon;
 };
 
 namespace {
 
 std::string FolderText(const std::filesystem::path& dir) {
-    std::string text = dir.string();
+    const std::u8string utf8 = dir.u8string();  // the host's texts are UTF-8 (string() is ANSI on Windows)
+    std::string text(utf8.begin(), utf8.end());
     while (text.size() > 1 && text.back() == '/') text.pop_back();
     return text;
 }
@@ -47,6 +50,7 @@ Server::Server(const std::filesystem::path& serverDir) : world_(std::make_unique
     parts->saves = std::make_unique<WorldSaves>(*world_, parts->siblings, file);
     if (saved) parts->saves->Restore(*saved);
     parts->gameNames = RegisterGameFunctions();
+    parts->gameNames.push_back(RconClient::RegisterGameFunction());
     parts_ = std::move(parts);
     HostRuntime::SetCurrentDir(FolderText(serverDir));
     HostRuntime::SetClockOffset(0);
@@ -93,6 +97,7 @@ bool Server::PluginLoaded() const { return parts_->plugin != nullptr; }
 
 std::vector<std::string> Server::ChatCommands() const { return HostRuntime::ChatCommandNames(); }
 std::vector<std::string> Server::ConsoleCommands() const { return HostRuntime::ConsoleCommandNames(); }
+std::vector<std::string> Server::RconCommands() const { return HostRuntime::RconCommandNames(); }
 std::vector<std::string> Server::Hooks() const { return HostRuntime::ActiveHooks(); }
 
 namespace {
@@ -216,6 +221,20 @@ bool Server::Chat(Player& player, const std::string& utf8Text) {
 bool Server::Console(Player& player, const std::string& utf8Text) {
     FString line(std::u16string_view(Utf::Utf8ToUtf16(utf8Text)));
     return HostRuntime::DispatchConsole(player.Controller(), &line, false);
+}
+
+std::vector<std::string> Server::Rcon(const std::string& utf8Line) {
+    RconClient& client = parts_->rcon;
+    RCONPacket packet = client.Command(utf8Line);
+    const bool taken = HostRuntime::DispatchRcon(client.Connection(), &packet, ArkApi::GetApiUtils().GetWorld());
+    std::vector<std::string> replies = client.TakeReplies();
+    if (!taken) {
+        const std::string line = packet.Body.ToString();
+        const std::size_t start = line.find_first_not_of(' ');
+        const std::string word = start == std::string::npos ? "" : line.substr(start, line.find(' ', start) - start);
+        replies.push_back("unknown command \"" + word + "\"");
+    }
+    return replies;
 }
 
 namespace {

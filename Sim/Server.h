@@ -139,6 +139,7 @@ public:
     // Registrations the plugin holds now, in the order they were made.
     std::vector<std::string> ChatCommands() const;
     std::vector<std::string> ConsoleCommands() const;
+    std::vector<std::string> RconCommands() const;
     std::vector<std::string> Hooks() const;
 
     // A player joins: the character the steam id has in the world (with its inventory) when
@@ -160,6 +161,9 @@ public:
     // A chat line or console command typed by the player; true when a command took it.
     bool Chat(Player& player, const std::string& utf8Text);
     bool Console(Player& player, const std::string& utf8Text);
+    // A command line an administrator sends over RCON; the replies the client got, in order (UTF-8).
+    // A line whose first word no RCON command has gets the game's own reply: unknown command "WORD".
+    std::vector<std::string> Rcon(const std::string& utf8Line);
 
     // A damage event through APrimalCharacter.TakeDamage by name; null means a creature (or the
     // world, for the source). Returns the game function's result.

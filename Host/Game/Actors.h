@@ -22,6 +22,7 @@ struct APrimalCharacter : ACharacter {
 
 struct AShooterCharacter : APrimalCharacter {
     static UClass* GetPrivateStaticClass() { return GameNames::AShooterCharacter_GetPrivateStaticClass(); }
+    FString& PlayerNameField() { return GameNames::AShooterCharacter_PlayerName.Of(this); }
 };
 
 struct AController : AActor {};

@@ -4,6 +4,10 @@
 struct UWorld : UObject {
     double GetTimeSeconds() { return GameNames::UWorld_GetTimeSeconds(this); }
     AGameMode*& AuthorityGameModeField() { return GameNames::UWorld_AuthorityGameMode.Of(this); }
+    // The controllers of the players on the server now.
+    TArray<TWeakObjectPtr<APlayerController>>& PlayerControllerListField() {
+        return GameNames::UWorld_PlayerControllerList.Of(this);
+    }
 };
 
 // Actor groups of the server's spatial octree.

@@ -1,7 +1,5 @@
 // The load command: gives the rows of one of the player's vaults back into the inventory, at
-// most as many as the inventory has free places, in one transaction: the rows are claimed,
-// their items given, and the rows given deleted at one commit. When the commit does not
-// happen the items given leave the inventory again.
+// most as many as the inventory has free places, in one transaction (Private/Vault/VaultLoad).
 #include <utility>
 #include <vector>
 
@@ -16,112 +14,15 @@
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
 #include "Private/Plugin/SiblingCalls.h"
-#include "Private/Vault/Cryopod.h"
 #include "Private/Vault/Inventory.h"
-#include "Private/Vault/ItemText.h"
 #include "Private/Vault/Store.h"
+#include "Private/Vault/VaultLoad.h"
 
 namespace Lockbury::Commands {
 namespace {
 
 constexpr const char* kFile = "Private/Commands";
 constexpr const char* kFunction = "Lockbury::Commands::LoadVault";
-constexpr LogPlace kPlace{kFile, kFunction};
-constexpr int kInventoryPlaces = 299;
-
-// The time spent in the vault does not count: an empty cryopod is topped up and dated an hour
-// ahead, a spoiling item starts spoiling anew.
-void AdjustReturnedItem(UPrimalItem* added, float storedDurability) {
-    if (RestartCryopod(added, storedDurability)) return;
-    UWorld* world = ArkApi::GetApiUtils().GetWorld();
-    if (added->CanSpoil() && world) {
-        const double now = world->GetTimeSeconds();
-        added->CreationTimeField() = now;
-        added->NextSpoilingTimeField() = static_cast<double>(added->GetSpoilingTime()) + now;
-        added->UpdatedItem(false);
-    }
-}
-
-// What one load handed out so far: the rows to settle and the items to take back if the
-// database does not settle them.
-struct Handout {
-    ClaimOutcome rows;
-    std::vector<UPrimalItem*> items;
-    int given = 0;
-};
-
-// A claim ends exactly once: settled by the load, or released on every other way out.
-class ClaimGuard {
-public:
-    explicit ClaimGuard(IDatabase& store) : store_(&store) {}
-    ~ClaimGuard() {
-        if (store_) store_->ReleaseClaim();
-    }
-    ClaimGuard(const ClaimGuard&) = delete;
-    ClaimGuard& operator=(const ClaimGuard&) = delete;
-    Settlement Settle(const ClaimOutcome& outcome) { return std::exchange(store_, nullptr)->SettleClaim(outcome); }
-
-private:
-    IDatabase* store_;
-};
-
-// The item a row became, for the crash-safety journal.
-void NoteGiven(Handout& handout, std::int32_t rowId, UPrimalItem* item) {
-    if (!item || !item->IsValidLowLevelFast()) return;
-    const FItemNetID& id = item->ItemIDField();
-    handout.rows.given.push_back({rowId, id.ItemID1, id.ItemID2, item->GetItemQuantity()});
-}
-
-int QuantityOf(const TArray<UPrimalItem*>& made) {
-    int quantity = 0;
-    for (UPrimalItem* item : made)
-        if (item && item->IsValidLowLevelFast()) quantity += item->GetItemQuantity();
-    return quantity;
-}
-
-// A resource row gives as many stacks as its quantity needs; what did not fit stays in the row.
-void GiveResource(AShooterPlayerController* player, const VaultItem& row, Handout& handout) {
-    TArray<UPrimalItem*> made;
-    FString blueprint(std::string_view(row.blueprint));
-    if (!player->GiveItem(&made, &blueprint, row.qtd, 0.0f, false, false, 0.0f)) return;
-    // A host that reports success without the stacks it made gave the whole quantity.
-    const int delivered = made.IsEmpty() ? row.qtd : QuantityOf(made);
-    if (delivered >= row.qtd) {
-        handout.rows.taken.push_back(row.id);
-    } else {
-        handout.rows.remainders.emplace_back(row.id, row.qtd - delivered);
-    }
-    for (UPrimalItem* item : made) {
-        handout.items.push_back(item);
-        NoteGiven(handout, row.id, item);
-    }
-    ++handout.given;
-}
-
-void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, Handout& handout) {
-    TArray<unsigned char> bytes = HexToBytes(row.itemdata);
-    UPrimalItem* item = UPrimalItem::CreateFromBytes(&bytes);
-    if (!item) return;
-    const float storedDurability = item->ItemDurabilityField();
-    UPrimalItem* added = inventory->AddItemObject(item);
-    if (!added) return;
-    handout.rows.taken.push_back(row.id);
-    handout.items.push_back(added);
-    NoteGiven(handout, row.id, added);
-    ++handout.given;
-    AdjustReturnedItem(added, storedDurability);
-}
-
-// The database did not take the load: what it gave leaves the inventory again.
-void TakeBack(UPrimalInventoryComponent* inventory, const Handout& handout) {
-    for (UPrimalItem* item : handout.items) {
-        if (!item || !item->IsValidLowLevelFast()) continue;
-        if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, false)) {
-            LogAt(spdlog::level::err, kPlace, "A loaded item could not be taken back after the load failed: {}",
-                  item->NameField().ToString().ToString());
-        }
-    }
-}
 
 void Load(AShooterPlayerController* player, FString* message) {
     if (!player) return;
@@ -163,52 +64,27 @@ void Load(AShooterPlayerController* player, FString* message) {
         ReplyStoreUnavailable(player);
         return;
     }
-    // The rows stay locked until the load settles, so no other server can give them meanwhile.
-    const VaultRead<VaultItem> claimed = store->ClaimVaultItems(steamId, *vaultName, freePlaces);
-    if (claimed.failed) {
-        ReplyStoreUnavailable(player);
-        return;
-    }
-    if (claimed.records.IsEmpty()) {
-        Reply(player, "vaultNotFound");
-        return;
-    }
-    ClaimGuard claim(*store);
-    if (nearRequired && price >= 1) {
+    VaultLoad load;
+    load.owner = steamId;
+    load.vault = *vaultName;
+    load.places = freePlaces;
+    load.beforeGiving = [&] {
+        if (!nearRequired || price < 1) return true;
         if (!SpendPoints(price, steamId)) {
             Reply(player, "noPoints");
-            return;
+            return false;
         }
         Reply(player, "points", price);
+        return true;
+    };
+    const VaultLoadResult result = LoadIntoInventory(*store, player, load);
+    switch (result.status) {
+        case VaultLoadResult::Status::StoreUnavailable: ReplyStoreUnavailable(player); return;
+        case VaultLoadResult::Status::VaultNotFound: Reply(player, "vaultNotFound"); return;
+        case VaultLoadResult::Status::Refused: return;
+        case VaultLoadResult::Status::Loaded: break;
     }
-
-    Handout handout;
-    bool stopped = false;
-    try {
-        for (const auto& row : claimed.records) {
-            if (!row) continue;
-            if (!row->blueprint.empty()) {
-                GiveResource(player, *row, handout);
-            } else {
-                GiveStoredItem(inventory, *row, handout);
-            }
-        }
-    } catch (const std::exception& e) {
-        // A damaged row stops the load there; what was given before it is settled as usual.
-        stopped = true;
-        LogAt(spdlog::level::err, kPlace, "Unexpected error {}", e.what());
-    }
-    if (handout.items.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty()) return;
-
-    switch (claim.Settle(handout.rows)) {
-        case Settlement::Committed: break;
-        case Settlement::RolledBack:
-            TakeBack(inventory, handout);
-            ReplyStoreUnavailable(player);
-            return;
-        case Settlement::Unknown: break;  // the items stay: possibly doubled, never lost (the store logged the rows)
-    }
-    if (!stopped && handout.given >= freePlaces) Reply(player, "maximumReached", handout.given);
+    if (!result.stopped && result.given >= freePlaces) Reply(player, "maximumReached", result.given);
 }
 
 }  // namespace

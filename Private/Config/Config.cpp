@@ -1,11 +1,17 @@
 #include "Private/Config/Config.h"
 
+#include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <set>
 #include <stdexcept>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "Host/ArkApi.h"
 #include "Host/TextSearch.h"
@@ -83,7 +89,7 @@ std::string PathOf(const std::vector<std::string>& keys) {
 }  // namespace
 
 std::vector<ConfigProblem> ReadConfig() {
-    std::ifstream file(PluginFolder() + "/config.json", std::ios::binary);
+    std::ifstream file(Utf8Path(PluginFolder() + "/config.json"), std::ios::binary);
     if (!file.is_open()) throw std::runtime_error("Can't open config.json");
     std::string text(kMaxConfigBytes + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
@@ -200,6 +206,18 @@ std::string ServerIdConfigured() {
     const auto& config = Config();
     if (!config.is_object() || !config.contains("serverId") || !config.at("serverId").is_string()) return {};
     return config.at("serverId").get<std::string>();
+}
+
+std::string MoveLogServerName() {
+    if (std::string id = ServerIdConfigured(); !id.empty()) return id.substr(0, 64);
+#ifdef _WIN32
+    const char* host = std::getenv("COMPUTERNAME");
+    std::string name = host ? host : "";
+#else
+    std::array<char, 256> host{};
+    std::string name = gethostname(host.data(), host.size() - 1) == 0 ? host.data() : "";
+#endif
+    return name.empty() ? std::string("lockbury") : name.substr(0, 64);
 }
 
 }  // namespace Lockbury

@@ -42,5 +42,7 @@ int ToInt(const nlohmann::ordered_json& value);
 // when the plugin loads; the validation has already refused any other type.
 bool CrashSafeConfigured();
 std::string ServerIdConfigured();
+// The server's name in the move log: "serverId" when set, else the machine's host name.
+std::string MoveLogServerName();
 
 }  // namespace Lockbury

@@ -34,6 +34,8 @@ public:
         Number("queryTimeout", 1, 3600, true);
         Number("reconnectTimeout", 1, 3600, true);
         Number("reconnectInterval", 0, 86400, true);
+        // A wrong number would prune the move log of every server sharing the database.
+        Number("logDays", 0, 36500, true);
         Number("commandCoolDown", 0, 2147483647, false);
         Number("PVPVECooldown", 0, 2147483647, false);
         Number("radius", 0, 2147483647, false);

@@ -1,6 +1,6 @@
 #pragma once
-// Every function the plugin hands to the host: the damage hook, the chat command handlers and
-// the console command handlers. Load registers them; Unload removes them.
+// Every function the plugin hands to the host: the hooks, the chat, console and RCON command
+// handlers. Load registers them; Unload removes them.
 #include "Host/ArkApi.h"
 
 namespace Lockbury::Commands {
@@ -22,4 +22,14 @@ void MakeKit(APlayerController* controller, FString* command, bool fromCheat);
 void GetKit(APlayerController* controller, FString* command, bool fromCheat);
 void DumpStructures(APlayerController* controller, FString* command, bool fromCheat);
 void DumpItems(APlayerController* controller, FString* command, bool fromCheat);
+
+// Administrators' vault commands (Private/Admin), from the console and over RCON; the take is
+// console only: it loads into the administrator's own inventory.
+void VaultsConsole(APlayerController* controller, FString* line, bool fromCheat);
+void VaultItemsConsole(APlayerController* controller, FString* line, bool fromCheat);
+void VaultLogConsole(APlayerController* controller, FString* line, bool fromCheat);
+void VaultTakeConsole(APlayerController* controller, FString* line, bool fromCheat);
+void VaultsRcon(RCONClientConnection* connection, RCONPacket* packet, UWorld* world);
+void VaultItemsRcon(RCONClientConnection* connection, RCONPacket* packet, UWorld* world);
+void VaultLogRcon(RCONClientConnection* connection, RCONPacket* packet, UWorld* world);
 }  // namespace Lockbury

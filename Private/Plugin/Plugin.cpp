@@ -57,6 +57,8 @@ void OpenStore() {
     settings.log = GetLog();
     settings.journal = CrashSafeConfigured();
     settings.serverId = ServerIdConfigured();
+    settings.logServer = MoveLogServerName();
+    settings.logDays = ConfigInt("logDays", 30);
     database() = std::make_unique<MySql>(host, user, password, name, port, settings);
 }
 
@@ -80,6 +82,10 @@ struct ConsoleEntry {
     const char* name;
     ArkApi::ConsoleCallback handler;
 };
+struct RconEntry {
+    const char* name;
+    ArkApi::RconCallback handler;
+};
 struct ChatEntry {
     const char* key;  // its text is the configured "commands".key."command"
     ArkApi::ChatCallback handler;
@@ -91,8 +97,11 @@ const HookEntry kHooks[] = {
     Hook(GameNames::AShooterGameMode_HandleNewPlayer_Implementation,
          &CrashSafety::Hook_AShooterGameMode_HandleNewPlayer_Implementation,
          &CrashSafety::AShooterGameMode_HandleNewPlayer_Implementation_game, true)};
-const ConsoleEntry kConsoleCommands[] = {
-    {"makekit", &MakeKit}, {"getkit", &GetKit}, {"dumps", &DumpStructures}, {"dumpi", &DumpItems}};
+const ConsoleEntry kConsoleCommands[] = {{"makekit", &MakeKit},          {"getkit", &GetKit},
+                                         {"dumps", &DumpStructures},     {"dumpi", &DumpItems},
+                                         {"vaults", &VaultsConsole},     {"vaultitems", &VaultItemsConsole},
+                                         {"vaultlog", &VaultLogConsole}, {"vaulttake", &VaultTakeConsole}};
+const RconEntry kRconCommands[] = {{"vaults", &VaultsRcon}, {"vaultitems", &VaultItemsRcon}, {"vaultlog", &VaultLogRcon}};
 const ChatEntry kChatCommands[] = {{"saveVault", &Commands::SaveVault},
                                    {"loadVault", &Commands::LoadVault},
                                    {"checkcd", &CheckCd},
@@ -100,7 +109,7 @@ const ChatEntry kChatCommands[] = {{"saveVault", &Commands::SaveVault},
 
 struct Registered {
     std::vector<const HookEntry*> hooks;
-    std::vector<FString> chat, console;
+    std::vector<FString> chat, console, rcon;
 };
 Registered& registered() {
     static Registered record;
@@ -119,6 +128,10 @@ void Register() {
     for (const ConsoleEntry& entry : kConsoleCommands) {
         FString name(entry.name);
         if (commands.AddConsoleCommand(name, entry.handler)) record.console.push_back(std::move(name));
+    }
+    for (const RconEntry& entry : kRconCommands) {
+        FString name(entry.name);
+        if (commands.AddRconCommand(name, entry.handler)) record.rcon.push_back(std::move(name));
     }
     // Each name is looked up just before its registration, so a faulty entry stops the
     // registrations there and leaves the earlier ones in place.
@@ -159,6 +172,7 @@ void Unload() {
     for (const HookEntry* entry : record.hooks) ArkApi::GetHooks().DisableHookRaw(entry->name, entry->detour);
     for (const FString& text : record.chat) commands.RemoveChatCommand(text);
     for (const FString& name : record.console) commands.RemoveConsoleCommand(name);
+    for (const FString& name : record.rcon) commands.RemoveRconCommand(name);
     record = Registered{};
 }
 

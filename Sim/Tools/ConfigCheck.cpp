@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -52,6 +53,26 @@ void PrintCrashSafety(Printer& printer, const json& config, DatabaseProbe& probe
         (journaled ? *journaled +
                          " journaled moves of this server, rolled back only if the world it starts from is older than them"
                    : "the load would create the journal tables"));
+}
+
+// What the move log would be: how long its records stay, and under which server name.
+void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
+    const json days = config.contains("logDays") ? config["logDays"] : json(30);
+    std::string name =
+        config.contains("serverId") && config["serverId"].is_string() ? config["serverId"].get<std::string>() : "";
+    if (name.empty()) {
+        std::array<char, 256> host{};
+        name = gethostname(host.data(), host.size() - 1) == 0 && host[0] ? std::string(host.data()) + " (the host name)"
+                                                                         : "lockbury";
+    }
+    const auto records = probe.Scalar("SELECT COUNT(*) FROM u_vault_log");
+    const std::string kept = days.is_number() && days.get<double>() >= 1
+                                 ? "records kept " + days.dump() + " days, pruned hourly by the event Vault_Log_Prune"
+                                 : "records kept for ever (logDays " + days.dump() + ")";
+    printer.Line("move log: server name \"" + name + "\", " + kept + ", " +
+                 (records ? "table u_vault_log holds " + *records + " records"
+                          : "the load would create the tables u_vault_log and u_vault_log_items") +
+                 "; decays are recorded by the trigger u_vault_log_removed");
 }
 
 bool IsErrorLine(const std::string& line) {
@@ -145,7 +166,7 @@ private:
 
 // What one load left registered with the host, and every line the plugin logged on the way.
 struct Loaded {
-    std::vector<std::string> hooks, console, chat, log;
+    std::vector<std::string> hooks, console, rcon, chat, log;
 };
 
 // Loads the plugin and unloads it again: on a copy of the folder holding only this configuration,
@@ -162,7 +183,8 @@ Loaded LoadOnce(const std::filesystem::path& plugin, const std::filesystem::path
     } catch (const std::exception& e) {
         throw std::runtime_error("cannot load the plugin library " + plugin.string() + ": " + e.what());
     }
-    Loaded loaded{server.Hooks(), server.ConsoleCommands(), server.ChatCommands(), server.LogLines()};
+    Loaded loaded{server.Hooks(), server.ConsoleCommands(), server.RconCommands(), server.ChatCommands(),
+                  server.LogLines()};
     server.UnloadPlugin();
     return loaded;
 }
@@ -181,7 +203,7 @@ std::optional<std::string> CommandText(const json& config, const std::string& ke
 // on the sample configuration, which gives every key; each chat command by the key of "commands"
 // whose text it is, in the order the plugin registers them.
 struct FullLoad {
-    std::vector<std::string> hooks, console, chatKeys;
+    std::vector<std::string> hooks, console, rcon, chatKeys;
 };
 
 FullLoad LoadOnSample(const std::filesystem::path& plugin, const std::filesystem::path& sample) {
@@ -194,7 +216,7 @@ FullLoad LoadOnSample(const std::filesystem::path& plugin, const std::filesystem
                                      " does not load cleanly: " + Trimmed(line));
     }
     const json config = Lenient(text);
-    FullLoad full{loaded.hooks, loaded.console, {}};
+    FullLoad full{loaded.hooks, loaded.console, loaded.rcon, {}};
     for (const auto& registered : loaded.chat) {
         std::optional<std::string> key;
         if (config.contains("commands") && config["commands"].is_object()) {
@@ -260,7 +282,8 @@ bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& al
     const bool everyHook = std::all_of(full.hooks.begin(), full.hooks.end(), [&](const std::string& hook) {
         return std::find(loaded.hooks.begin(), loaded.hooks.end(), hook) != loaded.hooks.end();
     });
-    const bool complete = everyHook && loaded.console == full.console && loaded.chat.size() == full.chatKeys.size();
+    const bool complete = everyHook && loaded.console == full.console && loaded.rcon == full.rcon &&
+                          loaded.chat.size() == full.chatKeys.size();
     allWell = complete && problems.empty() && errors.empty();
 
     printer_.Line(std::string("load: ") + (!complete ? "FAILED" : allWell ? "ok" : "completed with errors"));
@@ -272,6 +295,7 @@ bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& al
 
     printer_.Line("hook: " + Joined(loaded.hooks));
     printer_.Line("console commands: " + Joined(loaded.console));
+    printer_.Line("rcon commands: " + Joined(loaded.rcon));
     // This load's chat commands are the full load's in the same order, less those refused (a text
     // another command has) and those after the entry the load stopped at. A key whose entry gives
     // no text owns the next one unless a later key gives that text.
@@ -336,6 +360,7 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
     }
     printer_.Line(rows ? "the load would keep the table u_vault as it is" : "the load would create the table u_vault");
     PrintCrashSafety(printer_, config, probe);
+    PrintMoveLog(printer_, config, probe);
     if (!config.contains("decay") || !config["decay"].is_number()) {
         printer_.Line("the load would drop the event Vault_Decay and make none: vaults would not decay");
         return true;

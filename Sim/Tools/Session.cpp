@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <sstream>
+#include <string_view>
 
 #include "HostRuntime/HostState.h"
 
@@ -73,6 +74,7 @@ const std::map<std::string, Session::Command>& Session::Commands() {
         {"revive", {&Session::Revive, 1, 1, "revive NAME"}},
         {"chat", {&Session::Chat, 2, kAny, "chat NAME TEXT..."}},
         {"console", {&Session::Console, 2, kAny, "console NAME TEXT..."}},
+        {"rcon", {&Session::Rcon, 1, kAny, "rcon TEXT..."}},
         {"damage", {&Session::Damage, 2, 2, "damage VICTIM SOURCE (a player's name or creature)"}},
         {"perm", {&Session::Perm, 3, 3, "perm NAME grant|revoke PERMISSION"}},
         {"points", {&Session::Points, 1, 2, "points NAME [N]"}},
@@ -103,6 +105,7 @@ std::string Session::Help() {
   kill NAME | revive NAME        the character dies | lives again
   chat NAME TEXT...              the player types a chat line
   console NAME TEXT...           the player types a console command
+  rcon TEXT...                   an administrator sends a command over RCON; prints each reply line
   damage VICTIM SOURCE           a damage event; each side is a player's name or creature
   perm NAME grant|revoke PERM    the Permissions plugin's stand-in
   points NAME [N]                shows, or sets, the player's ArkShop points
@@ -337,6 +340,23 @@ void Session::Console(const Words& w) {
     if (!server_->Console(player, w.RestFrom(2))) {
         events_->Flush();
         printer_.Line("(no console command \"" + w[2] + "\")");
+    }
+}
+
+void Session::Rcon(const Words& w) {
+    const std::vector<std::string> replies = server_->Rcon(w.RestFrom(1));
+    events_->Flush();
+    if (replies.empty()) printer_.Line("(the rcon command sent no reply)");
+    for (const auto& reply : replies) {
+        // A reply of several lines shows as several, each marked, as an RCON tool prints it.
+        std::string_view rest = reply;
+        do {
+            const std::size_t end = rest.find('\n');
+            std::string_view line = rest.substr(0, end);
+            if (line.ends_with('\r')) line.remove_suffix(1);
+            printer_.Line(line.empty() ? std::string("[rcon]") : "[rcon] " + std::string(line));
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        } while (!rest.empty());
     }
 }
 

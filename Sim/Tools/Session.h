@@ -60,6 +60,7 @@ private:
     void Revive(const Words& w);
     void Chat(const Words& w);
     void Console(const Words& w);
+    void Rcon(const Words& w);
     void Damage(const Words& w);
     void Perm(const Words& w);
     void Points(const Words& w);

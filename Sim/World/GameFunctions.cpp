@@ -269,6 +269,10 @@ void WorldFunctions() {
 void GameModeFunctions() {
     Register(G::UWorld_AuthorityGameMode,
              [](void* self) -> void* { return &Obj<WorldObject>(self, G::UWorld_AuthorityGameMode).authorityGameMode; });
+    Register(G::UWorld_PlayerControllerList,
+             [](void* self) -> void* { return &Obj<WorldObject>(self, G::UWorld_PlayerControllerList).playerControllers; });
+    Register(G::AShooterCharacter_PlayerName,
+             [](void* self) -> void* { return &Obj<Character>(self, G::AShooterCharacter_PlayerName).playerName; });
     Register(G::AShooterGameMode_LastSaveWorldTime, [](void* self) -> void* {
         return &Obj<GameModeObject>(self, G::AShooterGameMode_LastSaveWorldTime).lastSaveWorldTime;
     });

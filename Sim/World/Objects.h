@@ -49,6 +49,7 @@ class DefaultObject final : public SimObject {};
 class WorldObject final : public SimObject {
 public:
     AGameMode* authorityGameMode = nullptr;  // UWorld.AuthorityGameMode
+    TArray<TWeakObjectPtr<APlayerController>> playerControllers;  // UWorld.PlayerControllerList
 };
 
 class Actor : public SimObject {
@@ -72,6 +73,7 @@ class Character final : public Actor {
 public:
     bool dead = false;
     Controller* controller = nullptr;
+    FString playerName;  // AShooterCharacter.PlayerName: the name its player joined with
 };
 
 class Controller : public Actor {

@@ -296,6 +296,7 @@ Player& World::Join(const std::string& name, std::uint64_t steamId) {
         data = &Make<PlayerDataObject>(NativeClass(Native::PlayerData),
                                        Wide("PrimalPlayerDataBP_C_" + std::to_string(steamId)));
     character->controller = &controller;
+    character->playerName = FString(std::u16string_view(Wide(name)));
     controller.pawn = character;
     controller.steamId = steamId;
     controller.inventory = inventory;
@@ -306,6 +307,7 @@ Player& World::Join(const std::string& name, std::uint64_t steamId) {
     Player& ref = *player;
     players_.emplace(name, std::move(player));
     actors_.push_back(character);
+    worldObject_->playerControllers.Add({reinterpret_cast<APlayerController*>(static_cast<SimObject*>(&controller))});
     return ref;
 }
 
@@ -325,6 +327,10 @@ void World::Leave(const std::string& name) {
     } else {
         RemoveInventory(state);  // the inventory is the character's
     }
+    auto* gone = reinterpret_cast<APlayerController*>(static_cast<SimObject*>(state.controller));
+    auto& list = worldObject_->playerControllers;
+    for (int i = list.Num() - 1; i >= 0; --i)
+        if (list[i].Get() == gone) list.RemoveAt(i);
     Destroy(state.controller);
     state.left = true;
     departed_.push_back(std::move(it->second));

@@ -6,18 +6,27 @@
 //   eval "$(scripts/db start)" && build/bench/lockbury-bench [--smoke] [--out FILE]
 //
 // --smoke runs everything once at the smallest sizes (scripts/test), and writes results-smoke.json.
+// --scale runs only the vaults at cluster scale (u_vault filled to 10k, 100k and 1M rows; several
+// minutes) and puts its figures into results.json beside those of the last default run; a default
+// run keeps the scale figures of the last --scale run in the same way. --scale-rows 10000,100000
+// does the same at other sizes.
 // --only ITEMS BYTES narrows the save and load to one case (for a profiler); put it after --smoke.
 // The benchmark makes a database of its own on the server and drops it again.
 #include <unistd.h>
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "bench/lockbury/BenchServer.h"
@@ -26,11 +35,13 @@
 #include "bench/lockbury/DamageHookBench.h"
 #include "bench/lockbury/FloorBench.h"
 #include "bench/lockbury/ItemTextBench.h"
+#include "bench/lockbury/MoveLogBench.h"
 #include "bench/lockbury/NeverAnsweringBench.h"
 #include "bench/lockbury/RawDatabase.h"
 #include "bench/lockbury/RelayedCommandBench.h"
 #include "bench/lockbury/RelayedServer.h"
 #include "bench/lockbury/Report.h"
+#include "bench/lockbury/ScaleBench.h"
 
 namespace {
 
@@ -47,6 +58,9 @@ struct Plan {
     std::size_t relayedBytes = 2048;
     std::vector<int> crashSafeItems{10, 299};  // a load gives 299 at most: all of them come back
     std::size_t crashSafeBytes = 2048;
+    int moveLogItems = 300;  // a load gives 299 of them
+    std::size_t moveLogBytes = 2048;
+    int moveLogRuns = 9;
     int crashSafeRuns = 9;
     std::vector<VaultCommand> darkCommands{VaultCommand::Save, VaultCommand::Load, VaultCommand::List};
     int darkReconnectTimeout = 3;  // s: the shipped default
@@ -55,10 +69,14 @@ struct Plan {
     int hexRuns = 21;
     std::vector<int> fighters{10, 100, 1000, 10000};
     int hits = 200000, hookRuns = 7;
+    bool scaleOnly = false;  // --scale
+    ScalePlan scale;
 
     static Plan Smoke() {
         Plan p;
         p.smoke = true;
+        p.scale.rows = {1000};
+        p.scale.runs = 1;
         p.dbRuns = 1;
         p.listRuns = 1;
         p.itemCounts = {10};
@@ -69,6 +87,9 @@ struct Plan {
         p.crashSafeItems = {10};
         p.crashSafeBytes = 200;
         p.crashSafeRuns = 1;
+        p.moveLogItems = 10;
+        p.moveLogBytes = 200;
+        p.moveLogRuns = 1;
         p.darkCommands = {VaultCommand::Save};
         p.darkReconnectTimeout = 1;  // the least there is: one second of the smoke run
         p.darkLaterCommands = 5;
@@ -214,6 +235,23 @@ void CrashSafe(const Plan& plan, Report& report, const DbServer& server, const S
     }
 }
 
+void MoveLog(const Plan& plan, Report& report, const DbServer& server, const ScratchDatabase& scratch) {
+    report.Section("The move log: what its record adds to a save and a load (ms; statements)");
+    const std::string tag = std::to_string(plan.moveLogItems) + " x " + Size(plan.moveLogBytes);
+    const MoveLogCost c = MeasureMoveLog(server, scratch.Name(), plan.moveLogItems, plan.moveLogBytes, plan.moveLogRuns);
+    for (const auto& [what, move, record, statements] :
+         {std::tuple{"save", c.save, c.saveRecord, c.saveStatements.size()},
+          std::tuple{"load", c.load, c.loadRecord, c.loadStatements.size()}}) {
+        const std::string name = std::string("move log ") + tag + ": " + what;
+        report.Add(name, move, "ms");
+        report.Add(name + ", its record", record, "ms");
+        report.Add(name + ", record / move", record / move, "ratio");
+        report.Add(name + ", record statements", static_cast<double>(statements), "count");
+    }
+    PrintStatements("save record", c.saveStatements);
+    PrintStatements("load record", c.loadStatements);
+}
+
 double Max(const std::vector<double>& samples) {
     if (samples.empty()) throw std::logic_error("no samples to take the largest of");
     return *std::max_element(samples.begin(), samples.end());
@@ -291,6 +329,10 @@ int Targets(const Report& r) {
         {"never-answering database: first command <= " + std::to_string(static_cast<int>(darkLimit)) +
              " ms (reconnectTimeout " + std::to_string(static_cast<int>(reconnect)) + " s + 0.5 s)",
          r.Value("never-answering database: first command"), darkLimit, true},
+        {"move log: record of a save of 300 x 2 KB / the save <= 0.10", r.Value("move log 300 x 2 KB: save, record / move"),
+         0.10, true},
+        {"move log: record of a load of 300 x 2 KB / the load <= 0.10", r.Value("move log 300 x 2 KB: load, record / move"),
+         0.10, true},
         {"never-answering database: later commands (max) <= 1 ms",
          r.Value("never-answering database: later commands (max)"), 1, true},
     };
@@ -304,6 +346,64 @@ int Targets(const Report& r) {
     return missed;
 }
 
+void Scale(const Plan& plan, Report& report, const DbServer& server, const ScratchDatabase& scratch) {
+    report.Section("Vaults at cluster scale: u_vault filled, 10% of the players due at a one-day decay");
+    MeasureScale(plan.scale, report, server, scratch.Name());
+}
+
+// The scale targets, between the smallest and the largest table of this run.
+void ScaleTargets(const Report& r, const ScalePlan& plan) {
+    if (plan.rows.size() < 2) return;
+    const std::string small = "scale " + ScaleTag(plan.rows.front()) + " rows: ";
+    const std::string large = "scale " + ScaleTag(plan.rows.back()) + " rows: ";
+    std::printf("\nTargets (%s rows against %s rows)\n", ScaleTag(plan.rows.back()).c_str(),
+                ScaleTag(plan.rows.front()).c_str());
+    struct Target {
+        std::string what;
+        double value, limit;
+    };
+    const std::vector<Target> targets{
+        {"list at " + ScaleTag(plan.rows.back()) + " / at " + ScaleTag(plan.rows.front()) + " <= 1.5",
+         r.Value(large + "list (4 vaults, 100 rows)") / r.Value(small + "list (4 vaults, 100 rows)"), 1.5},
+        {"load 100 x 1 KB, same ratio <= 1.5", r.Value(large + "load 100 x 1 KB") / r.Value(small + "load 100 x 1 KB"),
+         1.5},
+        {"save 100 x 1 KB, same ratio <= 1.5", r.Value(large + "save 100 x 1 KB") / r.Value(small + "save 100 x 1 KB"),
+         1.5},
+        {"decay run with nothing due <= 50 ms", r.Value(large + "decay run, nothing due"), 50},
+        {"game-thread wait during the 10% decay run <= 100 ms",
+         r.Value(large + "during the 10% decay run: game-thread wait (max)"), 100},
+    };
+    for (const auto& t : targets)
+        std::printf("  %-4s %-84s (%.3f)\n", t.value <= t.limit ? "met" : "MISS", t.what.c_str(), t.value);
+}
+
+// Writes this run's figures, keeping from the file already there those of the other kind of run
+// (the scale figures for a default run, the others for a scale run).
+void WriteKeepingTheOtherRun(const Report& report, const std::filesystem::path& file, bool keepScale) {
+    std::ifstream in(file);
+    const auto before = nlohmann::json::parse(in, nullptr, false);
+    in.close();
+    const auto& ours = report.Figures();
+    auto measuredNow = [&](const std::string& name) {
+        return std::any_of(ours.begin(), ours.end(), [&](const Figure& f) { return f.name == name; });
+    };
+    std::vector<Figure> figures;
+    if (before.is_array()) {
+        for (const auto& f : before) {
+            if (!f.is_object() || !f.contains("name") || !f["name"].is_string()) continue;
+            const std::string name = f["name"];
+            if ((name.rfind("scale ", 0) == 0) == keepScale && !measuredNow(name))
+                figures.push_back({name, f.value("value", 0.0), f.value("unit", std::string())});
+        }
+    }
+    figures.insert(keepScale ? figures.begin() : figures.end(), ours.begin(), ours.end());
+    nlohmann::json out = nlohmann::json::array();
+    for (const auto& f : figures) out.push_back({{"name", f.name}, {"value", f.value}, {"unit", f.unit}});
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    stream << out.dump(2) << '\n';
+    if (!stream) throw std::runtime_error("cannot write " + file.string());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -315,11 +415,20 @@ int main(int argc, char** argv) {
             plan = Plan::Smoke();
         } else if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
+        } else if (arg == "--scale") {
+            plan.scaleOnly = true;
+        } else if (arg == "--scale-rows" && i + 1 < argc) {  // other sizes, ascending: 10000,100000
+            plan.scaleOnly = true;
+            plan.scale.rows.clear();
+            std::stringstream list(argv[++i]);
+            for (std::string size; std::getline(list, size, ',');) plan.scale.rows.push_back(std::stoi(size));
         } else if (arg == "--only" && i + 2 < argc) {  // one save/load case, e.g. for a profiler
             plan.itemCounts = {std::stoi(argv[++i])};
             plan.itemSizes = {std::stoul(argv[++i])};
         } else {
-            std::fprintf(stderr, "usage: lockbury-bench [--smoke] [--out FILE] [--only ITEMS BYTES]\n");
+            std::fprintf(
+                stderr,
+                "usage: lockbury-bench [--smoke] [--scale] [--scale-rows N,N...] [--out FILE] [--only ITEMS BYTES]\n");
             return 2;
         }
     }
@@ -334,19 +443,32 @@ int main(int argc, char** argv) {
         std::printf("lockbury-bench%s: %u cores; medians\n", plan.smoke ? " --smoke" : "",
                     std::thread::hardware_concurrency());
         report.Add("cores", std::thread::hardware_concurrency(), "count");
-        ScratchDatabase scratch(server);
-        Commands(plan, report, server, scratch);
-        Relayed(plan, report, server, scratch);
-        CrashSafe(plan, report, server, scratch);
-        NeverAnswering(plan, report, server, scratch);
-        ItemText(plan, report);
-        DamageHook(plan, report);
-        report.WriteJson(out);
+        if (plan.scaleOnly) {
+            ScratchDatabase scratch(server);
+            Scale(plan, report, server, scratch);
+        } else {
+            {
+                ScratchDatabase scratch(server);
+                Commands(plan, report, server, scratch);
+                Relayed(plan, report, server, scratch);
+                CrashSafe(plan, report, server, scratch);
+                MoveLog(plan, report, server, scratch);
+                NeverAnswering(plan, report, server, scratch);
+            }
+            ItemText(plan, report);
+            DamageHook(plan, report);
+            if (plan.smoke) {  // the scale code kept working, on a table of a thousand rows
+                ScratchDatabase scratch(server);
+                Scale(plan, report, server, scratch);
+            }
+        }
+        WriteKeepingTheOtherRun(report, out, !plan.scaleOnly);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lockbury-bench: %s\n", e.what());
         return 1;
     }
-    if (!plan.smoke) Targets(report);
+    if (plan.scaleOnly) ScaleTargets(report, plan.scale);
+    if (!plan.smoke && !plan.scaleOnly) Targets(report);
     std::printf("\nresults: %s\n", out.c_str());
     return 0;
 }

@@ -56,7 +56,7 @@ class Dumps : public TestSupport::PluginTest {
 protected:
     void Start() {  // radius 1000
         PluginTest::Start();
-        ASSERT_EQ(server.ConsoleCommands().size(), 4u);
+        ASSERT_EQ(server.ConsoleCommands().size(), 8u);
         admin = &Join("admin");
         (*admin)->MoveTo({100, 100, 0});
     }

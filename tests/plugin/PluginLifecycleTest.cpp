@@ -20,7 +20,7 @@ using json = nlohmann::ordered_json;
 using Strings = std::vector<std::string>;
 using TestSupport::Texts;
 
-const Strings kConsole = {"makekit", "getkit", "dumps", "dumpi"};
+const Strings kConsole = {"makekit", "getkit", "dumps", "dumpi", "vaults", "vaultitems", "vaultlog", "vaulttake"};
 const Strings kHook = {"APrimalCharacter.TakeDamage"};
 
 Strings ErrorLines(const Sim::Server& server) {
@@ -60,6 +60,7 @@ TEST_F(PluginLifecycle, FullConfigRegistersEverythingInOrderAndLogsNothing) {
     server.Load();
     EXPECT_EQ(server.Hooks(), kHook);
     EXPECT_EQ(server.ConsoleCommands(), kConsole);
+    EXPECT_EQ(server.RconCommands(), (Strings{"vaults", "vaultitems", "vaultlog"}));
     EXPECT_EQ(server.ChatCommands(), (Strings{"/savevault", "/loadvault", "/checkcd", "/listvault"}));
     EXPECT_TRUE(server.LogLines().empty()) << server.LogLines()[0];
 }
@@ -83,6 +84,7 @@ TEST_F(PluginLifecycle, MissingCheckcdStopsTheRegistrationsThere) {
     server.UnloadPlugin();
     EXPECT_TRUE(server.Hooks().empty());
     EXPECT_TRUE(server.ConsoleCommands().empty());
+    EXPECT_TRUE(server.RconCommands().empty());
     EXPECT_TRUE(server.ChatCommands().empty());
 }
 
@@ -268,7 +270,9 @@ TEST_F(PluginLifecycle, ADecayThatWouldDeleteEveryVaultStopsTheLoadAndLeavesTheE
     server.Load();  // a good load: table and event with 60 minutes
     server.UnloadPlugin();
     db.Exec("INSERT INTO u_vault (steamid, vaultname, itemname, dtinsert) VALUES (1, 'v', 'x', UNIX_TIMESTAMP())");
-    const std::string event = "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE()";
+    const std::string event =
+        "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE() AND EVENT_NAME = "
+        "'Vault_Decay'";
     const std::string before = db.Scalar(event);
     ASSERT_NE(before.find("(60 * 60)"), std::string::npos);
 

@@ -15,7 +15,8 @@ std::string ConfigLine(const ServerFolder& folder) {
 
 const std::string kRegistered =
     "hook: APrimalCharacter.TakeDamage\n"
-    "console commands: makekit, getkit, dumps, dumpi\n"
+    "console commands: makekit, getkit, dumps, dumpi, vaults, vaultitems, vaultlog, vaulttake\n"
+    "rcon commands: vaults, vaultitems, vaultlog\n"
     "chat command saveVault: \"/savevault\"\n"
     "chat command loadVault: \"/loadvault\"\n"
     "chat command checkcd: \"/checkcd\"\n"
@@ -24,7 +25,9 @@ const std::string kRegistered =
 TEST(CheckConfig, AGoodFolderReportsItsRegistrationsAndTheDatabase) {
     TestSupport::ScratchDatabase db;
     ServerFolder folder;
-    folder.WriteConfig(TestSupport::DefaultConfig(db.Params()));
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["serverId"] = "island-2";
+    folder.WriteConfig(config);
     auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
     const auto& p = db.Params();
     EXPECT_EQ(run.output, ConfigLine(folder) + "load: ok\n" + kRegistered +
@@ -34,6 +37,9 @@ TEST(CheckConfig, AGoodFolderReportsItsRegistrationsAndTheDatabase) {
                               p.user + "@" + p.host + ":" + std::to_string(p.port) + "/" + p.database +
                               ", no table u_vault, no event Vault_Decay)\n"
                               "the load would create the table u_vault\n"
+                              "move log: server name \"island-2\", records kept 30 days, pruned hourly by the event "
+                              "Vault_Log_Prune, the load would create the tables u_vault_log and u_vault_log_items; "
+                              "decays are recorded by the trigger u_vault_log_removed\n"
                               "the load would make the event Vault_Decay: vaults decay after 60 minutes\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE()"), "0")
@@ -123,6 +129,7 @@ TEST(CheckConfig, AMissingConfigurationFailsWithTheLoadError) {
                                                "  [log] [Lockbury][error] Can't open config.json\n"
                                                "hook: none\n"
                                                "console commands: none\n"
+                                               "rcon commands: none\n"
                                                "chat command saveVault: not registered\n"
                                                "chat command loadVault: not registered\n"
                                                "chat command checkcd: not registered\n"

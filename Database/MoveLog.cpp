@@ -1,0 +1,190 @@
+#include "Database/MoveLog.h"
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include <map>
+
+namespace {
+
+// batch: set only on records the trigger writes, so the rows one statement deletes of one vault
+// share a record (NULLs never collide in a unique key).
+constexpr const char* kCreateLog =
+    "CREATE TABLE IF NOT EXISTS u_vault_log (id BIGINT NOT NULL AUTO_INCREMENT,at INT NOT NULL,server_id "
+    "VARCHAR(64) NOT NULL,steamid BIGINT NOT NULL,vaultname VARCHAR(400),kind "
+    "ENUM('save','load','admin','returned','decay','removed') NOT NULL,rows_moved INT NOT NULL,by_steamid BIGINT "
+    "NULL,batch CHAR(32) NULL,PRIMARY KEY(id),KEY `player` (`steamid`,`id`),KEY `at` (`at`),UNIQUE KEY `batch` "
+    "(`batch`))";
+constexpr const char* kCreateItems =
+    "CREATE TABLE IF NOT EXISTS u_vault_log_items (log_id BIGINT NOT NULL,itemname VARCHAR(400) NOT NULL,quantity "
+    "BIGINT NOT NULL,PRIMARY KEY(log_id,itemname))";
+constexpr const char* kItemsHead = "INSERT INTO u_vault_log_items (log_id, itemname, quantity) ";
+// Names equal but for case are one key of the table: their quantities add up.
+constexpr const char* kItemsTail = " ON DUPLICATE KEY UPDATE quantity = quantity + VALUES(quantity)";
+
+// An item's name is its object's: the class name and a number the game gives each object
+// ("PrimalItemResource_Wood_C_12"). The record counts by class, without the number.
+constexpr const char* kClassOfRow = "REGEXP_REPLACE(IFNULL(itemname, ''), '_[0-9]+$', '')";
+std::string ClassOf(std::string name) {
+    std::size_t end = name.size();
+    while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9') --end;
+    if (end < name.size() && end > 0 && name[end - 1] == '_') name.resize(end - 1);
+    return name;
+}
+
+std::string Ids(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
+
+const char* KindText(MoveKind kind) {
+    switch (kind) {
+        case MoveKind::Save: return "save";
+        case MoveKind::Admin: return "admin";
+        case MoveKind::Load: break;
+    }
+    return "load";
+}
+
+// A name as a single-quoted literal. Item names come from the game's class names; they are
+// escaped all the same, by hand, as the statement is built away from any connection.
+std::string Literal(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text) {
+        switch (c) {
+            case '\0': out += "\\0"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\x1a': out += "\\Z"; break;
+            case '\'': out += "\\'"; break;
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            default: out += c;
+        }
+    }
+    return out + "'";
+}
+
+// Item classes with their quantities, as the items of the record just written.
+std::string ItemValues(const std::map<std::string, std::int64_t>& quantities) {
+    if (quantities.empty()) return "DO 0";  // a move of nothing has no items
+    std::string values;
+    for (const auto& [name, quantity] : quantities)
+        values += fmt::format("{}(LAST_INSERT_ID(), {}, {})", values.empty() ? "" : ",", Literal(name), quantity);
+    return fmt::format("{}VALUES {}{}", kItemsHead, values, kItemsTail);
+}
+
+}  // namespace
+
+const char* MoveLogStatements::CreateLog() { return kCreateLog; }
+const char* MoveLogStatements::CreateItems() { return kCreateItems; }
+
+std::string MoveLogStatements::MarkSession() const { return fmt::format("SET @lockbury_server = '{}'", server_); }
+
+std::string MoveLogStatements::TriggerBody(int decayMinutes) {
+    // The kind follows the decay event's own condition; UNIX_TIMESTAMP() is the deleting
+    // statement's time throughout, so one statement's rows of one vault make one record.
+    const std::string kind = fmt::format("IF(OLD.dtinsert < UNIX_TIMESTAMP() - 60 * {}, 'decay', 'removed')", decayMinutes);
+    return fmt::format(
+        "BEGIN IF @lockbury_server IS NULL THEN INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, "
+        "rows_moved, batch) VALUES (UNIX_TIMESTAMP(), 'database', OLD.steamid, OLD.vaultname, {0}, 1, "
+        "MD5(CONCAT_WS('/', CONNECTION_ID(), UNIX_TIMESTAMP(), OLD.steamid, IFNULL(OLD.vaultname, ''), {0}))) ON "
+        "DUPLICATE KEY UPDATE rows_moved = rows_moved + 1, id = LAST_INSERT_ID(id); {1}VALUES (LAST_INSERT_ID(), "
+        "REGEXP_REPLACE(IFNULL(OLD.itemname, ''), '_[0-9]+$', ''), IFNULL(OLD.qtd, 1)){2}; END IF; END",
+        kind, kItemsHead, kItemsTail);
+}
+
+std::string MoveLogStatements::CreateTrigger(int decayMinutes) {
+    return fmt::format("CREATE OR REPLACE TRIGGER {} AFTER DELETE ON u_vault FOR EACH ROW {}", TriggerName(),
+                       TriggerBody(decayMinutes));
+}
+
+std::string MoveLogStatements::ReadTrigger() {
+    return fmt::format(
+        "SELECT ACTION_STATEMENT FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE() AND "
+        "TRIGGER_NAME = '{}'",
+        TriggerName());
+}
+
+std::string MoveLogStatements::PruneBody(int logDays) {
+    // A thousand records at a time, each batch its own short statements; ids rise with time,
+    // so a batch is the oldest records, and their items go first.
+    return fmt::format(
+        "BEGIN DECLARE cutoff INT DEFAULT UNIX_TIMESTAMP() - 86400 * {}; DECLARE last BIGINT; REPEAT SET last = "
+        "(SELECT MAX(id) FROM (SELECT id FROM u_vault_log WHERE at < cutoff ORDER BY id LIMIT 1000) old); IF last "
+        "IS NOT NULL THEN DELETE i FROM u_vault_log_items i JOIN u_vault_log l ON l.id = i.log_id WHERE l.id <= "
+        "last AND l.at < cutoff; DELETE FROM u_vault_log WHERE id <= last AND at < cutoff; END IF; UNTIL last IS "
+        "NULL END REPEAT; END",
+        logDays);
+}
+
+std::string MoveLogStatements::CreatePruneEvent(int logDays) {
+    // The first run waits an interval: a server start is no time for a scan.
+    return fmt::format(
+        "CREATE OR REPLACE EVENT {} ON SCHEDULE EVERY 1 HOUR STARTS CURRENT_TIMESTAMP + INTERVAL 1 HOUR DO {}",
+        PruneEventName(), PruneBody(logDays));
+}
+
+std::string MoveLogStatements::ReadPruneEvent() {
+    return fmt::format(
+        "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE() AND EVENT_NAME = "
+        "'{}'",
+        PruneEventName());
+}
+
+std::string MoveLogStatements::DropPruneEvent() { return fmt::format("DROP EVENT IF EXISTS {}", PruneEventName()); }
+
+std::string MoveLogStatements::SaveEntry(std::uint64_t steamid, const std::string& vault, std::size_t rows,
+                                         std::int64_t at) const {
+    return fmt::format(
+        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) VALUES ({}, '{}', {}, '{}', "
+        "'save', {})",
+        at, server_, steamid, vault, rows);
+}
+
+std::string MoveLogStatements::SavedItems(const std::vector<VaultRow>& rows) {
+    std::map<std::string, std::int64_t> quantities;
+    for (const VaultRow& row : rows)
+        quantities[ClassOf(row.itemname.ToString())] += row.kind == VaultRow::Kind::Resource ? row.qtd : 1;
+    return ItemValues(quantities);
+}
+
+std::string MoveLogStatements::LoadEntry(const ClaimOutcome& outcome, std::uint64_t steamid, const std::string& vault,
+                                         std::int64_t at) const {
+    const std::string by = outcome.kind == MoveKind::Admin ? std::to_string(outcome.by) : "NULL";
+    return fmt::format(
+        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved, by_steamid) VALUES ({}, '{}', "
+        "{}, '{}', '{}', {}, {})",
+        at, server_, steamid, vault, KindText(outcome.kind), outcome.taken.size() + outcome.remainders.size(), by);
+}
+
+std::string MoveLogStatements::LoadedItems(const ClaimOutcome& outcome, const Claimed& rows) {
+    std::map<std::string, std::int64_t> quantities;
+    const auto given = [&](std::int32_t id, std::int64_t left) {
+        const auto row = rows.find(id);
+        if (row == rows.end()) return;
+        quantities[ClassOf(row->second.itemname)] += row->second.quantity - left;
+    };
+    for (const std::int32_t id : outcome.taken) given(id, 0);
+    for (const auto& [id, left] : outcome.remainders) given(id, left);
+    return ItemValues(quantities);
+}
+
+std::string MoveLogStatements::ReturnedEntry(const std::vector<std::int32_t>& ids, std::int64_t at) const {
+    return fmt::format(
+        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) SELECT {}, '{}', steamid, "
+        "vaultname, 'returned', COUNT(*) FROM u_vault WHERE id IN ({}) GROUP BY steamid, vaultname",
+        at, server_, Ids(ids));
+}
+
+std::string MoveLogStatements::ReturnedItems(const std::vector<std::int32_t>& ids) {
+    return fmt::format(
+        "{0}SELECT LAST_INSERT_ID(), {1}, SUM(IFNULL(qtd, 1)) FROM u_vault WHERE id IN ({2}) GROUP BY {1}{3}", kItemsHead,
+        kClassOfRow, Ids(ids), kItemsTail);
+}
+
+std::string MoveLogStatements::Read(std::uint64_t steamid, std::int32_t limit) {
+    return fmt::format(
+        "SELECT l.id, l.at, l.server_id, IFNULL(l.vaultname, ''), l.kind, l.rows_moved, IFNULL(l.by_steamid, 0), "
+        "IFNULL((SELECT GROUP_CONCAT(CONCAT(i.itemname, ' x', i.quantity) ORDER BY i.quantity DESC, i.itemname "
+        "SEPARATOR ', ') FROM u_vault_log_items i WHERE i.log_id = l.id), '') FROM u_vault_log l WHERE l.steamid = {} "
+        "ORDER BY l.id DESC LIMIT {}",
+        steamid, limit);
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The texts of the move log's statements. u_vault_log keeps one row per vault move (a save, a
+// load, an administrator's take, a decay), u_vault_log_items what each move carried: item names
+// with their counts and resource quantities. A move of this plugin writes its record in the
+// move's own transaction; decays and every other deletion that is not a Lockbury move are
+// recorded by a trigger on u_vault, so the decay event stays the cluster's shared one. Only texts
+// here; MySql runs them.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Database/MoveRecord.h"
+#include "Database/StoreResults.h"
+#include "Database/VaultRow.h"
+
+class MoveLogStatements {
+public:
+    // The server's name for the record, already escaped for a single-quoted literal.
+    explicit MoveLogStatements(std::string server) : server_(std::move(server)) {}
+
+    static const char* CreateLog();
+    static const char* CreateItems();
+    // The session variable that marks a connection as a Lockbury server's: the trigger leaves
+    // its deletions alone, since each move records itself.
+    std::string MarkSession() const;
+
+    // The trigger that records deletions made outside a Lockbury move: "decay" when the row was
+    // due (older than decayMinutes), "removed" otherwise. One record per statement, player and
+    // vault; its items summed by name.
+    static const char* TriggerName() { return "u_vault_log_removed"; }
+    static std::string TriggerBody(int decayMinutes);
+    static std::string CreateTrigger(int decayMinutes);
+    static std::string ReadTrigger();
+
+    // The event that prunes records older than logDays, in short batches; none with 0.
+    static const char* PruneEventName() { return "Vault_Log_Prune"; }
+    static std::string PruneBody(int logDays);
+    static std::string CreatePruneEvent(int logDays);
+    static std::string ReadPruneEvent();
+    static std::string DropPruneEvent();
+
+    // A save's record: the entry, then its items from the rows written (no read).
+    std::string SaveEntry(std::uint64_t steamid, const std::string& vault, std::size_t rows, std::int64_t at) const;
+    static std::string SavedItems(const std::vector<VaultRow>& rows);
+    // A load's (or a take's) record: the entry, then what each row gave, from the rows as the
+    // claim read them (no read of its own).
+    struct ClaimedRow {
+        std::string itemname;
+        std::int64_t quantity = 1;  // an item row holds one item
+    };
+    using Claimed = std::map<std::int32_t, ClaimedRow>;
+    std::string LoadEntry(const ClaimOutcome& outcome, std::uint64_t steamid, const std::string& vault,
+                          std::int64_t at) const;
+    static std::string LoadedItems(const ClaimOutcome& outcome, const Claimed& rows);
+    // Rows of a save deleted again because their items stayed in the inventory: entry and items,
+    // read from the rows.
+    std::string ReturnedEntry(const std::vector<std::int32_t>& ids, std::int64_t at) const;
+    static std::string ReturnedItems(const std::vector<std::int32_t>& ids);
+
+    // The player's last moves, newest first: id, at, server, vault, kind, rows, by, summary.
+    static std::string Read(std::uint64_t steamid, std::int32_t limit);
+
+private:
+    std::string server_;
+};

@@ -1,0 +1,139 @@
+// The store's side of the move log: its tables, trigger and prune event at load, and the reads
+// administrators make. The records themselves are written by each move, in its own transaction
+// (Database/MysqlDB.cpp).
+#include <fmt/format.h>
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "Database/MysqlDB.h"
+
+namespace {
+
+constexpr const char* kSource = "Database/MysqlDB";
+constexpr const char* kReadRows =
+    "SELECT id, IFNULL(itemname, ''), IFNULL(qtd, 1), IFNULL(dtinsert, 0) FROM u_vault WHERE steamid = {} AND "
+    "vaultname = '{}' ORDER BY id LIMIT {}";
+
+template <typename... Args>
+void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, fmt::format_string<Args...> format,
+         Args&&... args) {
+    if (log) log->log(level, format, std::forward<Args>(args)...);
+}
+
+template <typename Number>
+void GetNumber(ledra::mysql::results& rows, unsigned column, Number& target) {
+    std::string text;
+    if (rows.get(column, text) && !text.empty()) target = static_cast<Number>(std::stoll(text));
+}
+
+}  // namespace
+
+bool MySql::DefinitionDiffers(const std::string& read, const std::string& wanted) {
+    auto rows = db_.query(read);
+    std::string current;
+    return !rows.succeeded() || rows.at_end() || !rows.get(0, current) || current != wanted;
+}
+
+void MySql::PrepareMoveLog() {
+    constexpr const char* function = "MySql::PrepareMoveLog";
+    if (!db_.is_open()) return;  // the failed connect said so; every move fails until it is made
+    for (const char* create : {MoveLogStatements::CreateLog(), MoveLogStatements::CreateItems()}) {
+        if (!db_.query(create).succeeded()) {
+            Log(settings_.log, spdlog::level::critical,
+                "({} {}) Failed to create the move log's tables: {}; every move fails until they exist", kSource, function,
+                db_.last_error_text());
+            return;
+        }
+    }
+    // Every server of a cluster writes the same definitions from the same settings, so a load
+    // replaces nothing unless a setting changed.
+    // Without a decay time the store makes no decay event and says so; the trigger is left as it is.
+    int decay = 0;
+    try {
+        decay = settings_.decayMinutes ? settings_.decayMinutes() : 0;
+    } catch (const std::exception&) {
+        decay = 0;
+    }
+    if (decay > 0 && DefinitionDiffers(MoveLogStatements::ReadTrigger(), MoveLogStatements::TriggerBody(decay)) &&
+        !db_.query(MoveLogStatements::CreateTrigger(decay)).succeeded()) {
+        Log(settings_.log, spdlog::level::critical,
+            "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
+            MoveLogStatements::TriggerName(), db_.last_error_text());
+    }
+    if (settings_.logDays <= 0) {
+        if (!db_.query(MoveLogStatements::DropPruneEvent()).succeeded())
+            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event {}: {}", kSource, function,
+                MoveLogStatements::PruneEventName(), db_.last_error_text());
+        return;
+    }
+    if (DefinitionDiffers(MoveLogStatements::ReadPruneEvent(), MoveLogStatements::PruneBody(settings_.logDays)) &&
+        !db_.query(MoveLogStatements::CreatePruneEvent(settings_.logDays)).succeeded()) {
+        Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
+            kSource, function, MoveLogStatements::PruneEventName(), db_.last_error_text());
+    }
+}
+
+VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) {
+    constexpr const char* function = "MySql::ReadVaultRows";
+    VaultRead<StoredRow> read;
+    read.failed = true;
+    try {
+        if (!Connected()) {
+            LogFailure(function);
+            return read;
+        }
+        auto rows =
+            Run(fmt::format(fmt::runtime(kReadRows), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
+        if (!rows.succeeded()) {
+            LogFailure(function);
+            return read;
+        }
+        read.failed = false;
+        for (; !rows.at_end(); rows.next()) {
+            auto row = std::make_shared<StoredRow>();
+            rows.get(0, row->id);
+            rows.get(1, row->itemname);
+            rows.get(2, row->quantity);
+            GetNumber(rows, 3, row->savedAt);
+            read.records.Add(std::move(row));
+        }
+    } catch (const std::exception& error) {
+        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+    }
+    return read;
+}
+
+VaultRead<MoveRecord> MySql::ReadMoveLog(std::uint64_t steamid, std::int32_t limit) {
+    constexpr const char* function = "MySql::ReadMoveLog";
+    VaultRead<MoveRecord> read;
+    read.failed = true;
+    try {
+        if (!Connected()) {
+            LogFailure(function);
+            return read;
+        }
+        auto rows = Run(MoveLogStatements::Read(steamid, limit), Resend::OnAnyLoss);
+        if (!rows.succeeded()) {
+            LogFailure(function);
+            return read;
+        }
+        read.failed = false;
+        for (; !rows.at_end(); rows.next()) {
+            auto record = std::make_shared<MoveRecord>();
+            GetNumber(rows, 0, record->id);
+            GetNumber(rows, 1, record->at);
+            rows.get(2, record->server);
+            rows.get(3, record->vaultname);
+            rows.get(4, record->kind);
+            rows.get(5, record->rows);
+            GetNumber(rows, 6, record->by);
+            rows.get(7, record->summary);
+            read.records.Add(std::move(record));
+        }
+    } catch (const std::exception& error) {
+        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+    }
+    return read;
+}

@@ -1,0 +1,102 @@
+// What administrators read: a player's vaults, one vault's rows and the move log. Reads only.
+#include <fmt/chrono.h>
+#include <fmt/format.h>
+
+#include <charconv>
+#include <ctime>
+
+#include "Private/Admin/AdminCommands.h"
+#include "Private/Admin/PlayerArgument.h"
+#include "Private/Commands/ChatWords.h"
+#include "Private/Vault/Store.h"
+#include "Private/Vault/VaultName.h"
+
+namespace Lockbury::Admin {
+namespace {
+
+constexpr const char* kUnavailable = "The vault store cannot be reached right now; see the server log.";
+constexpr int kMostRows = 200;
+constexpr int kDefaultMoves = 20;
+constexpr int kMostMoves = 200;
+
+// The words of the line, the player of the second, or the line that says what is wrong.
+struct Parsed {
+    std::vector<FString> words;
+    PlayerArgument player;
+    Lines problem;
+};
+Parsed Parse(const FString& line, std::size_t least, std::size_t most, const char* usage) {
+    Parsed parsed;
+    parsed.words = Commands::SplitWords(line);
+    if (parsed.words.size() < least || parsed.words.size() > most) {
+        parsed.problem = {fmt::format("Usage: {} (PLAYER: a steam id, or the name of a player on this server)", usage)};
+        return parsed;
+    }
+    parsed.player = FindPlayer(parsed.words[1]);
+    if (parsed.player.steamId == 0) parsed.problem = {parsed.player.error};
+    return parsed;
+}
+
+}  // namespace
+
+std::string UtcTime(std::int64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    return fmt::format("{:%Y-%m-%d %H:%M:%S} UTC", fmt::gmtime(time));
+}
+
+Lines Vaults(const FString& line) {
+    Parsed parsed = Parse(line, 2, 2, "vaults PLAYER");
+    if (!parsed.problem.empty()) return parsed.problem;
+    IDatabase* store = database().get();
+    const VaultRead<VaultList> read = store ? store->ReadVaultList(parsed.player.steamId) : VaultRead<VaultList>{true, {}};
+    if (read.failed) return {kUnavailable};
+    if (read.records.IsEmpty()) return {fmt::format("{} has no vaults", parsed.player.label)};
+    Lines lines{fmt::format("Vaults of {}: {}", parsed.player.label, read.records.Num())};
+    for (const auto& vault : read.records)
+        lines.push_back(fmt::format("  {}: {} items, decays in {}", vault->vaultname, vault->total, vault->falta));
+    return lines;
+}
+
+Lines VaultItems(const FString& line) {
+    Parsed parsed = Parse(line, 3, 3, "vaultitems PLAYER VAULT");
+    if (!parsed.problem.empty()) return parsed.problem;
+    const FString vault = SanitizeVaultName(parsed.words[2]);
+    IDatabase* store = database().get();
+    const VaultRead<StoredRow> read =
+        store ? store->ReadVaultRows(parsed.player.steamId, vault, kMostRows + 1) : VaultRead<StoredRow>{true, {}};
+    if (read.failed) return {kUnavailable};
+    if (read.records.IsEmpty()) return {fmt::format("{} has no vault named {}", parsed.player.label, vault.ToString())};
+    Lines lines{fmt::format("Vault {} of {}:", vault.ToString(), parsed.player.label)};
+    for (int i = 0; i < read.records.Num() && i < kMostRows; ++i) {
+        const StoredRow& row = *read.records[i];
+        lines.push_back(fmt::format("  #{} {} x{}, saved {}", row.id, row.itemname, row.quantity, UtcTime(row.savedAt)));
+    }
+    if (read.records.Num() > kMostRows) lines.push_back(fmt::format("  ... more rows than the first {} shown", kMostRows));
+    return lines;
+}
+
+Lines VaultLog(const FString& line) {
+    Parsed parsed = Parse(line, 2, 3, "vaultlog PLAYER [N]");
+    if (!parsed.problem.empty()) return parsed.problem;
+    int count = kDefaultMoves;
+    if (parsed.words.size() == 3) {
+        const std::string text = parsed.words[2].ToString();
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+        if (error != std::errc() || end != text.data() + text.size() || count < 1 || count > kMostMoves)
+            return {fmt::format("Usage: vaultlog PLAYER [N]: N is a number of moves from 1 to {}", kMostMoves)};
+    }
+    IDatabase* store = database().get();
+    const VaultRead<MoveRecord> read =
+        store ? store->ReadMoveLog(parsed.player.steamId, count) : VaultRead<MoveRecord>{true, {}};
+    if (read.failed) return {kUnavailable};
+    if (read.records.IsEmpty()) return {fmt::format("No moves of {} on record", parsed.player.label)};
+    Lines lines{fmt::format("Last {} moves of {}, newest first:", read.records.Num(), parsed.player.label)};
+    for (const auto& move : read.records) {
+        const std::string kind = move->kind == "admin" ? fmt::format("admin take by {}", move->by) : move->kind;
+        lines.push_back(fmt::format("  {} {} {} {}: {} rows: {}", UtcTime(move->at), move->server, kind, move->vaultname,
+                                    move->rows, move->summary.empty() ? "-" : move->summary));
+    }
+    return lines;
+}
+
+}  // namespace Lockbury::Admin

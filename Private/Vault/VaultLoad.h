@@ -1,0 +1,31 @@
+#pragma once
+// A load of one vault into one inventory, in one transaction: the rows are claimed, their items
+// given, and the rows given deleted at one commit. When the commit does not happen the items
+// given leave the inventory again. The player's load command and an administrator's take use it.
+#include <functional>
+
+#include "Database/IDatabase.h"
+#include "Host/ArkApi.h"
+
+namespace Lockbury {
+
+struct VaultLoad {
+    std::uint64_t owner = 0;  // whose vault
+    FString vault;
+    int places = 0;  // at most this many rows
+    MoveKind kind = MoveKind::Load;
+    std::uint64_t by = 0;  // the administrator of a take
+    // Runs once rows are claimed, before anything is given; false ends the load, changing nothing.
+    std::function<bool()> beforeGiving;
+};
+
+struct VaultLoadResult {
+    enum class Status { StoreUnavailable, VaultNotFound, Refused, Loaded };
+    Status status = Status::StoreUnavailable;
+    int given = 0;  // rows given, wholly or in part
+    bool stopped = false;  // a damaged row stopped the load there; what came before it was settled
+};
+
+VaultLoadResult LoadIntoInventory(IDatabase& store, AShooterPlayerController* receiver, const VaultLoad& load);
+
+}  // namespace Lockbury
