@@ -5,6 +5,12 @@
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
 
+// On Windows spdlog brings in windows.h, whose winuser.h makes GetMessage a macro for the Win32
+// GetMessageA/GetMessageW: the plugin's own Lockbury::GetMessage is meant here.
+#ifdef GetMessage
+#undef GetMessage
+#endif
+
 namespace Lockbury {
 
 namespace {

@@ -40,8 +40,10 @@ void GetKit(APlayerController* controller, FString* command, bool /*fromCheat*/)
         if (!found) return;
         const std::filesystem::path& folder = *found;
         auto& api = ArkApi::GetApiUtils();
-        // Absence ends the command silently; any other failure of the query raises here.
-        if (!std::filesystem::exists(std::filesystem::status(folder))) return;
+        // Absence ends the command silently; any other failure of the query raises here. A plain
+        // file of the kit's name is no kit either (Linux reports it absent, Windows as a file).
+        const std::filesystem::file_status kind = std::filesystem::status(folder);
+        if (!std::filesystem::exists(kind) || !std::filesystem::is_directory(kind)) return;
 
         std::vector<std::filesystem::path> entries;
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 
@@ -42,8 +43,28 @@ std::error_code WriteNewFile(const std::filesystem::path& file, const std::vecto
 
 }  // namespace
 
-std::filesystem::path KitFolder(const std::string& name) {
-    return std::filesystem::path(PluginFolder() + "/kits/" + name + "/");
+std::optional<std::filesystem::path> KitFolder(const std::string& name, std::vector<std::string>& clashing) {
+    const std::string kits = PluginFolder() + "/kits/";
+    const auto folderOf = [&](const std::string& folder) { return Utf8Path(kits + folder + "/"); };
+    clashing.clear();
+    // An entry of exactly that name, whatever it is (a link that loops too): the kit is there.
+    std::error_code error;
+    if (std::filesystem::symlink_status(Utf8Path(kits + name), error).type() != std::filesystem::file_type::not_found ||
+        (error && error != std::errc::no_such_file_or_directory)) {
+        return folderOf(name);
+    }
+    const std::u16string key = FileNameCaseKey(name);
+    std::filesystem::directory_iterator entries(Utf8Path(kits), error);
+    // No kits folder yet, or none that can be read: the name as given, and the commands report
+    // what the file system says when they use it.
+    for (const std::filesystem::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        const std::string entry = PathText(entries->path().filename());
+        if (FileNameCaseKey(entry) == key) clashing.push_back(entry);
+    }
+    if (clashing.empty()) return folderOf(name);
+    if (clashing.size() == 1) return folderOf(clashing.front());
+    std::sort(clashing.begin(), clashing.end());
+    return std::nullopt;
 }
 
 std::string KitFileName(const FItemNetID& id, const std::string& objectName) {

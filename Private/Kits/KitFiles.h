@@ -17,8 +17,13 @@ namespace Lockbury::Kits {
 // temporary name of the file needs (see WriteWholeFileAtomically).
 inline constexpr std::size_t kMaxKitFileNameBytes = 250;
 
-// "<server dir>/ArkApi/Plugins/Lockbury/kits/<name>/"
-std::filesystem::path KitFolder(const std::string& name);
+// "<server dir>/ArkApi/Plugins/Lockbury/kits/<folder>/" for the kit name, the same on Windows and
+// on Linux: names that differ only in letter case (FileNameCaseKey) are one kit, as Windows file
+// names are. The folder is the entry of the kits folder named exactly so when there is one;
+// otherwise the one entry whose name is the same ignoring case; otherwise the name as given (a
+// folder makekit makes). Nothing when several entries are the same ignoring case and none
+// exactly (kits made on Linux before this rule): `clashing` then holds their names, sorted.
+std::optional<std::filesystem::path> KitFolder(const std::string& name, std::vector<std::string>& clashing);
 
 // "_<first half>_<second half><object name>.bin". The object name comes from the game, so a
 // character that is not allowed in a Windows file name (path separators among them) becomes

@@ -1,6 +1,10 @@
 #include "Private/Kits/KitName.h"
 
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
 #include <algorithm>
+#include <vector>
 
 #include "Private/Commands/ChatWords.h"
 #include "Private/Kits/KitFiles.h"
@@ -28,7 +32,13 @@ std::optional<std::filesystem::path> KitFolderOfCommand(AShooterPlayerController
         api.SendServerMessage(player, Colors::Red(), "Invalid kit name");
         return std::nullopt;
     }
-    return KitFolder(*name);
+    std::vector<std::string> clashing;
+    auto folder = KitFolder(*name, clashing);
+    if (!folder) {
+        api.SendServerMessage(player, Colors::Red(), "Kit name {} matches several kits that differ only in case: {}", *name,
+                              fmt::join(clashing, ", "));
+    }
+    return folder;
 }
 
 }  // namespace Lockbury::Kits

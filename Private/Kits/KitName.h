@@ -23,8 +23,10 @@ inline constexpr std::size_t kMaxKitNameLength = 64;
 // trailing dot or blank) of at most kMaxKitNameLength.
 bool IsSafeKitName(const std::string& name);
 
-// The kit folder a makekit or getkit line names. A line without a name gets the red usage
-// text, an unsafe name the red "Invalid kit name"; both give nothing and touch no folder.
+// The kit folder a makekit or getkit line names (see KitFolder). A line without a name gets the
+// red usage text, an unsafe name the red "Invalid kit name", a name that several kit folders
+// match only ignoring case a red line naming them; none of these gives anything or touches a
+// folder.
 std::optional<std::filesystem::path> KitFolderOfCommand(AShooterPlayerController* player, const FString* command,
                                                         const char* usage);
 

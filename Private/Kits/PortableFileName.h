@@ -3,6 +3,7 @@
 // and on Linux. Names are UTF-8; bytes of 0x80 and above belong to non-ASCII characters, which
 // both systems accept, so the rules below only ever look at ASCII bytes.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace Lockbury::Kits {
@@ -19,6 +20,11 @@ bool IsReservedDeviceName(std::string_view name);
 // Not empty, no forbidden character, no trailing dot or blank (Windows drops them, so "x." is
 // "x" there and "..." is nothing at all) and not a device name. Length is the caller's limit.
 bool IsPortableFileName(std::string_view name);
+
+// The name as Windows compares file names, which ignores letter case: upper-cased UTF-16. Letters
+// of ASCII, Latin-1, Latin Extended-A, and the basic Greek and Cyrillic alphabets are mapped (as
+// the NTFS upper-case table maps them); any other character stands for itself.
+std::u16string FileNameCaseKey(std::string_view utf8);
 
 // How many UTF-16 code units Windows counts for the UTF-8 name: one per character, two for a
 // character beyond U+FFFF.

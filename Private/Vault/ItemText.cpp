@@ -36,6 +36,9 @@ constexpr auto kPairs = MakePairs();
 // Anything that is not two plain hex digits (white space, a sign, "0x", a NUL, an odd last
 // piece) is read exactly as strtol reads it, so stored texts keep their old meaning.
 unsigned char SlowPiece(const char* piece, std::size_t length) {
+    // "0x" with no hex digit after it is the digit 0 in the C standard (glibc, the MSVC runtime);
+    // msvcrt.dll, which mingw builds use, reads no digit there. Settled here for every runtime.
+    if (length == 2 && piece[0] == '0' && (piece[1] == 'x' || piece[1] == 'X')) return 0;
     char buffer[3] = {0, 0, 0};
     std::memcpy(buffer, piece, length);
     char* end = nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 // A plugin library loaded as the Windows loader loads a DLL: the entry point is called with
-// process attach once loaded and with process detach before the library is unloaded.
+// process attach once loaded and with process detach before the library is unloaded. On Windows
+// the system loader does exactly that (LoadLibraryW, FreeLibrary); elsewhere dlopen and dlclose
+// do the loading and this class calls the entry point itself.
 #include <filesystem>
 
 namespace Sim {
@@ -17,6 +19,9 @@ public:
     void Unload();
     bool Loaded() const { return handle_ != nullptr; }
     const std::filesystem::path& Path() const { return path_; }
+
+    // Whether the library at that path is loaded in this process now (loads nothing).
+    static bool InProcess(const std::filesystem::path& library);
 
 private:
     using EntryPoint = int (*)(void* module, unsigned long reason, void* reserved);

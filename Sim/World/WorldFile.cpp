@@ -1,7 +1,13 @@
 #include "WorldFile.h"
 
 #include <fcntl.h>
+#if defined(_WIN32)
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cmath>
@@ -343,6 +349,37 @@ namespace {
     throw std::runtime_error("cannot " + std::string(step) + " " + path.string() + ": " + std::strerror(error));
 }
 
+// The file system calls of a save, on each system: create, flush to disk, rename over, and make
+// the rename itself durable.
+#if defined(_WIN32)
+int CreateForWriting(const std::filesystem::path& path) {
+    return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+int FlushToDisk(int fd) { return ::_commit(fd); }
+// MOVEFILE_WRITE_THROUGH returns once the rename is on disk; nothing is left for FlushFolder.
+int RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    return -1;
+}
+void FlushFolder(const std::filesystem::path& /*folder*/) {}
+#else
+int CreateForWriting(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+int FlushToDisk(int fd) { return ::fsync(fd); }
+int RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::rename(from.c_str(), to.c_str());
+}
+void FlushFolder(const std::filesystem::path& folder) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+#endif
+
 void WriteAll(int fd, const std::string& text, const std::filesystem::path& path) {
     std::size_t done = 0;
     while (done < text.size()) {
@@ -369,10 +406,10 @@ void WriteWorldFile(const std::filesystem::path& file, const SavedWorld& world,
     const std::filesystem::path temporary = folder / (file.filename().string() + ".tmp");
     const std::string text = WorldText(world);
 
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = CreateForWriting(temporary);
     if (fd < 0) WriteFailed(temporary, "create", errno);
     WriteAll(fd, text, temporary);
-    if (::fsync(fd) != 0) {
+    if (FlushToDisk(fd) != 0) {
         const int error = errno;
         ::close(fd);
         WriteFailed(temporary, "flush", error);
@@ -380,17 +417,13 @@ void WriteWorldFile(const std::filesystem::path& file, const SavedWorld& world,
     if (::close(fd) != 0) WriteFailed(temporary, "close", errno);
     if (reached) reached(WriteStage::Written);
 
-    if (::rename(temporary.c_str(), file.c_str()) != 0) {
+    if (RenameOver(temporary, file) != 0) {
         const int error = errno;
         std::filesystem::remove(temporary, ec);
         WriteFailed(file, "replace", error);
     }
     // The rename itself is on disk only once the folder is flushed.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    FlushFolder(folder);
     if (reached) reached(WriteStage::Renamed);
 }
 

@@ -24,6 +24,8 @@ std::vector<unsigned char> Decode(const std::string& text) { return ToVector(Hex
 
 // What strtol makes of one piece, independently of the conversion's tables.
 std::optional<unsigned char> StrtolPiece(std::string piece) {
+    // The C standard's reading, which msvcrt.dll (the Windows cross-build's runtime) departs from.
+    if (piece == "0x" || piece == "0X") return 0;
     char* end = nullptr;
     const long value = std::strtol(piece.c_str(), &end, 16);
     if (end == piece.c_str()) return std::nullopt;

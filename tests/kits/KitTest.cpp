@@ -1,7 +1,9 @@
 // makekit and getkit, typed at an administrator's console in the simulated server: what the
 // administrator is told, which files the kit folder holds and what comes back into the inventory.
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <csignal>
@@ -12,6 +14,7 @@
 #include "HostRuntime/HostState.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/PortableFileName.h"
+#include "Private/Plugin/PluginFolder.h"
 #include "support/PluginTest.h"
 
 namespace {
@@ -25,6 +28,13 @@ std::string FileName(const Sim::ItemView& item) {
     return "_" + std::to_string(item.id.ItemID1) + "_" + std::to_string(item.id.ItemID2) + item.objectName + ".bin";
 }
 
+// A path as UTF-8 text, with "/" between its parts on both systems.
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return {text.begin(), text.end()};
+}
+
+#if !defined(_WIN32)
 // While it lives, a write of this process past `bytes` into any file fails with "File too large":
 // the tests run as root, whom permission bits do not stop, but this limit does.
 class FileSizeLimit {
@@ -47,6 +57,7 @@ private:
     rlimit saved_{};
     void (*signalWas_)(int) = SIG_DFL;
 };
+#endif
 
 // While it lives, the game spends the durability of every item its inventories take.
 class DurabilitySpentOnAdd {
@@ -71,14 +82,15 @@ class Kits : public TestSupport::PluginTest {
 protected:
     void SetUp() override {
         Start();
-        ASSERT_EQ(server.ConsoleCommands().size(), 4u);
+        ASSERT_EQ(server.ConsoleCommands().size(), 8u);
     }
 
     fs::path KitsDir() const { return server.PluginDir() / "kits"; }
     // The files of a kit folder, by name.
     std::set<std::string> Files(const std::string& kit) const {
         std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(KitsDir() / kit)) names.insert(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(KitsDir() / Lockbury::Utf8Path(kit)))
+            names.insert(Utf8(entry.path().filename()));
         return names;
     }
     static std::vector<std::uint8_t> Content(const fs::path& file) {
@@ -221,7 +233,7 @@ TEST_F(Kits, OnlyNamesValidOnWindowsAndLinuxAlikeAreKitNames) {
     ASSERT_EQ(admin.Console("makekit existing"), Strings{"Kit created"});
     const auto everything = [&] {
         std::set<std::string> all;
-        for (const auto& entry : fs::recursive_directory_iterator(server.Dir())) all.insert(entry.path());
+        for (const auto& entry : fs::recursive_directory_iterator(server.Dir())) all.insert(Utf8(entry.path()));
         return all;
     };
     const auto snapshot = everything();
@@ -268,6 +280,7 @@ TEST_F(Kits, OnlyNamesValidOnWindowsAndLinuxAlikeAreKitNames) {
     EXPECT_TRUE(server.LogLines().empty());
 }
 
+#if !defined(_WIN32)  // the reasons are the C library's texts; links and size limits are POSIX
 TEST_F(Kits, UnwritableKitSaysHowManyItemsWereLost) {
     auto& admin = Join("admin");
     admin.PicksUp(Item("PrimalItem_WeaponStoneHatchet"));
@@ -284,6 +297,8 @@ TEST_F(Kits, UnwritableKitSaysHowManyItemsWereLost) {
     EXPECT_EQ(tail[0].rfind("[Lockbury][warning] (Private/Kits Lockbury::MakeKit) ", 0), 0u) << tail[0];
     EXPECT_NE(tail[0].find("kits/blocked/ could not be made: File exists"), std::string::npos) << tail[0];
 }
+
+#endif
 
 TEST_F(Kits, DamagedAndUnreadableEntriesAreSkippedAndTheRestIsGiven) {
     auto& admin = Join("admin");
@@ -323,6 +338,7 @@ TEST_F(Kits, KitPathThatIsAFileCountsAsNoKit) {
     EXPECT_TRUE(server.LogLines().empty());
 }
 
+#if !defined(_WIN32)  // the reasons are the C library's texts; links and size limits are POSIX
 TEST_F(Kits, FileSystemErrorsEndTheCommandWithOneLoggedLine) {
     auto& admin = Join("admin");
     admin.PicksUp(Item("PrimalItem_WeaponStoneHatchet"));
@@ -393,6 +409,8 @@ TEST_F(Kits, ItemFilesAreReplacedWholeOrNotAtAllAndLeftoversAreNotGiven) {
     EXPECT_TRUE(server.LogLines().empty());
 }
 
+#endif
+
 TEST_F(Kits, ItemFileNamesKeepOrdinaryObjectNamesAndDisarmHostileOnes) {
     // Object names come from the game, not from the simulated server's fixed classes, so this
     // drives the file naming directly and then writes every file into one folder.
@@ -425,14 +443,102 @@ TEST_F(Kits, ItemFileNamesKeepOrdinaryObjectNamesAndDisarmHostileOnes) {
         EXPECT_EQ(file.rfind("_123_456", 0), 0u);
         EXPECT_EQ(file.substr(file.size() - 4), ".bin");
         EXPECT_EQ(Utf::Utf16ToUtf8(Utf::Utf8ToUtf16(file)), file);  // cut between characters, never inside one
-        EXPECT_FALSE(Lockbury::Kits::WriteWholeFileAtomically(folder / file, {1, 2, 3}));
+        EXPECT_FALSE(Lockbury::Kits::WriteWholeFileAtomically(folder / Lockbury::Utf8Path(file), {1, 2, 3}));
         written.insert(file);
     }
     std::set<std::string> expected{"kit"}, onDisk;
     for (const auto& file : written) expected.insert("kit/" + file);
     for (const auto& entry : fs::recursive_directory_iterator(server.Dir() / "names"))
-        onDisk.insert(fs::relative(entry.path(), server.Dir() / "names"));
+        onDisk.insert(Utf8(fs::relative(entry.path(), server.Dir() / "names")));
     EXPECT_EQ(onDisk, expected);  // each one a file right inside the kit folder
+}
+
+// Windows compares file names ignoring case, so a kit's name does too, on both systems: "Base" and
+// "BASE" are one kit, made into and given from one folder, for Latin, Greek and Cyrillic letters.
+TEST_F(Kits, NamesThatDifferOnlyInCaseAreOneKit) {
+    using Lockbury::Kits::FileNameCaseKey;
+    EXPECT_EQ(FileNameCaseKey("Base_9"), FileNameCaseKey("bASE_9"));
+    EXPECT_EQ(FileNameCaseKey("Tr\xC3\xA9sor\xC3\xBF"), FileNameCaseKey("TR\xC3\x89SOR\xC5\xB8"));  // Trésorÿ, TRÉSORŸ
+    EXPECT_EQ(FileNameCaseKey("\xC5\x82\xC3\xB3\xC5\xBA"), FileNameCaseKey("\xC5\x81\xC3\x93\xC5\xB9"));  // łóź, ŁÓŹ
+    EXPECT_EQ(FileNameCaseKey("\xCF\x83\xCF\x82"), FileNameCaseKey("\xCE\xA3\xCE\xA3"));  // σς, ΣΣ
+    EXPECT_EQ(FileNameCaseKey("\xD1\x81\xD0\xB5\xD0\xB9\xD1\x84\xD1\x91"),
+              FileNameCaseKey("\xD0\xA1\xD0\x95\xD0\x99\xD0\xA4\xD0\x81"));  // сейфё, СЕЙФЁ
+    // Different names stay different: a dotless i is no I here, digits and signs have no case.
+    EXPECT_NE(FileNameCaseKey("\xC4\xB1"), FileNameCaseKey("I"));
+    EXPECT_NE(FileNameCaseKey("base1"), FileNameCaseKey("base_1"));
+    EXPECT_NE(FileNameCaseKey("\xC3\xB7"), FileNameCaseKey("\xC3\x97"));  // ÷ and ×
+
+    auto& admin = Join("admin");
+    admin.PicksUp(Item("PrimalItem_WeaponStoneHatchet"));
+    ASSERT_EQ(admin.Console("makekit Base"), Strings{"Kit created"});
+    admin.PicksUp(Item("PrimalItemArmor_ClothShirt"));
+    ASSERT_EQ(admin.Console("makekit BASE"), Strings{"Kit created"});
+    const std::string safe = "\xD1\x81\xD0\xB5\xD0\xB9\xD1\x84";  // сейф
+    const std::string SAFE = "\xD0\xA1\xD0\x95\xD0\x99\xD0\xA4";  // СЕЙФ
+    ASSERT_EQ(admin.Console("makekit " + safe), Strings{"Kit created"});
+    std::set<std::string> folders;
+    for (const auto& entry : fs::directory_iterator(KitsDir())) folders.insert(Utf8(entry.path().filename()));
+    EXPECT_EQ(folders, (std::set<std::string>{"Base", safe}));  // the first spelling names the folder
+    EXPECT_EQ(Files("Base").size(), 2u);
+
+    auto& other = Join("other");
+    EXPECT_TRUE(other.Console("getkit bAsE").empty());
+    EXPECT_EQ(other.Classes(), (Strings{"PrimalItemArmor_ClothShirt", "PrimalItem_WeaponStoneHatchet"}));
+    auto& third = Join("third");
+    EXPECT_TRUE(third.Console("getkit " + SAFE).empty());
+    EXPECT_EQ(third->Inventory().size(), 2u);
+    EXPECT_TRUE(server.LogLines().empty());
+}
+
+#if !defined(_WIN32)  // two such folders cannot exist side by side on Windows
+// Kits made on Linux before names ignored case keep working under their exact names; a name that
+// only several of them match ignoring case is refused, naming them, and gives nothing.
+TEST_F(Kits, OlderKitsWhoseNamesDifferOnlyInCaseKeepTheirExactNames) {
+    auto& admin = Join("admin");
+    admin.PicksUp(Item("PrimalItem_WeaponStoneHatchet"));
+    ASSERT_EQ(admin.Console("makekit base"), Strings{"Kit created"});
+    fs::create_directories(KitsDir() / "Base");
+    const auto shirt = admin.PicksUp(Item("PrimalItemArmor_ClothShirt"));
+    Write(KitsDir() / "Base" / FileName(shirt), shirt.bytes);
+
+    auto& other = Join("other");
+    EXPECT_TRUE(other.Console("getkit Base").empty());
+    EXPECT_EQ(other.Classes(), Strings{"PrimalItemArmor_ClothShirt"});
+    EXPECT_TRUE(other.Console("getkit base").empty());
+    EXPECT_EQ(other.Classes(), (Strings{"PrimalItemArmor_ClothShirt", "PrimalItem_WeaponStoneHatchet"}));
+
+    const auto before = other->Inventory().size();
+    for (const char* line : {"getkit BASE", "makekit BASE"}) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(other.Console(line), Strings{"Kit name BASE matches several kits that differ only in case: Base, base"});
+        EXPECT_EQ(other.Shown().colour, Colors::Red());
+    }
+    EXPECT_EQ(other->Inventory().size(), before);
+    EXPECT_FALSE(fs::exists(KitsDir() / "BASE"));
+    EXPECT_EQ(Files("Base").size(), 1u);
+    EXPECT_EQ(Files("base").size(), 1u);
+}
+#endif
+
+// A kit name in UTF-8 is the folder of that very name on both systems (not its bytes read in a
+// Windows code page), and the kit comes back from it.
+TEST_F(Kits, ANonAsciiKitNameIsTheFolderOfThatName) {
+    const std::string name = "Tr\xC3\xA9sor_\xD1\x81\xD0\xB5\xD0\xB9\xD1\x84_\xF0\x9F\x98\x80";  // Trésor_сейф_😀
+    auto& admin = Join("admin");
+    const auto hatchet = admin.PicksUp(Item("PrimalItem_WeaponStoneHatchet"));
+    ASSERT_EQ(admin.Console("makekit " + name), Strings{"Kit created"});
+    std::vector<std::string> folders;
+    for (const auto& entry : fs::directory_iterator(KitsDir())) folders.push_back(Utf8(entry.path().filename()));
+    EXPECT_EQ(folders, Strings{name});
+    const fs::path file = KitsDir() / Lockbury::Utf8Path(name) / FileName(hatchet);
+    EXPECT_EQ(Content(file), hatchet.bytes);
+
+    auto& other = Join("other");
+    EXPECT_TRUE(other.Console("getkit " + name).empty());
+    EXPECT_TRUE(other.Holds(Item("PrimalItem_WeaponStoneHatchet")));
+    EXPECT_EQ(other.Console("getkit Tr\xC3\xA9sor"), Strings{});  // another name, no kit: silent as before
+    EXPECT_EQ(other->Inventory().size(), 1u);
+    EXPECT_TRUE(server.LogLines().empty());
 }
 
 }  // namespace

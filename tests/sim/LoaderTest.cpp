@@ -1,18 +1,16 @@
 // The loader plays the Windows loader: attach after loading, detach before unloading, and the
-// library really leaves the process, so a reload starts with fresh process-wide objects.
-#include <dlfcn.h>
+// library really leaves the process, so a reload starts with fresh process-wide objects. On
+// Windows the system loader does it (LoadLibraryW, FreeLibrary): the same tests run there.
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "Sim/Loader/PluginLibrary.h"
 #include "support/PluginServer.h"
 
 namespace {
 
-bool InProcess(const char* path) {
-    void* handle = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
-    if (handle) dlclose(handle);
-    return handle != nullptr;
-}
+bool InProcess(const char* path) { return Sim::PluginLibrary::InProcess(path); }
 
 TEST(Loader, AttachesDetachesAndReallyUnloads) {
     TestSupport::PluginServer server;
@@ -25,6 +23,9 @@ TEST(Loader, AttachesDetachesAndReallyUnloads) {
     EXPECT_EQ(server.ChatCommands(), (std::vector<std::string>{"/probe"}));
 
     server.ReloadPlugin();
+    // A thread started and ended while the library is loaded is no attach or detach of the
+    // process (Windows tells the entry point of it with reasons 2 and 3).
+    std::thread([] {}).join();
     EXPECT_TRUE(server.Chat(ann, "/probe"));
     // The count lives in the library: a second attach in a fresh copy counts one again.
     EXPECT_EQ(TestSupport::Texts(ann), (std::vector<std::string>{"attached 1 times"}));
@@ -36,6 +37,7 @@ TEST(Loader, AttachesDetachesAndReallyUnloads) {
     EXPECT_FALSE(server.Chat(ann, "/probe"));
 }
 
+#if !defined(_WIN32)  // GNU unique symbols are an ELF matter
 TEST(Loader, ALibraryKeptByAGnuUniqueSymbolIsReported) {
     Sim::PluginLibrary library(LOADER_PROBE_UNIQUE_PATH);
     try {
@@ -47,6 +49,7 @@ TEST(Loader, ALibraryKeptByAGnuUniqueSymbolIsReported) {
     }
     EXPECT_FALSE(library.Loaded());
 }
+#endif
 
 TEST(Loader, AMissingLibraryOrEntryPointIsAClearError) {
     TestSupport::PluginServer server;

@@ -2,16 +2,22 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 namespace TestSupport {
 
 std::filesystem::path PluginServer::MakeFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lockbury-server-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary server folder");
-    std::filesystem::path dir(pattern);
-    std::filesystem::create_directories(dir / "ArkApi" / "Plugins" / "Lockbury");
-    return dir;
+    // A folder of a random name that did not exist (mkdtemp is POSIX only).
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path dir =
+            std::filesystem::temp_directory_path() / ("lockbury-server-" + std::to_string(random()));
+        if (!std::filesystem::create_directory(dir)) continue;
+        std::filesystem::create_directories(dir / "ArkApi" / "Plugins" / "Lockbury");
+        return dir;
+    }
+    throw std::runtime_error("cannot make a temporary server folder");
 }
 
 PluginServer::PluginServer() : PluginServer(MakeFolder()) {}
