@@ -5,6 +5,8 @@
 
 #include <map>
 
+#include "Database/Mysql/Connection.h"
+
 namespace {
 
 // batch: set only on records the trigger writes, so the rows one statement deletes of one vault
@@ -43,24 +45,9 @@ const char* KindText(MoveKind kind) {
     return "load";
 }
 
-// A name as a single-quoted literal. Item names come from the game's class names; they are
-// escaped all the same, by hand, as the statement is built away from any connection.
-std::string Literal(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) {
-        switch (c) {
-            case '\0': out += "\\0"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\x1a': out += "\\Z"; break;
-            case '\'': out += "\\'"; break;
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            default: out += c;
-        }
-    }
-    return out + "'";
-}
+// A name as a single-quoted literal, escaped by hand: the statement is built away from any
+// connection.
+std::string Literal(const std::string& text) { return "'" + ledra::mysql::escape_by_hand(text) + "'"; }
 
 // Item classes with their quantities, as the items of the record just written.
 std::string ItemValues(const std::map<std::string, std::int64_t>& quantities) {

@@ -373,8 +373,9 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
                            " minutes instead of " + std::to_string(current);
         if (decay < current)
             line += "; rows older than " + std::to_string(decay) + " minutes would be deleted at its next run";
-        printer_.Line(decay == current ? "the load would make the event Vault_Decay again as it is (" +
-                                             std::to_string(decay) + " minutes)"
+        printer_.Line(decay == current ? "the event Vault_Decay already decays after " + std::to_string(decay) +
+                                             " minutes: the load keeps it (an older version's text gives way to the "
+                                             "batched one, which deletes the same rows)"
                                        : line);
     } else {
         printer_.Line("the load would make the event Vault_Decay: vaults decay after " + std::to_string(decay) +

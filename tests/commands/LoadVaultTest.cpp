@@ -235,8 +235,7 @@ TEST_F(LoadVault, DamagedRowStopsTheLoadThereAndLogsOnce) {
     EXPECT_EQ(Say(alice, "/loadvault base"), Strings{});
     EXPECT_EQ(alice.Inventory().size(), 1u);
     EXPECT_EQ(Rows(kAlice).size(), 2u);
-    EXPECT_EQ(LogLinesContaining("(Private/Vault Lockbury::LoadIntoInventory) Unexpected error invalid stoi argument"),
-              1);
+    EXPECT_EQ(LogLinesContaining("(Private/Vault Lockbury::LoadIntoInventory) Unexpected error invalid stoi argument"), 1);
     EXPECT_EQ(LogLinesContaining("Unexpected error"), 1);
 
     Say(alice, "/loadvault base");  // stops at the same row every time
