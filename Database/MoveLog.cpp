@@ -66,11 +66,12 @@ const char* MoveLogStatements::CreateItems() { return kCreateItems; }
 std::string MoveLogStatements::MarkSession() const { return fmt::format("SET @lockbury_server = '{}'", server_); }
 
 std::string MoveLogStatements::TriggerBody(int decayMinutes) {
-    // The kind follows the decay event's own condition; UNIX_TIMESTAMP() is the deleting
-    // statement's time throughout, so one statement's rows of one vault make one record.
+    // The kind follows the decay event's own condition; the rows one session deletes of one vault
+    // within one second (a decay run's batches) make one record. A record that cannot be written
+    // never stops the deletion: the handler lets the decay go on.
     const std::string kind = fmt::format("IF(OLD.dtinsert < UNIX_TIMESTAMP() - 60 * {}, 'decay', 'removed')", decayMinutes);
     return fmt::format(
-        "BEGIN IF @lockbury_server IS NULL THEN INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, "
+        "BEGIN DECLARE CONTINUE HANDLER FOR SQLEXCEPTION BEGIN END; IF @lockbury_server IS NULL THEN INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, "
         "rows_moved, batch) VALUES (UNIX_TIMESTAMP(), 'database', OLD.steamid, OLD.vaultname, {0}, 1, "
         "MD5(CONCAT_WS('/', CONNECTION_ID(), UNIX_TIMESTAMP(), OLD.steamid, IFNULL(OLD.vaultname, ''), {0}))) ON "
         "DUPLICATE KEY UPDATE rows_moved = rows_moved + 1, id = LAST_INSERT_ID(id); {1}VALUES (LAST_INSERT_ID(), "
@@ -78,9 +79,11 @@ std::string MoveLogStatements::TriggerBody(int decayMinutes) {
         kind, kItemsHead, kItemsTail);
 }
 
-std::string MoveLogStatements::CreateTrigger(int decayMinutes) {
-    return fmt::format("CREATE OR REPLACE TRIGGER {} AFTER DELETE ON u_vault FOR EACH ROW {}", TriggerName(),
-                       TriggerBody(decayMinutes));
+std::vector<std::string> MoveLogStatements::CreateTrigger(int decayMinutes) {
+    // Dropped and made again rather than CREATE OR REPLACE, which MySQL does not know.
+    return {
+        fmt::format("DROP TRIGGER IF EXISTS {}", TriggerName()),
+        fmt::format("CREATE TRIGGER {} AFTER DELETE ON u_vault FOR EACH ROW {}", TriggerName(), TriggerBody(decayMinutes))};
 }
 
 std::string MoveLogStatements::ReadTrigger() {
@@ -102,11 +105,11 @@ std::string MoveLogStatements::PruneBody(int logDays) {
         logDays);
 }
 
-std::string MoveLogStatements::CreatePruneEvent(int logDays) {
+std::vector<std::string> MoveLogStatements::CreatePruneEvent(int logDays) {
     // The first run waits an interval: a server start is no time for a scan.
-    return fmt::format(
-        "CREATE OR REPLACE EVENT {} ON SCHEDULE EVERY 1 HOUR STARTS CURRENT_TIMESTAMP + INTERVAL 1 HOUR DO {}",
-        PruneEventName(), PruneBody(logDays));
+    return {DropPruneEvent(),
+            fmt::format("CREATE EVENT {} ON SCHEDULE EVERY 1 HOUR STARTS CURRENT_TIMESTAMP + INTERVAL 1 HOUR DO {}",
+                        PruneEventName(), PruneBody(logDays))};
 }
 
 std::string MoveLogStatements::ReadPruneEvent() {

@@ -26,17 +26,17 @@ public:
     std::string MarkSession() const;
 
     // The trigger that records deletions made outside a Lockbury move: "decay" when the row was
-    // due (older than decayMinutes), "removed" otherwise. One record per statement, player and
-    // vault; its items summed by name.
+    // due (older than decayMinutes), "removed" otherwise. One record per session, second, player
+    // and vault; its items summed by class.
     static const char* TriggerName() { return "u_vault_log_removed"; }
     static std::string TriggerBody(int decayMinutes);
-    static std::string CreateTrigger(int decayMinutes);
+    static std::vector<std::string> CreateTrigger(int decayMinutes);
     static std::string ReadTrigger();
 
     // The event that prunes records older than logDays, in short batches; none with 0.
     static const char* PruneEventName() { return "Vault_Log_Prune"; }
     static std::string PruneBody(int logDays);
-    static std::string CreatePruneEvent(int logDays);
+    static std::vector<std::string> CreatePruneEvent(int logDays);
     static std::string ReadPruneEvent();
     static std::string DropPruneEvent();
 

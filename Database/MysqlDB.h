@@ -107,6 +107,8 @@ private:
     void PrepareMoveLog();
     // Replaces a database object (trigger, event) only when the text read back differs.
     bool DefinitionDiffers(const std::string& read, const std::string& wanted);
+    // Set-up statements in order, on the connection as it stands; false at the first that fails.
+    bool RunAll(const std::vector<std::string>& statements);
     // Recovery steps (Database/MysqlWorld.cpp): each true when it went through.
     bool UndoMove(std::int64_t journalId, const std::string& kind, std::int64_t watermark);
     bool ReadUnwinds(JournalRecovery& recovery);

@@ -36,6 +36,12 @@ bool MySql::DefinitionDiffers(const std::string& read, const std::string& wanted
     return !rows.succeeded() || rows.at_end() || !rows.get(0, current) || current != wanted;
 }
 
+bool MySql::RunAll(const std::vector<std::string>& statements) {
+    for (const std::string& sql : statements)
+        if (!db_.query(sql).succeeded()) return false;
+    return true;
+}
+
 void MySql::PrepareMoveLog() {
     constexpr const char* function = "MySql::PrepareMoveLog";
     if (!db_.is_open()) return;  // the failed connect said so; every move fails until it is made
@@ -57,7 +63,7 @@ void MySql::PrepareMoveLog() {
         decay = 0;
     }
     if (decay > 0 && DefinitionDiffers(MoveLogStatements::ReadTrigger(), MoveLogStatements::TriggerBody(decay)) &&
-        !db_.query(MoveLogStatements::CreateTrigger(decay)).succeeded()) {
+        !RunAll(MoveLogStatements::CreateTrigger(decay))) {
         Log(settings_.log, spdlog::level::critical,
             "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
             MoveLogStatements::TriggerName(), db_.last_error_text());
@@ -69,7 +75,7 @@ void MySql::PrepareMoveLog() {
         return;
     }
     if (DefinitionDiffers(MoveLogStatements::ReadPruneEvent(), MoveLogStatements::PruneBody(settings_.logDays)) &&
-        !db_.query(MoveLogStatements::CreatePruneEvent(settings_.logDays)).succeeded()) {
+        !RunAll(MoveLogStatements::CreatePruneEvent(settings_.logDays))) {
         Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
             kSource, function, MoveLogStatements::PruneEventName(), db_.last_error_text());
     }

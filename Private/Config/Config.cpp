@@ -209,15 +209,23 @@ std::string ServerIdConfigured() {
 }
 
 std::string MoveLogServerName() {
-    if (std::string id = ServerIdConfigured(); !id.empty()) return id.substr(0, 64);
+    // Only the characters a server id may hold, so the name is the same text on every system and
+    // every connection; a serverId that breaks the rule gives way to the host name.
+    const auto clean = [](std::string name) {
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.') c = '_';
+        return name.substr(0, 64);
+    };
+    const std::string id = ServerIdConfigured();
+    if (!id.empty() && id.size() <= 64 && clean(id) == id) return id;
 #ifdef _WIN32
     const char* host = std::getenv("COMPUTERNAME");
-    std::string name = host ? host : "";
+    const std::string name = host ? host : "";
 #else
     std::array<char, 256> host{};
-    std::string name = gethostname(host.data(), host.size() - 1) == 0 ? host.data() : "";
+    const std::string name = gethostname(host.data(), host.size() - 1) == 0 ? host.data() : "";
 #endif
-    return name.empty() ? std::string("lockbury") : name.substr(0, 64);
+    return name.empty() ? std::string("lockbury") : clean(name);
 }
 
 }  // namespace Lockbury

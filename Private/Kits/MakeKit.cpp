@@ -5,6 +5,7 @@
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
+#include "Private/Plugin/PluginFolder.h"
 
 namespace Lockbury {
 
@@ -49,7 +50,7 @@ int StoreItems(const std::vector<KitItem>& items, const std::filesystem::path& f
     }
     int failed = 0;
     for (const auto& item : items) {
-        const std::filesystem::path file = folder / item.file;
+        const std::filesystem::path file = folder / Utf8Path(item.file);
         if (const std::error_code error = Kits::WriteWholeFileAtomically(file, item.bytes)) {
             LogNotWritten("could not write " + Kits::PathText(file), error);
             ++failed;

@@ -58,12 +58,15 @@ void PrintCrashSafety(Printer& printer, const json& config, DatabaseProbe& probe
 // What the move log would be: how long its records stay, and under which server name.
 void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
     const json days = config.contains("logDays") ? config["logDays"] : json(30);
+    // The plugin's rule: a well-formed serverId, else the host name with other characters as "_".
     std::string name =
         config.contains("serverId") && config["serverId"].is_string() ? config["serverId"].get<std::string>() : "";
-    if (name.empty()) {
+    if (!std::regex_match(name, std::regex(R"([A-Za-z0-9_.-]{1,64})"))) {
         std::array<char, 256> host{};
-        name = gethostname(host.data(), host.size() - 1) == 0 && host[0] ? std::string(host.data()) + " (the host name)"
-                                                                         : "lockbury";
+        name = gethostname(host.data(), host.size() - 1) == 0 ? std::string(host.data()) : "";
+        name = name.empty()
+                   ? "lockbury"
+                   : std::regex_replace(name.substr(0, 64), std::regex("[^A-Za-z0-9_.-]"), "_") + " (the host name)";
     }
     const auto records = probe.Scalar("SELECT COUNT(*) FROM u_vault_log");
     const std::string kept = days.is_number() && days.get<double>() >= 1
@@ -72,7 +75,9 @@ void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
     printer.Line("move log: server name \"" + name + "\", " + kept + ", " +
                  (records ? "table u_vault_log holds " + *records + " records"
                           : "the load would create the tables u_vault_log and u_vault_log_items") +
-                 "; decays are recorded by the trigger u_vault_log_removed");
+                 (config.contains("decay") && config["decay"].is_number()
+                      ? "; decays are recorded by the trigger u_vault_log_removed"
+                      : "; without a decay the trigger u_vault_log_removed is left as it is"));
 }
 
 bool IsErrorLine(const std::string& line) {
@@ -374,8 +379,9 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
         if (decay < current)
             line += "; rows older than " + std::to_string(decay) + " minutes would be deleted at its next run";
         printer_.Line(decay == current ? "the event Vault_Decay already decays after " + std::to_string(decay) +
-                                             " minutes: the load keeps it (an older version's text gives way to the "
-                                             "batched one, which deletes the same rows)"
+                                             " minutes: the load keeps it when it is this version's batched event, "
+                                             "enabled, every 5 minutes, and otherwise makes that one (the same rows, "
+                                             "a first run 5 minutes later)"
                                        : line);
     } else {
         printer_.Line("the load would make the event Vault_Decay: vaults decay after " + std::to_string(decay) +

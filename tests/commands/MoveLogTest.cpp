@@ -111,6 +111,11 @@ TEST_F(MoveLog, AMoveWhoseTransactionFailsLeavesNoRecordAndMovesNothing) {
     EXPECT_TRUE(ann->Inventory().empty());
     EXPECT_EQ(Rows(ann).size(), 2u);
     EXPECT_EQ(Records(), 1);
+
+    // A decay goes on even then: only its record is lost.
+    db.Exec("UPDATE u_vault SET dtinsert = dtinsert - 7200");
+    db.Exec("DELETE FROM u_vault WHERE dtinsert < UNIX_TIMESTAMP() - 60 * 60");
+    EXPECT_TRUE(Rows(ann).empty());
 }
 
 TEST_F(MoveLog, AdministratorsAreToldWhatIsWrongAndTheTakeIsConsoleOnly) {
