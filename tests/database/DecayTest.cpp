@@ -29,13 +29,7 @@ std::string OldCondition(int decay) {
 class Session {
 public:
     explicit Session(const TestSupport::DbParams& p) {
-        ledra::mysql::connection_options options;
-        options.host = p.host;
-        options.user = p.user;
-        options.password = p.password;
-        options.database = p.database;
-        options.port = static_cast<std::uint32_t>(p.port);
-        if (!db_.open(options)) throw std::runtime_error("cannot connect: " + db_.last_error_text());
+        if (!db_.open(TestSupport::OptionsOf(p))) throw std::runtime_error("cannot connect: " + db_.last_error_text());
     }
     void Exec(const std::string& sql) {
         if (!db_.query(sql).succeeded()) throw std::runtime_error(db_.last_error_text() + " in: " + sql);

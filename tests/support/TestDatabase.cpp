@@ -25,17 +25,25 @@ std::string Env(const char* name, const char* fallback = "") {
     return fallback;
 }
 
-// One statement over a connection of its own, so a test's statements never share a session's
-// state (a transaction, a variable) with the plugin's.
-std::vector<Row> Run(const DbParams& p, const std::string& sql) {
+}  // namespace
+
+ledra::mysql::connection_options OptionsOf(const DbParams& p) {
     ledra::mysql::connection_options options;
     options.host = p.host;
     options.user = p.user;
     options.password = p.password;
     options.database = p.database;
     options.port = static_cast<std::uint32_t>(p.port);
+    return options;
+}
+
+namespace {
+
+// One statement over a connection of its own, so a test's statements never share a session's
+// state (a transaction, a variable) with the plugin's.
+std::vector<Row> Run(const DbParams& p, const std::string& sql) {
     ledra::mysql::connection db;
-    if (!db.open(options)) {
+    if (!db.open(OptionsOf(p))) {
         throw std::runtime_error("cannot reach the test database at " + p.host + ":" + std::to_string(p.port) + ": " +
                                  db.last_error_text() + " (start it with scripts/db start)");
     }

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace ledra::mysql {
+struct connection_options;
+}
+
 namespace TestSupport {
 
 struct DbParams {
@@ -19,6 +23,8 @@ using Row = std::vector<std::optional<std::string>>;
 
 // The private server's parameters (no database chosen). Fails the current test when unset.
 DbParams ServerParams();
+// What the connection layer needs to reach them.
+ledra::mysql::connection_options OptionsOf(const DbParams& params);
 
 // The single value of a one-row, one-column query ("" for NULL), read through a connection of
 // its own to any server; throws std::runtime_error with the server's message on failure.
