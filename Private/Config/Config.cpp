@@ -216,7 +216,7 @@ std::string MoveLogServerName() {
             if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.') c = '_';
         return name.substr(0, 64);
     };
-    const std::string id = ServerIdConfigured();
+    std::string id = ServerIdConfigured();
     if (!id.empty() && id.size() <= 64 && clean(id) == id) return id;
 #ifdef _WIN32
     const char* host = std::getenv("COMPUTERNAME");
