@@ -62,7 +62,11 @@ void CheckKitName(const std::string& name) {
     RequireSingleEntry(name);
     FUZZ_REQUIRE(Lockbury::Kits::Utf16Length(name) <= Lockbury::Kits::kMaxKitNameLength);
 
-    const std::filesystem::path folder = Lockbury::Kits::KitFolder(name);
+    // The fuzzer's server has no kits folder: every name is the folder of that name.
+    std::vector<std::string> clashing;
+    const std::optional<std::filesystem::path> found = Lockbury::Kits::KitFolder(name, clashing);
+    FUZZ_REQUIRE(found.has_value() && clashing.empty());
+    const std::filesystem::path& folder = *found;
     FUZZ_REQUIRE(folder.lexically_normal() == folder);
     FUZZ_REQUIRE_WITH(folder.parent_path().parent_path() == kKitsFolder && folder.parent_path().filename() == name,
                       "kit \"" + name + "\" is kept at " + folder.string());
