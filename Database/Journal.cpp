@@ -1,7 +1,8 @@
 #include "Database/Journal.h"
 
 #include <fmt/format.h>
-#include <fmt/ranges.h>
+
+#include "Database/StoreLog.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ constexpr const char* kCreateItems =
 constexpr const char* kCreateWorld =
     "CREATE TABLE IF NOT EXISTS u_vault_world (server_id VARCHAR(64) NOT NULL,saved_at BIGINT NOT NULL,covered "
     "BIGINT NOT NULL,pending BIGINT NULL,PRIMARY KEY(server_id))";
-
-std::string Ids(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
 
 // The tables of an entry go together; an entry without rows is deleted all the same. One
 // single-table DELETE each: a DELETE joining rows with items would meet every pair of them,
@@ -99,7 +98,7 @@ std::string JournalStatements::LoadedRows(std::int64_t journalId, const ClaimOut
         "INSERT INTO u_vault_journal_rows (journal_id, row_id, qtd_before, qtd_after, steamid, vaultname, itemname, "
         "itemdata, blueprint, dtinsert) SELECT {}, id, qtd, {}, steamid, vaultname, itemname, itemdata, blueprint, "
         "dtinsert FROM u_vault WHERE id IN ({})",
-        journalId, left, Ids(ids));
+        journalId, left, StoreLog::IdList(ids));
 }
 
 const char* JournalStatements::GivenStacksHead() {
@@ -114,7 +113,7 @@ std::string JournalStatements::ForgetSavedRows(const std::vector<std::int32_t>& 
     return fmt::format(
         "DELETE r FROM u_vault_journal_rows r JOIN u_vault_journal j ON j.id = r.journal_id WHERE r.row_id IN ({}) "
         "AND j.server_id = '{}' AND j.kind = 'save'",
-        Ids(rowIds), server_);
+        StoreLog::IdList(rowIds), server_);
 }
 
 std::string JournalStatements::World() const {
@@ -234,12 +233,12 @@ std::string JournalStatements::KeepHeldItems(std::int64_t journalId, const std::
     return fmt::format(
         "DELETE v, r FROM u_vault_journal_rows r JOIN u_vault v ON v.id = r.row_id WHERE r.journal_id = {} AND "
         "r.row_id IN ({}) AND v.qtd <=> r.qtd_before",
-        journalId, Ids(rowIds));
+        journalId, StoreLog::IdList(rowIds));
 }
 
 std::string JournalStatements::RowsLeft(std::int64_t journalId, const std::vector<std::int32_t>& rowIds) {
     return fmt::format("SELECT row_id FROM u_vault_journal_rows WHERE journal_id = {} AND row_id IN ({})", journalId,
-                       Ids(rowIds));
+                       StoreLog::IdList(rowIds));
 }
 
 std::string JournalStatements::KeepAsUnwind(std::int64_t journalId) {

@@ -1,11 +1,11 @@
 #include "Database/MoveLog.h"
 
 #include <fmt/format.h>
-#include <fmt/ranges.h>
 
 #include <map>
 
 #include "Database/Mysql/Connection.h"
+#include "Database/StoreLog.h"
 
 namespace {
 
@@ -33,8 +33,6 @@ std::string ClassOf(std::string name) {
     if (end < name.size() && end > 0 && name[end - 1] == '_') name.resize(end - 1);
     return name;
 }
-
-std::string Ids(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
 
 const char* KindText(MoveKind kind) {
     switch (kind) {
@@ -161,13 +159,13 @@ std::string MoveLogStatements::ReturnedEntry(const std::vector<std::int32_t>& id
     return fmt::format(
         "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) SELECT {}, '{}', steamid, "
         "vaultname, 'returned', COUNT(*) FROM u_vault WHERE id IN ({}) GROUP BY steamid, vaultname",
-        at, server_, Ids(ids));
+        at, server_, StoreLog::IdList(ids));
 }
 
 std::string MoveLogStatements::ReturnedItems(const std::vector<std::int32_t>& ids) {
     return fmt::format(
         "{0}SELECT LAST_INSERT_ID(), {1}, SUM(IFNULL(qtd, 1)) FROM u_vault WHERE id IN ({2}) GROUP BY {1}{3}", kItemsHead,
-        kClassOfRow, Ids(ids), kItemsTail);
+        kClassOfRow, StoreLog::IdList(ids), kItemsTail);
 }
 
 std::string MoveLogStatements::Read(std::uint64_t steamid, std::int32_t limit) {

@@ -13,11 +13,15 @@
 
 #include "Database/DecaySchedule.h"
 #include "Database/Mysql/ErrorCodes.h"
+#include "Database/StoreLog.h"
 #include "Host/ArkApi.h"
 
 namespace {
 
-constexpr const char* kSource = "Database/MysqlDB";
+using StoreLog::IdList;
+using StoreLog::kSource;
+using StoreLog::Log;
+using StoreLog::LogUnexpected;
 constexpr const char* kTable = "u_vault";
 
 constexpr const char* kCreateTable =
@@ -62,22 +66,10 @@ constexpr const char* kListVault =
     "0, '00:00:00', (SEC_TO_TIME(((UNIX_TIMESTAMP() - min(dtinsert)) - (60 * {})) * -1))) as falta FROM u_vault "
     "WHERE steamid = {} GROUP BY vaultname ";
 
-template <typename... Args>
-void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, fmt::format_string<Args...> format,
-         Args&&... args) {
-    if (log) log->log(level, format, std::forward<Args>(args)...);
-}
-
-void LogUnexpected(const std::shared_ptr<spdlog::logger>& log, const char* function, const std::exception& error) {
-    Log(log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
-}
-
 int Decay(const StoreSettings& settings) {
     if (!settings.decayMinutes) throw std::logic_error("the store was made without a decay time");
     return settings.decayMinutes();
 }
-
-std::string IdList(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
 
 // Reads the five columns of a vault row; a NULL column leaves its default.
 std::shared_ptr<VaultItem> ReadItem(ledra::mysql::results& rows) {

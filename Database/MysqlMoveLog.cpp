@@ -8,27 +8,20 @@
 #include <utility>
 
 #include "Database/MysqlDB.h"
+#include "Database/StoreLog.h"
 
 namespace {
 
-constexpr const char* kSource = "Database/MysqlDB";
 constexpr const char* kReadRows =
     "SELECT id, IFNULL(itemname, ''), IFNULL(qtd, 1), IFNULL(dtinsert, 0) FROM u_vault WHERE steamid = {} AND "
     "vaultname = '{}' ORDER BY id LIMIT {}";
 
-template <typename... Args>
-void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, fmt::format_string<Args...> format,
-         Args&&... args) {
-    if (log) log->log(level, format, std::forward<Args>(args)...);
-}
-
-template <typename Number>
-void GetNumber(ledra::mysql::results& rows, unsigned column, Number& target) {
-    std::string text;
-    if (rows.get(column, text) && !text.empty()) target = static_cast<Number>(std::stoll(text));
-}
-
 }  // namespace
+
+using StoreLog::GetInt64;
+using StoreLog::kSource;
+using StoreLog::Log;
+using StoreLog::LogUnexpected;
 
 bool MySql::DefinitionDiffers(const std::string& read, const std::string& wanted) {
     auto rows = db_.query(read);
@@ -102,11 +95,11 @@ VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& 
             rows.get(0, row->id);
             rows.get(1, row->itemname);
             rows.get(2, row->quantity);
-            GetNumber(rows, 3, row->savedAt);
+            GetInt64(rows, 3, row->savedAt);
             read.records.Add(std::move(row));
         }
     } catch (const std::exception& error) {
-        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+        LogUnexpected(settings_.log, function, error);
     }
     return read;
 }
@@ -128,18 +121,20 @@ VaultRead<MoveRecord> MySql::ReadMoveLog(std::uint64_t steamid, std::int32_t lim
         read.failed = false;
         for (; !rows.at_end(); rows.next()) {
             auto record = std::make_shared<MoveRecord>();
-            GetNumber(rows, 0, record->id);
-            GetNumber(rows, 1, record->at);
+            GetInt64(rows, 0, record->id);
+            GetInt64(rows, 1, record->at);
             rows.get(2, record->server);
             rows.get(3, record->vaultname);
             rows.get(4, record->kind);
             rows.get(5, record->rows);
-            GetNumber(rows, 6, record->by);
+            std::int64_t by = 0;
+            GetInt64(rows, 6, by);
+            record->by = static_cast<std::uint64_t>(by);
             rows.get(7, record->summary);
             read.records.Add(std::move(record));
         }
     } catch (const std::exception& error) {
-        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+        LogUnexpected(settings_.log, function, error);
     }
     return read;
 }

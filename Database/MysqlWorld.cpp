@@ -10,23 +10,14 @@
 #include <utility>
 
 #include "Database/MysqlDB.h"
+#include "Database/StoreLog.h"
 
 namespace {
 
-constexpr const char* kSource = "Database/MysqlDB";
-
-template <typename... Args>
-void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, fmt::format_string<Args...> format,
-         Args&&... args) {
-    if (log) log->log(level, format, std::forward<Args>(args)...);
-}
-
-bool GetInt64(ledra::mysql::results& rows, unsigned column, std::int64_t& target) {
-    std::string text;
-    if (!rows.get(column, text)) return false;
-    target = std::stoll(text);
-    return true;
-}
+using StoreLog::GetInt64;
+using StoreLog::kSource;
+using StoreLog::Log;
+using StoreLog::LogUnexpected;
 
 // A world save time in microseconds, as seconds.
 std::string Seconds(std::int64_t micros) { return fmt::format("{}.{:06}", micros / 1000000, micros % 1000000); }
@@ -51,7 +42,7 @@ bool MySql::WorldSaveStarting(std::int64_t worldNow) {
         if (Connected() && Run(journal_.Pending(worldNow, startedHigh_), Resend::OnAnyLoss).succeeded()) return true;
         LogFailure(function);
     } catch (const std::exception& error) {
-        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+        LogUnexpected(settings_.log, function, error);
     }
     return false;
 }
@@ -79,7 +70,7 @@ bool MySql::WorldSaved(std::int64_t savedAt) {
         if (recorded) coveredHigh_ = std::max(coveredHigh_, covered);
         return recorded;
     } catch (const std::exception& error) {
-        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+        LogUnexpected(settings_.log, function, error);
         Rollback();
         return false;
     }
@@ -201,7 +192,7 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
         if (settled != Settlement::Committed) return std::nullopt;
         return leaving;
     } catch (const std::exception& error) {
-        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+        LogUnexpected(settings_.log, function, error);
         Rollback();
         return std::nullopt;
     }
@@ -294,7 +285,7 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
             "loads after it undone; {} saved items to settle with restored characters at their next join",
             Seconds(world.restoredAt), watermark, saves, loads, items);
     } catch (const std::exception& error) {
-        Log(settings_.log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+        LogUnexpected(settings_.log, function, error);
         Rollback();
         recovery = JournalRecovery{};
     }

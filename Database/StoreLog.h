@@ -1,0 +1,43 @@
+#pragma once
+// What the files of the MySQL store share: their log lines, the id lists of their statements and
+// the reading of 64-bit columns. Not part of the store's interface.
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+#include <spdlog/logger.h>
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Database/Mysql/Results.h"
+
+namespace StoreLog {
+
+inline constexpr const char* kSource = "Database/MysqlDB";
+
+// One line, when the store was given a log.
+template <typename... Args>
+void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, fmt::format_string<Args...> format,
+         Args&&... args) {
+    if (log) log->log(level, format, std::forward<Args>(args)...);
+}
+
+inline void LogUnexpected(const std::shared_ptr<spdlog::logger>& log, const char* function, const std::exception& error) {
+    Log(log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+}
+
+// "1,2,3" for an IN list.
+inline std::string IdList(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
+
+// A 64-bit column, read as its text; false (target unchanged) for NULL.
+inline bool GetInt64(ledra::mysql::results& rows, unsigned column, std::int64_t& target) {
+    std::string text;
+    if (!rows.get(column, text) || text.empty()) return false;
+    target = std::stoll(text);
+    return true;
+}
+
+}  // namespace StoreLog
