@@ -17,9 +17,17 @@ ARK_HOST_API bool DispatchConsole(APlayerController* player, FString* line, bool
 // packet to the game.
 ARK_HOST_API bool DispatchRcon(RCONClientConnection* connection, RCONPacket* packet, UWorld* world);
 
+// The framework's per-frame and once-a-second callbacks, in the order they were added; an error
+// escaping one is kept in the host log.
+ARK_HOST_API void RunTickCallbacks(float seconds);
+ARK_HOST_API void RunTimerCallbacks();
+
 // Registered command names, in the order they were added (UTF-8).
 ARK_HOST_API std::vector<std::string> ChatCommandNames();
 ARK_HOST_API std::vector<std::string> ConsoleCommandNames();
 ARK_HOST_API std::vector<std::string> RconCommandNames();
+// The ids of the tick and timer callbacks, in the order they were added (UTF-8).
+ARK_HOST_API std::vector<std::string> TickCallbackIds();
+ARK_HOST_API std::vector<std::string> TimerCallbackIds();
 
 }  // namespace HostRuntime

@@ -31,7 +31,7 @@ RCONPacket RconClient::Command(const std::string& utf8Line) {
     replies_.clear();
     // Id, type and the body's two terminating bytes, as the protocol counts a packet's length.
     const int length = static_cast<int>(std::min<std::size_t>(utf8Line.size() + 10, INT_MAX));
-    return RCONPacket{length, ++lastId_, kCommandPacket, FString(std::u16string_view(Utf::Utf8ToUtf16(utf8Line)))};
+    return RCONPacket{length, ++lastId_, kCommandPacket, FString(Utf::Utf8ToWide(utf8Line))};
 }
 
 std::vector<std::string> RconClient::TakeReplies() { return std::move(replies_); }

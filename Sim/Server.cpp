@@ -2,7 +2,8 @@
 // sibling plugins' stand-ins and the plugin loader, driven as players and administrators would.
 #include "Sim/Server.h"
 
-#include <ctime>
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 #include "HostRuntime/Commands.h"
@@ -18,12 +19,16 @@
 namespace Sim {
 
 struct Server::Parts {
+    ServerOptions options;
     std::vector<std::string> gameNames;
     SiblingStandIns siblings;
     std::unique_ptr<WorldSaves> saves;
     std::unique_ptr<PluginLibrary> plugin;
     std::filesystem::path pluginPath;
     RconClient rcon;
+    std::int64_t savedAt = 0;  // LastSaveWorldTime of the world file at the start; 0 without one
+    bool started = false;
+    std::int64_t lastFrame = 0, lastTimer = 0;  // wall-clock seconds of the game loop's last frame and timer run
 };
 
 namespace {
@@ -41,14 +46,18 @@ PlayerController& ControllerOf(World& world, Player& player) {
 
 }  // namespace
 
-Server::Server(const std::filesystem::path& serverDir) : world_(std::make_unique<World>(serverDir)) {
+Server::Server(const std::filesystem::path& serverDir, ServerOptions options) : world_(std::make_unique<World>(serverDir)) {
     auto parts = std::make_unique<Parts>();
+    parts->options = options;
     // Read (and refused, when damaged) before anything is registered, so a failed start leaves
-    // nothing behind.
+    // nothing behind. The world is put together now; the plugin sees none of it before the start.
     const std::filesystem::path file = WorldFilePath(serverDir);
     std::optional<SavedWorld> saved = ReadWorldFile(file);
     parts->saves = std::make_unique<WorldSaves>(*world_, parts->siblings, file);
-    if (saved) parts->saves->Restore(*saved);
+    if (saved) {
+        parts->saves->Restore(*saved);
+        parts->savedAt = TicksFromUnixSeconds(saved->lastSaveWorldTime);
+    }
     parts->gameNames = RegisterGameFunctions();
     parts->gameNames.push_back(RconClient::RegisterGameFunction());
     parts_ = std::move(parts);
@@ -76,8 +85,56 @@ Server::~Server() {
 
 void Server::LoadPlugin(const std::filesystem::path& library) {
     if (parts_->plugin) throw std::logic_error("a plugin is loaded already: " + parts_->plugin->Path().string());
-    parts_->plugin = std::make_unique<PluginLibrary>(library);
-    parts_->pluginPath = library;
+    if (parts_->started) {
+        parts_->plugin = std::make_unique<PluginLibrary>(library);
+        parts_->pluginPath = library;
+        return;
+    }
+    // The engine's start: the framework loads every plugin folder in the order of their names,
+    // before the world exists. A library that cannot be loaded leaves the server unstarted.
+    Parts& parts = *parts_;
+    parts.siblings.LoadWanted(PluginLibrary::NameOf(library), true);
+    parts.plugin = std::make_unique<PluginLibrary>(library);
+    parts.pluginPath = library;
+    parts.siblings.LoadWanted(parts.plugin->Name(), false);
+    StartGame();
+}
+
+void Server::StartGame() {
+    Parts& parts = *parts_;
+    parts.siblings.LoadWanted("", false);  // a start without a plugin still loads them
+    parts.started = true;
+    world_->InitWorld();
+    world_->InitGame(parts.options.restoreSaveTime ? parts.savedAt : 0);
+    // The game's first second passes before anyone can join.
+    parts.lastFrame = parts.lastTimer = HostRuntime::WallClock();
+    HostRuntime::RunTickCallbacks(0.0f);
+    HostRuntime::RunTimerCallbacks();
+}
+
+void Server::Start() { Started(); }
+
+World& Server::Started() {
+    if (!parts_->started) StartGame();
+    return *world_;
+}
+
+World& Server::Step() {
+    Started();
+    RunFrame();
+    return *world_;
+}
+
+void Server::RunFrame() {
+    Parts& parts = *parts_;
+    const std::int64_t now = HostRuntime::WallClock();
+    HostRuntime::RunTickCallbacks(static_cast<float>(std::max<std::int64_t>(now - parts.lastFrame, 0)));
+    parts.lastFrame = now;
+    // A clock set back runs no timer until it passes the last run again.
+    if (now <= parts.lastTimer) return;
+    const std::int64_t seconds = std::min<std::int64_t>(now - parts.lastTimer, kMaxTimerCatchUp);
+    parts.lastTimer = now;
+    for (std::int64_t i = 0; i < seconds; ++i) HostRuntime::RunTimerCallbacks();
 }
 
 void Server::UnloadPlugin() {
@@ -99,6 +156,8 @@ std::vector<std::string> Server::ChatCommands() const { return HostRuntime::Chat
 std::vector<std::string> Server::ConsoleCommands() const { return HostRuntime::ConsoleCommandNames(); }
 std::vector<std::string> Server::RconCommands() const { return HostRuntime::RconCommandNames(); }
 std::vector<std::string> Server::Hooks() const { return HostRuntime::ActiveHooks(); }
+std::vector<std::string> Server::TickCallbacks() const { return HostRuntime::TickCallbackIds(); }
+std::vector<std::string> Server::TimerCallbacks() const { return HostRuntime::TimerCallbackIds(); }
 
 namespace {
 
@@ -121,25 +180,27 @@ AShooterGameMode* GameModeHandle(World& world) {
 }  // namespace
 
 Player& Server::Join(const std::string& name, std::uint64_t steamId) {
-    Player& player = world_->Join(name, steamId);
+    World& world = Step();
+    Player& player = world.Join(name, steamId);
     AsTheGame(GameNames::AShooterGameMode_HandleNewPlayer_Implementation, [&] {
-        GameModeHandle(*world_)->HandleNewPlayer_Implementation(player.Controller(), world_->PlayerDataOf(steamId),
-                                                                player.Character(), true);
+        GameModeHandle(world)->HandleNewPlayer_Implementation(player.Controller(), world.PlayerDataOf(steamId),
+                                                              player.Character(), true);
     });
     return player;
 }
 
 void Server::SaveWorld() {
+    World& world = Step();
     WorldSaves& saves = *parts_->saves;
     const std::uint64_t attempts = saves.Attempts(), completed = saves.Completed();
-    AsTheGame(GameNames::AShooterGameMode_SaveWorld, [&] { GameModeHandle(*world_)->SaveWorld(true); });
+    AsTheGame(GameNames::AShooterGameMode_SaveWorld, [&] { GameModeHandle(world)->SaveWorld(); });
     if (saves.Attempts() == attempts)
         throw std::runtime_error(std::string("a hook on ") + GameNames::AShooterGameMode_SaveWorld.name +
                                  " did not call the game's save: the world was not saved");
     if (saves.Completed() == completed) throw std::runtime_error("the world save failed: " + saves.LastError());
 }
 
-double Server::LastSaveWorldTime() const { return world_->GameMode().lastSaveWorldTime; }
+std::int64_t Server::LastSaveWorldTime() { return Started().GameMode().lastSaveWorldTime; }
 std::filesystem::path Server::WorldFile() const { return parts_->saves->File(); }
 
 void Server::Shutdown() {
@@ -160,15 +221,16 @@ void Server::OnCrash(std::function<void(const std::string& what)> handler) {
 void Server::Crash() { parts_->saves->Crash("the server process ends: no world save, no plugin unload"); }
 
 void Server::CrashInSave(SaveCrash at) {
+    World& world = Step();
     WorldSaves& saves = *parts_->saves;
     const std::uint64_t attempts = saves.Attempts();
     saves.CrashInNextSave(at);
-    AsTheGame(GameNames::AShooterGameMode_SaveWorld, [&] { GameModeHandle(*world_)->SaveWorld(true); });
+    AsTheGame(GameNames::AShooterGameMode_SaveWorld, [&] { GameModeHandle(world)->SaveWorld(); });
     // Only a save that never reached its crash point comes back here.
     saves.Crash(saves.Attempts() == attempts ? "after the world save: a hook did not call the game's save"
                                              : "after a world save that failed: " + saves.LastError());
 }
-void Server::Leave(const std::string& name) { world_->Leave(name); }
+void Server::Leave(const std::string& name) { Step().Leave(name); }
 
 Player& Server::Get(const std::string& name) {
     Player* player = world_->Find(name);
@@ -181,6 +243,7 @@ Player* Server::Find(const std::string& name) { return world_->Find(name); }
 ItemView Server::Give(Player& player, const ItemSpec& spec) {
     const CatalogEntry* entry = FindClass(spec.className);
     if (!entry || !IsItemKind(entry->info.kind)) throw std::invalid_argument("no item class named " + spec.className);
+    Step();
     PlayerController& controller = ControllerOf(*world_, player);
     if (!controller.inventory) throw std::logic_error(player.Name() + " has no inventory");
     Item& item = world_->NewItem(*entry);
@@ -206,24 +269,27 @@ ItemView Server::Give(Player& player, const ItemSpec& spec) {
 std::string Server::Place(const std::string& className, FVector location, const std::string& descriptiveName) {
     const CatalogEntry* entry = FindClass(className);
     if (!entry || IsItemKind(entry->info.kind)) throw std::invalid_argument("no structure class named " + className);
-    return world_->ObjectName(world_->Place(*entry, location, descriptiveName));
+    return world_->ObjectName(Step().Place(*entry, location, descriptiveName));
 }
 
 std::string Server::PlaceNonTargetable(const std::string& className, FVector location) {
-    return world_->ObjectName(world_->PlaceNonTargetable(className, location));
+    return world_->ObjectName(Step().PlaceNonTargetable(className, location));
 }
 
 bool Server::Chat(Player& player, const std::string& utf8Text) {
-    FString line(std::u16string_view(Utf::Utf8ToUtf16(utf8Text)));
+    Step();
+    FString line(Utf::Utf8ToWide(utf8Text));
     return HostRuntime::DispatchChat(player.Controller(), &line, EChatSendMode::GlobalChat);
 }
 
 bool Server::Console(Player& player, const std::string& utf8Text) {
-    FString line(std::u16string_view(Utf::Utf8ToUtf16(utf8Text)));
+    Step();
+    FString line(Utf::Utf8ToWide(utf8Text));
     return HostRuntime::DispatchConsole(player.Controller(), &line, false);
 }
 
 std::vector<std::string> Server::Rcon(const std::string& utf8Line) {
+    Step();
     RconClient& client = parts_->rcon;
     RCONPacket packet = client.Command(utf8Line);
     const bool taken = HostRuntime::DispatchRcon(client.Connection(), &packet, ArkApi::GetApiUtils().GetWorld());
@@ -262,7 +328,7 @@ Character& VictimOf(World& world, Player* victim) {
 }  // namespace
 
 float Server::Damage(Player* victim, Player* source, float amount) {
-    Character& target = VictimOf(*world_, victim);
+    Character& target = VictimOf(Step(), victim);
     AController* instigator = nullptr;
     AActor* causer = nullptr;
     if (source) {
@@ -276,7 +342,7 @@ float Server::Damage(Player* victim, Player* source, float amount) {
 }
 
 float Server::DamageFromWorld(Player* victim, float amount) {
-    return TakeDamageByName(VictimOf(*world_, victim), amount, nullptr, nullptr);
+    return TakeDamageByName(VictimOf(Step(), victim), amount, nullptr, nullptr);
 }
 
 AController* Server::CreatureController() {
@@ -299,8 +365,20 @@ void Server::ShiftClock(std::int64_t seconds) {
     HostRuntime::SetClockOffset(offset + seconds);
 }
 
-void Server::FreezeClock() { HostRuntime::SetFrozenClock(std::time(nullptr)); }
+// The real clock, read past the C library's time(), which a test program's link may send to the
+// host's shifted clock.
+void Server::FreezeClock() {
+    HostRuntime::SetFrozenClock(
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+}
 std::int64_t Server::ClockOffset() const { return HostRuntime::ClockOffset(); }
+void Server::Wait(std::int64_t seconds) {
+    if (seconds < 0) throw std::invalid_argument("a wait takes seconds from 0");
+    ShiftClock(seconds);
+    AdvanceGameTime(static_cast<double>(seconds));
+    Step();
+}
+
 void Server::AdvanceGameTime(double seconds) { world_->time += seconds; }
 double Server::GameTime() const { return world_->time; }
 
@@ -309,6 +387,7 @@ void Server::Revoke(std::uint64_t steamId, const std::string& permission) { part
 void Server::SetPoints(std::uint64_t steamId, int points) { parts_->siblings.SetPoints(steamId, points); }
 int Server::Points(std::uint64_t steamId) const { return parts_->siblings.Points(steamId); }
 void Server::SetSiblingPluginsLoaded(bool permissions, bool arkShop) { parts_->siblings.SetLoaded(permissions, arkShop); }
+bool Server::SiblingPluginLoaded(const std::string& name) const { return parts_->siblings.Loaded(name); }
 
 const std::vector<std::string>& Server::LogLines() const { return HostRuntime::LogLines(); }
 void Server::ClearLog() { HostRuntime::ClearLogLines(); }

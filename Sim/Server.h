@@ -2,6 +2,7 @@
 // The simulated dedicated server: a world with players, items and structures, the host runtime
 // behind Host/, stand-ins for the Permissions and ArkShop plugins, and the plugin loader.
 // Tests and lockbury-server drive it as a player or an administrator would.
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -39,6 +40,16 @@ struct ItemSpec {
     bool unserialisable = false;  // GetItemBytes gives no bytes for it
 };
 
+// AShooterGameMode.LastSaveWorldTime as the game's FDateTime holds it: 100 ns ticks since
+// 0001-01-01. The simulator's saves keep microseconds.
+inline constexpr std::int64_t kTicksAtUnixEpoch = 621355968000000000;
+constexpr std::int64_t TicksFromUnixMicros(std::int64_t micros) { return micros * 10 + kTicksAtUnixEpoch; }
+// From UTC seconds since 1970 as the world file writes them, to the microsecond.
+inline std::int64_t TicksFromUnixSeconds(double seconds) { return TicksFromUnixMicros(std::llround(seconds * 1e6)); }
+
+// An item id as one number (ItemID2 high, ItemID1 low): the game's id type has no ==.
+inline std::uint64_t IdNumber(const FItemNetID& id) { return static_cast<std::uint64_t>(id.ItemID2) << 32 | id.ItemID1; }
+
 // One item's data, the single record of it: the game's item object holds one, its bytes carry
 // one (all but unserialisable), and an ItemView is one with what the live object adds.
 struct ItemRecord {
@@ -49,8 +60,9 @@ struct ItemRecord {
     bool engram = false;
     bool initial = false;
     float durability = 0;
-    double creationTime = 0;
-    double nextSpoilingTime = 0;
+    // The game's fields are long double (a double under MSVC); the bytes and the world file keep a double.
+    long double creationTime = 0;
+    long double nextSpoilingTime = 0;
     float spoilSeconds = 0;  // GetSpoilingTime
     std::vector<std::uint8_t> payload;  // opaque data carried through the item's bytes
     bool unserialisable = false;  // GetItemBytes gives no bytes for it (not in the bytes)
@@ -69,7 +81,7 @@ struct ItemView : ItemRecord {
 struct DamageCall {
     void* victim = nullptr;  // APrimalCharacter*
     float amount = 0;
-    int damageType = 0;
+    const void* event = nullptr;  // the FDamageEvent it was given (the framework declares it without members)
     void* instigator = nullptr;  // AController*
     void* causer = nullptr;  // AActor*
 };
@@ -114,14 +126,39 @@ private:
     std::shared_ptr<State> state_;
 };
 
+// How the simulated game behaves where a live server's behaviour is not known.
+struct ServerOptions {
+    // Whether the game restores AShooterGameMode.LastSaveWorldTime from the world file at its
+    // start. If not, the field holds 0 (FDateTime's default) until the first world save sets it.
+    bool restoreSaveTime = true;
+};
+
+// The server starts as a live one does. The framework loads the plugins while the engine starts
+// (LoadPlugin, the first time), in the order of their folders' names (the sibling stand-ins
+// ArkShop and Permissions included), while GetWorld() and GetShooterGameMode() are still null.
+// Then the world is published (UWorld.InitWorld) and the game mode made (AShooterGameMode.InitGame),
+// and the game's first second passes before anyone can join. A server driven before any plugin
+// was loaded starts the same way without one; a plugin loaded later (a reload, hot reload) finds
+// the world and the game mode.
+//
+// Time: the game loop runs one frame before each thing the server is driven to do (a join, a
+// chat, console or RCON line, a given item, a placed structure, damage, a world save, Wait): the
+// framework's tick callbacks run once with the seconds of the wall clock (the plugin's time(),
+// shifted and frozen as set here) since the previous frame, and its timer callbacks once for each
+// second of that clock begun since their last run (at most kMaxTimerCatchUp for a jump of the
+// clock: the game's timer follows its own frames, not the clock). With a frozen clock nothing
+// passes unless a test shifts the clock or waits, so what runs is exactly what the test asked for.
 class Server {
 public:
+    static constexpr int kMaxTimerCatchUp = 60;
+
     // serverDir is the game server's folder (ArkApi::Tools::GetCurrentDir). When it holds a saved
-    // world (SavedArks/World.json) the world is restored from it, before any plugin loads: its
+    // world (SavedArks/World.json) the world is restored from it at the game's start: its
     // characters sleep until their steam ids join, its structures stand, the sibling stand-ins
-    // hold its permissions and points, and LastSaveWorldTime is the saved one. A damaged world
-    // file throws Sim::WorldFileError, naming the file and the fault.
-    explicit Server(const std::filesystem::path& serverDir);
+    // hold its permissions and points, and LastSaveWorldTime is the saved one (see
+    // ServerOptions). A damaged world file throws Sim::WorldFileError, naming the file and the
+    // fault, before anything started.
+    explicit Server(const std::filesystem::path& serverDir, ServerOptions options = {});
     // Unloads the plugin and does NOT save the world. A test that builds a Server again on the same
     // folder finds the world of the last SaveWorld (or Shutdown), as a server restarted after a
     // crash does; only the plugin's unload makes it differ from a crash, which a process cannot
@@ -130,7 +167,12 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // The plugin, loaded and unloaded as the framework does (entry point with attach / detach).
+    // The engine starts with no plugin to load (each call that drives the game starts it so
+    // first); the sibling stand-ins that are wanted load.
+    void Start();
+
+    // The plugin, loaded and unloaded as the framework does (Plugin_Init after loading it,
+    // Plugin_Unload before freeing it). The first load is the one at the server's start.
     void LoadPlugin(const std::filesystem::path& library);
     void UnloadPlugin();  // throws when the library did not really leave the process
     void ReloadPlugin();
@@ -141,6 +183,8 @@ public:
     std::vector<std::string> ConsoleCommands() const;
     std::vector<std::string> RconCommands() const;
     std::vector<std::string> Hooks() const;
+    std::vector<std::string> TickCallbacks() const;  // by id
+    std::vector<std::string> TimerCallbacks() const;
 
     // A player joins: the character the steam id has in the world (with its inventory) when
     // there is one, else a new living character at the origin with an empty inventory. Then the
@@ -184,23 +228,31 @@ public:
     // second however long its steps take.
     void FreezeClock();
     std::int64_t ClockOffset() const;
+    // Nobody does anything for that long: the wall clock (frozen or not) and the game time move on
+    // by that many seconds, and the game loop runs a frame (see the class's comment).
+    void Wait(std::int64_t seconds);
     void AdvanceGameTime(double seconds);
     double GameTime() const;
 
-    // Permissions and ArkShop stand-ins; a missing sibling plugin makes its calls fail.
+    // Permissions and ArkShop stand-ins: their data, and whether each is loaded. They are
+    // libraries named as the real plugins' (Permissions.so / Permissions.dll, ArkShop...) that
+    // export their function under the real plugin's mangled name; one that is not loaded is not
+    // in the process. Before the start, SetSiblingPluginsLoaded says which the start loads.
     void Grant(std::uint64_t steamId, const std::string& permission);
     void Revoke(std::uint64_t steamId, const std::string& permission);
     void SetPoints(std::uint64_t steamId, int points);
     int Points(std::uint64_t steamId) const;
     void SetSiblingPluginsLoaded(bool permissions, bool arkShop);
+    bool SiblingPluginLoaded(const std::string& name) const;  // "Permissions" or "ArkShop"
 
     // The game's world save: AShooterGameMode.SaveWorld through the registry, so a plugin's hook
     // runs around it. The game writes SavedArks/World.json atomically, then sets LastSaveWorldTime.
     // Throws when the game's save failed (the old file stays) or a hook did not let it run.
     void SaveWorld();
-    // AShooterGameMode.LastSaveWorldTime: real UTC seconds of the save the world in memory came
-    // from or went to last; 0 for a world never saved. A later save always gets a later value.
-    double LastSaveWorldTime() const;
+    // AShooterGameMode.LastSaveWorldTime as the game holds it (TicksFromUnixMicros): the real time of
+    // the save the world in memory came from (when restored) or went to last; 0 for a world never
+    // saved. A later save always gets a later value.
+    std::int64_t LastSaveWorldTime();
     std::filesystem::path WorldFile() const;
     // A clean shutdown, as the real server's: the world is saved (hooks run), then the plugin is
     // unloaded, even when the save failed (which then throws).
@@ -229,6 +281,10 @@ public:
 
 private:
     struct Parts;
+    void StartGame();
+    World& Started();  // the game, started first if it was not
+    World& Step();  // the same, then one frame of the game loop
+    void RunFrame();
     std::unique_ptr<World> world_;
     std::unique_ptr<Parts> parts_;  // registrations, sibling stand-ins, the loaded plugin
 };

@@ -40,9 +40,10 @@ bool SameBits(T a, T b) {
 bool SameRecord(const Sim::ItemRecord& a, const Sim::ItemRecord& b) {
     return a.className == b.className && a.id.ItemID1 == b.id.ItemID1 && a.id.ItemID2 == b.id.ItemID2 &&
            a.quantity == b.quantity && a.slot == b.slot && a.engram == b.engram && a.initial == b.initial &&
-           SameBits(a.durability, b.durability) && SameBits(a.creationTime, b.creationTime) &&
-           SameBits(a.nextSpoilingTime, b.nextSpoilingTime) && SameBits(a.spoilSeconds, b.spoilSeconds) &&
-           a.payload == b.payload;
+           SameBits(a.durability, b.durability) &&
+           SameBits(static_cast<double>(a.creationTime), static_cast<double>(b.creationTime)) &&
+           SameBits(static_cast<double>(a.nextSpoilingTime), static_cast<double>(b.nextSpoilingTime)) &&
+           SameBits(a.spoilSeconds, b.spoilSeconds) && a.payload == b.payload;
 }
 
 void Read(const std::vector<std::uint8_t>& bytes) {

@@ -6,9 +6,12 @@
 #include <dlfcn.h>
 #endif
 
+#include <spdlog/spdlog.h>
+
 #include <stdexcept>
 #include <string>
 
+#include "HostRuntime/HostState.h"
 #include "HostRuntime/Registry.h"
 
 namespace Sim {
@@ -18,6 +21,14 @@ namespace {
 std::string Text(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return {text.begin(), text.end()};
+}
+
+// The framework's own lines go to the same sinks as the plugins' loggers.
+void FrameworkWarning(const std::string& text) {
+    auto& sinks = GetLogSinks();
+    spdlog::logger logger("API", sinks.begin(), sinks.end());
+    logger.set_pattern("%D %R [%n][%l] %v");
+    logger.warn(text);
 }
 
 #if defined(_WIN32)
@@ -36,104 +47,69 @@ std::string LastError() {
 }
 
 HMODULE Module(void* handle) { return static_cast<HMODULE>(handle); }
+void* Open(const std::filesystem::path& path) { return LoadLibraryW(path.c_str()); }
+bool Close(void* handle) { return FreeLibrary(Module(handle)) != 0; }
 
 #else
-
-constexpr unsigned long kProcessDetach = 0;
-constexpr unsigned long kProcessAttach = 1;
 
 std::string LastError() {
     const char* error = dlerror();
     return error ? error : "unknown error";
 }
 
+void* Open(const std::filesystem::path& path) {
+    dlerror();
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+bool Close(void* handle) { return dlclose(handle) == 0; }
+
 #endif
 
 }  // namespace
 
-#if defined(_WIN32)
-
 PluginLibrary::PluginLibrary(const std::filesystem::path& library) : path_(std::filesystem::absolute(library)) {
-    // The system loader calls the entry point with DLL_PROCESS_ATTACH; when it returns FALSE the
-    // loader calls it with DLL_PROCESS_DETACH, unloads the DLL and fails with ERROR_DLL_INIT_FAILED.
-    handle_ = LoadLibraryW(path_.c_str());
-    if (!handle_) {
-        if (GetLastError() == ERROR_DLL_INIT_FAILED) {
-            HostRuntime::ForgetCallSites();
-            throw std::runtime_error("plugin " + Text(path_) + " refused to attach (its entry point returned 0)");
-        }
-        throw std::runtime_error("cannot load plugin " + Text(path_) + ": " + LastError());
-    }
-    entry_ = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(Module(handle_), "DllMain")));
-    if (!entry_) {
-        const std::string error = LastError();
-        FreeLibrary(Module(handle_));
-        HostRuntime::ForgetCallSites();
-        handle_ = nullptr;
-        throw std::runtime_error("plugin " + Text(path_) + " has no entry point DllMain: " + error);
-    }
-}
-
-void PluginLibrary::Unload() {
-    if (!handle_) return;
-    void* handle = handle_;
-    handle_ = nullptr;
-    entry_ = nullptr;
-    // The system loader calls the entry point with DLL_PROCESS_DETACH from inside FreeLibrary.
-    const BOOL freed = FreeLibrary(Module(handle));
-    HostRuntime::ForgetCallSites();
-    if (!freed) throw std::runtime_error("cannot unload plugin " + Text(path_) + ": " + LastError());
-    if (InProcess(path_))
-        throw std::runtime_error("plugin " + Text(path_) +
-                                 " is still loaded after unloading it (another reference keeps it in the process)");
-}
-
-bool PluginLibrary::InProcess(const std::filesystem::path& library) {
-    return GetModuleHandleW(std::filesystem::absolute(library).c_str()) != nullptr;
-}
-
-#else
-
-PluginLibrary::PluginLibrary(const std::filesystem::path& library) : path_(std::filesystem::absolute(library)) {
-    dlerror();
-    handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    handle_ = Open(path_);
     if (!handle_) throw std::runtime_error("cannot load plugin " + Text(path_) + ": " + LastError());
-    entry_ = reinterpret_cast<EntryPoint>(dlsym(handle_, "DllMain"));
-    if (!entry_) {
-        const std::string error = LastError();
-        dlclose(handle_);
-        handle_ = nullptr;
-        throw std::runtime_error("plugin " + Text(path_) + " has no entry point DllMain: " + error);
-    }
-    int attached = 0;
+    if (auto init = reinterpret_cast<EntryPoint>(Symbol("Plugin_Init")))
+        Call(init, "Plugin_Init");
+    else
+        FrameworkWarning("Plugin " + Name() + " has no Plugin_Init: loaded, nothing called");
+}
+
+void* PluginLibrary::Symbol(const char* name) const {
+#if defined(_WIN32)
+    return reinterpret_cast<void*>(GetProcAddress(Module(handle_), name));
+#else
+    return dlsym(handle_, name);
+#endif
+}
+
+void PluginLibrary::Call(EntryPoint entry, const char* name) const {
+    // The framework catches nothing around these calls but its own load and unload commands; an
+    // error out of them is a plugin fault.
     try {
-        attached = entry_(handle_, kProcessAttach, nullptr);
+        entry();
+    } catch (const std::exception& e) {
+        HostRuntime::RecordEscapedError(Name() + " " + name + ": " + e.what());
     } catch (...) {
-        // An error out of the entry point would end the real server; here it fails the load.
-        dlclose(handle_);
-        HostRuntime::ForgetCallSites();
-        handle_ = nullptr;
-        throw;
+        HostRuntime::RecordEscapedError(Name() + " " + name + ": an error that is not a std::exception");
     }
-    if (!attached) {
-        // As on Windows: a refused attach is followed by detach, and the library is unloaded.
-        entry_(handle_, kProcessDetach, nullptr);
-        dlclose(handle_);
-        HostRuntime::ForgetCallSites();
-        handle_ = nullptr;
-        throw std::runtime_error("plugin " + Text(path_) + " refused to attach (its entry point returned 0)");
-    }
+}
+
+std::string PluginLibrary::NameOf(const std::filesystem::path& library) {
+    std::string stem = Text(library.stem());
+    if (stem.starts_with("lib")) stem.erase(0, 3);
+    return stem;
 }
 
 void PluginLibrary::Unload() {
     if (!handle_) return;
-    entry_(handle_, kProcessDetach, nullptr);
+    if (auto unload = reinterpret_cast<EntryPoint>(Symbol("Plugin_Unload"))) Call(unload, "Plugin_Unload");
     void* handle = handle_;
     handle_ = nullptr;
-    entry_ = nullptr;
-    const int closed = dlclose(handle);
+    const bool closed = Close(handle);
     HostRuntime::ForgetCallSites();
-    if (closed != 0) throw std::runtime_error("cannot unload plugin " + Text(path_) + ": " + LastError());
+    if (!closed) throw std::runtime_error("cannot unload plugin " + Text(path_) + ": " + LastError());
     // A library held by a GNU unique symbol (or another reference) stays in the process, and a
     // later load would find its old process-wide objects.
     if (InProcess(path_))
@@ -143,12 +119,14 @@ void PluginLibrary::Unload() {
 }
 
 bool PluginLibrary::InProcess(const std::filesystem::path& library) {
+#if defined(_WIN32)
+    return GetModuleHandleW(std::filesystem::absolute(library).c_str()) != nullptr;
+#else
     void* handle = dlopen(std::filesystem::absolute(library).c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (handle) dlclose(handle);
     return handle != nullptr;
-}
-
 #endif
+}
 
 PluginLibrary::~PluginLibrary() {
     try {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Sim/Colours.h"
+
 namespace LockburyServer {
 
 namespace {
@@ -23,9 +25,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 std::string ColourName(const FLinearColor& colour) {
-    if (colour == Colors::Red()) return " red";
-    if (colour == Colors::Green()) return " green";
-    return "";
+    const std::string name = Sim::Colours::Name(colour);
+    return name.empty() ? name : " " + name;
 }
 
 }  // namespace

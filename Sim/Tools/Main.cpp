@@ -20,6 +20,7 @@ constexpr int kCannotStart = 3;
 
 const char* const kUsageText =
     "usage: lockbury-server --server-dir DIR [--script FILE] [--name NAME] [--plugin LIB] [--verbose]\n"
+    "                       [--restore-save-time=yes|no]\n"
     "       lockbury-server --check-config DIR [--plugin LIB]\n"
     "\n"
     "  --server-dir DIR    the game server's folder (config in DIR/ArkApi/Plugins/Lockbury/config.json,\n"
@@ -28,6 +29,10 @@ const char* const kUsageText =
     "  --name NAME         tag every output line with [NAME] (several servers side by side)\n"
     "  --plugin LIB        the plugin library to load (default: the one built with this program)\n"
     "  --verbose           print each command line, as \"> line\", before what it does\n"
+    "  --restore-save-time=yes|no\n"
+    "                      whether the game restores AShooterGameMode.LastSaveWorldTime from the saved\n"
+    "                      world at its start (yes, the default), or leaves it 0 until the first\n"
+    "                      world save (no); which one a live server does is not known\n"
     "  --check-config DIR  load the plugin from DIR, report the registrations and whether the\n"
     "                      database answered; exit 1 when something is wrong\n"
     "\n"
@@ -37,6 +42,7 @@ struct Options {
     std::string serverDir, script, name, checkDir;
     std::string plugin = LOCKBURY_PLUGIN_PATH;
     bool verbose = false;
+    Sim::ServerOptions server;
 };
 
 int UsageError(const std::string& text) {
@@ -62,6 +68,11 @@ int main(int argc, char** argv) {
         }
         if (arg == "--verbose" || arg == "-v") {
             options.verbose = true;
+        } else if (arg.starts_with("--restore-save-time")) {
+            const std::string given = arg.size() > 19 && arg[19] == '=' ? arg.substr(20) : "";
+            if (given != "yes" && given != "no")
+                return UsageError("--restore-save-time takes =yes or =no, not \"" + arg + "\"");
+            options.server.restoreSaveTime = given == "yes";
         } else if ((arg == "--server-dir" && value(options.serverDir)) || (arg == "--script" && value(options.script)) ||
                    (arg == "--name" && value(options.name)) || (arg == "--plugin" && value(options.plugin)) ||
                    (arg == "--check-config" && value(options.checkDir))) {
@@ -111,7 +122,7 @@ int main(int argc, char** argv) {
     LockburyServer::Printer printer(options.name);
     std::unique_ptr<LockburyServer::Session> started;
     try {
-        started = std::make_unique<LockburyServer::Session>(options.serverDir, options.plugin, printer);
+        started = std::make_unique<LockburyServer::Session>(options.serverDir, options.plugin, printer, options.server);
     } catch (const std::exception& e) {
         // A saved world that cannot be read back: the server does not start on a part of it.
         std::fprintf(stderr, "lockbury-server: cannot start: %s\n", e.what());

@@ -79,6 +79,7 @@ const std::map<std::string, Session::Command>& Session::Commands() {
         {"perm", {&Session::Perm, 3, 3, "perm NAME grant|revoke PERMISSION"}},
         {"points", {&Session::Points, 1, 2, "points NAME [N]"}},
         {"clock", {&Session::Clock, 1, 1, "clock +S | clock -S"}},
+        {"wait", {&Session::Wait, 1, 1, "wait S"}},
         {"gametime", {&Session::GameTime, 1, 1, "gametime +S"}},
         {"reload", {&Session::Reload, 0, 0, "reload"}},
         {"classes", {&Session::Classes, 0, 0, "classes"}},
@@ -110,6 +111,8 @@ std::string Session::Help() {
   perm NAME grant|revoke PERM    the Permissions plugin's stand-in
   points NAME [N]                shows, or sets, the player's ArkShop points
   clock +S | clock -S            shifts the wall clock the plugin sees by S seconds
+  wait S                         nobody does anything for S seconds: the wall clock and game time move
+                                 on, and the plugin's once-a-second timer callbacks run for them
   gametime +S                    advances game time by S seconds
   reload                         unloads and loads the plugin again
   classes                        the item and structure classes, with their blueprint paths
@@ -122,13 +125,16 @@ std::string Session::Help() {
   help                           this list
 blank lines and lines starting with # are ignored. The session starts from the folder's saved world
 when it has one; its end (quit, end of input) is a clean shutdown: the world is saved, then the
-plugin unloaded)";
+plugin unloaded. The game loop runs a frame before each line that drives the game (join, leave,
+give, place, chat, console, rcon, damage, saveworld, wait): the plugin's tick callbacks, and its
+timer callbacks once for each second of the wall clock since they last ran)";
 }
 
-Session::Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer)
+Session::Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer,
+                 Sim::ServerOptions options)
     : plugin_(std::move(plugin)),
       printer_(printer),
-      server_(std::make_unique<Sim::Server>(serverDir)),
+      server_(std::make_unique<Sim::Server>(serverDir, options)),
       events_(std::make_unique<EventPrinter>(*server_, printer)) {
     server_->SetEcho([this](const std::string&) { events_->Flush(); });
     // Whatever happened before the crash is on the screen when the process ends.
@@ -300,7 +306,7 @@ void Session::Inv(const Words& w) {
         if (item.engram) line += " engram";
         if (item.initial) line += " initial";
         if (item.durability > 0) line += " durability=" + Shortest(item.durability);
-        if (item.canSpoil) line += " spoils-at=" + Shortest(item.nextSpoilingTime);
+        if (item.canSpoil) line += " spoils-at=" + Shortest(static_cast<double>(item.nextSpoilingTime));
         if (!item.payload.empty()) line += " payload=" + std::to_string(item.payload.size());
         printer_.Line(line);
     }
@@ -393,6 +399,14 @@ void Session::Clock(const Words& w) {
         throw UsageError(e.what());
     }
     printer_.Line("[clock] " + Signed(*seconds) + " s, now " + Signed(server_->ClockOffset()) + " s from the real clock");
+}
+
+void Session::Wait(const Words& w) {
+    auto seconds = Words::Integer(w[1]);
+    if (!seconds || *seconds < 0 || *seconds > 86400) throw UsageError("expected seconds from 0 to 86400; usage: wait S");
+    server_->Wait(*seconds);
+    events_->Flush();
+    printer_.Line("[wait] " + std::to_string(*seconds) + " s");
 }
 
 void Session::GameTime(const Words& w) {

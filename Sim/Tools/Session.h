@@ -17,7 +17,8 @@ namespace LockburyServer {
 class Session {
 public:
     // Restores the folder's saved world, if any; throws Sim::WorldFileError for a damaged one.
-    Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer);
+    Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer,
+            Sim::ServerOptions options = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -65,6 +66,7 @@ private:
     void Perm(const Words& w);
     void Points(const Words& w);
     void Clock(const Words& w);
+    void Wait(const Words& w);
     void GameTime(const Words& w);
     void Reload(const Words& w);
     void Classes(const Words& w);

@@ -50,13 +50,13 @@ void FillActors(Actors* out, const std::vector<Actor*>& actors) {
 void Objects() {
     Register(G::FName_ToString, [](FName* name, FString* out) {
         if (!name || !out) Refuse(G::FName_ToString, "with a null argument");
-        *out = FString(std::u16string_view(W().NameText(*name)));
+        *out = FString(W().NameText(*name));
     });
     Register(G::UObjectBase_IsValidLowLevelFast, [](UObjectBase* self, bool) { return W().IsLive(self); });
     Register(G::UObjectBase_Name, [](void* self) -> void* { return &Obj<SimObject>(self, G::UObjectBase_Name).name; });
     Register(G::UObjectBase_Class, [](void* self) -> void* { return &Obj<SimObject>(self, G::UObjectBase_Class).cls; });
     Register(G::UObjectBaseUtility_GetFullName, [](UObjectBaseUtility* self, FString* out, UObject*) {
-        *out = FString(std::u16string_view(W().FullName(Obj<SimObject>(self, G::UObjectBaseUtility_GetFullName))));
+        *out = FString(W().FullName(Obj<SimObject>(self, G::UObjectBaseUtility_GetFullName)));
     });
     Register(G::UObjectBaseUtility_IsA, [](UObjectBaseUtility* self, UClass* base) {
         static const std::string ofClass = Part(G::UObjectBaseUtility_IsA, "class");
@@ -134,7 +134,7 @@ void Inventories() {
 
 float GameTakeDamage(APrimalCharacter* self, float amount, FDamageEvent* event, AController* instigator, AActor* causer) {
     auto& victim = Obj<Character>(self, G::APrimalCharacter_TakeDamage);
-    W().RecordDamage(DamageCall{&victim, amount, event ? event->DamageTypeClass : 0, instigator, causer});
+    W().RecordDamage(DamageCall{&victim, amount, event, instigator, causer});
     return victim.dead ? 0.0f : amount;
 }
 
@@ -244,7 +244,7 @@ void WorldFunctions() {
         return W().time;
     });
     Register(G::UVictoryCore_ServerOctreeOverlapActors,
-             [](Actors* result, UWorld* world, FVector location, float radius, int group, bool) {
+             [](Actors* result, UWorld* world, FVector location, float radius, EServerOctreeGroup::Type group, bool) {
                  Obj<WorldObject>(world, G::UVictoryCore_ServerOctreeOverlapActors);
                  if (!result) Refuse(G::UVictoryCore_ServerOctreeOverlapActors, "without a result array");
                  FillActors(result, W().Octree(location, radius, group));
@@ -252,11 +252,11 @@ void WorldFunctions() {
              });
     Register(G::UVictoryCore_ClassToStringReference, [](FString* out, UClass* cls) {
         auto& classObject = Obj<ClassObject>(cls, G::UVictoryCore_ClassToStringReference);
-        *out = FString(std::u16string_view(W().ClassReference(classObject)));
+        *out = FString(W().ClassReference(classObject));
     });
     Register(G::UKismetSystemLibrary_SphereOverlapActors_NEW,
-             [](UObject* context, FVector location, float radius, TArray<EObjectTypeQuery>*, UClass* filter, Actors* ignore,
-                Actors* out) {
+             [](UObject* context, FVector location, float radius, TArray<TEnumAsByte<EObjectTypeQuery>>*, UClass* filter,
+                Actors* ignore, Actors* out) {
                  static const std::string ofFilter = Part(G::UKismetSystemLibrary_SphereOverlapActors_NEW, "filter");
                  Obj<SimObject>(context, G::UKismetSystemLibrary_SphereOverlapActors_NEW);
                  if (!out) Refuse(G::UKismetSystemLibrary_SphereOverlapActors_NEW, "without an output array");
@@ -277,7 +277,7 @@ void GameModeFunctions() {
         return &Obj<GameModeObject>(self, G::AShooterGameMode_LastSaveWorldTime).lastSaveWorldTime;
     });
     // Always synchronous here: the world is on disk when the call returns.
-    Register(G::AShooterGameMode_SaveWorld, [](AShooterGameMode* self, bool) {
+    Register(G::AShooterGameMode_SaveWorld, [](AShooterGameMode* self) {
         Obj<GameModeObject>(self, G::AShooterGameMode_SaveWorld);
         WorldSaves::Current().Save();
     });

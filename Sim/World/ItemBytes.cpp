@@ -82,8 +82,8 @@ std::vector<std::uint8_t> EncodeItem(const ItemRecord& r) {
     w.Scalar<std::uint8_t>(Engram, r.engram ? 1 : 0);
     w.Scalar<std::uint8_t>(Initial, r.initial ? 1 : 0);
     w.Scalar<float>(Durability, r.durability);
-    w.Scalar<double>(CreationTime, r.creationTime);
-    w.Scalar<double>(NextSpoilingTime, r.nextSpoilingTime);
+    w.Scalar<double>(CreationTime, static_cast<double>(r.creationTime));
+    w.Scalar<double>(NextSpoilingTime, static_cast<double>(r.nextSpoilingTime));
     w.Scalar<float>(SpoilSeconds, r.spoilSeconds);
     w.Field(Payload, r.payload.data(), r.payload.size());
     return w.Finish();
@@ -102,6 +102,7 @@ std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size)
     if (stored != Checksum(data, body)) return std::nullopt;
 
     ItemRecord r;
+    double creationTime = 0, nextSpoilingTime = 0;
     bool seen[TagCount] = {};
     std::size_t pos = kHead;
     while (pos < body) {
@@ -132,8 +133,8 @@ std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size)
                 r.initial = flag;
                 break;
             case Durability: ok = ReadScalar(v, len, r.durability); break;
-            case CreationTime: ok = ReadScalar(v, len, r.creationTime); break;
-            case NextSpoilingTime: ok = ReadScalar(v, len, r.nextSpoilingTime); break;
+            case CreationTime: ok = ReadScalar(v, len, creationTime); break;
+            case NextSpoilingTime: ok = ReadScalar(v, len, nextSpoilingTime); break;
             case SpoilSeconds: ok = ReadScalar(v, len, r.spoilSeconds); break;
             case Payload: r.payload.assign(v, v + len); break;
         }
@@ -141,6 +142,8 @@ std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size)
     }
     for (int tag = 1; tag < TagCount; ++tag)
         if (!seen[tag]) return std::nullopt;
+    r.creationTime = creationTime;
+    r.nextSpoilingTime = nextSpoilingTime;
     return r;
 }
 

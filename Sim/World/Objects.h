@@ -100,7 +100,9 @@ public:
 // AShooterGameMode: the game's rules and its world saves.
 class GameModeObject final : public Actor {
 public:
-    double lastSaveWorldTime = 0;  // AShooterGameMode.LastSaveWorldTime
+    // AShooterGameMode.LastSaveWorldTime, an FDateTime: the game keeps one int64 of 100 ns ticks
+    // since 0001-01-01 in it (0, the default, for none).
+    std::int64_t lastSaveWorldTime = 0;
 };
 
 // UPrimalPlayerData: what the game keeps of a player; handed to HandleNewPlayer at a join.

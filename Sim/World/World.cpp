@@ -5,13 +5,14 @@
 #include <cmath>
 
 #include "HostRuntime/HostState.h"
+#include "Sim/Colours.h"
 
 namespace Sim {
 namespace {
 
 World* current = nullptr;
 
-std::u16string Wide(const std::string& s) { return Utf::Utf8ToUtf16(s); }
+std::wstring Wide(const std::string& s) { return Utf::Utf8ToWide(s); }
 
 float Distance(FVector a, FVector b) {
     const double dx = a.X - b.X, dy = a.Y - b.Y, dz = a.Z - b.Z;
@@ -19,9 +20,8 @@ float Distance(FVector a, FVector b) {
 }
 
 std::string ColourName(const FLinearColor& colour) {
-    if (colour == Colors::Red()) return " red";
-    if (colour == Colors::Green()) return " green";
-    return "";
+    const std::string name = Colours::Name(colour);
+    return name.empty() ? name : " " + name;
 }
 
 std::string Indented(const std::string& text) {
@@ -43,8 +43,8 @@ World& World::Current() {
 World::World(const std::filesystem::path&)
     : idState_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {
     if (current) throw std::logic_error("a Sim::Server exists already: one game runs in a process");
-    names_.emplace_back(u"None");
-    nameIndex_[u"None"] = 0;
+    names_.emplace_back(L"None");
+    nameIndex_[L"None"] = 0;
 
     auto N = [&](Native id, const char* name, const char* module, Native parent) {
         natives_[static_cast<int>(id)] = MakeClass(name, std::string("/Script/") + module,
@@ -84,20 +84,34 @@ World::World(const std::filesystem::path&)
         blueprintClasses_[entry.info.name] =
             MakeClass(entry.info.name + "_C", entry.package, NativeClass(parent), false, &entry.info);
     }
-    worldObject_ = &Make<WorldObject>(NativeClass(Native::World), u"TheIsland");
-    gameMode_ = &Make<GameModeObject>(NativeClass(Native::ShooterGameMode), u"ShooterGameMode");
-    worldObject_->authorityGameMode = reinterpret_cast<AGameMode*>(static_cast<SimObject*>(gameMode_));
+    worldObject_ = &Make<WorldObject>(NativeClass(Native::World), L"TheIsland");
     current = this;
-    HostRuntime::SetWorld(reinterpret_cast<UWorld*>(worldObject_));
 }
 
 World::~World() {
+    HostRuntime::SetGameMode(nullptr);
     HostRuntime::SetWorld(nullptr);
     if (current == this) current = nullptr;
 }
 
+void World::InitWorld() { HostRuntime::SetWorld(reinterpret_cast<UWorld*>(worldObject_)); }
+
+void World::InitGame(std::int64_t lastSaveWorldTime) {
+    if (gameMode_) throw std::logic_error("the game mode is made once");
+    gameMode_ = &Make<GameModeObject>(NativeClass(Native::ShooterGameMode), L"ShooterGameMode");
+    gameMode_->lastSaveWorldTime = lastSaveWorldTime;
+    AGameMode* handle = reinterpret_cast<AGameMode*>(static_cast<SimObject*>(gameMode_));
+    worldObject_->authorityGameMode = handle;
+    HostRuntime::SetGameMode(static_cast<AShooterGameMode*>(handle));
+}
+
+GameModeObject& World::GameMode() const {
+    if (!gameMode_) throw std::logic_error("the game has no game mode before it started");
+    return *gameMode_;
+}
+
 template <typename T>
-T& World::Make(ClassObject* cls, const std::u16string& objectName) {
+T& World::Make(ClassObject* cls, const std::wstring& objectName) {
     auto object = std::make_unique<T>();
     T& ref = *object;
     ref.cls = reinterpret_cast<UClass*>(cls);
@@ -142,40 +156,40 @@ void World::Destroy(SimObject* object) {
     }
 }
 
-FName World::MakeName(std::u16string_view text) {
-    auto [it, inserted] = nameIndex_.try_emplace(std::u16string(text), static_cast<int>(names_.size()));
+FName World::MakeName(std::wstring_view text) {
+    auto [it, inserted] = nameIndex_.try_emplace(std::wstring(text), static_cast<int>(names_.size()));
     if (inserted) names_.emplace_back(text);
     FName name;
     name.ComparisonIndex = it->second;
     return name;
 }
 
-std::u16string World::NameText(const FName& name) const {
+std::wstring World::NameText(const FName& name) const {
     if (name.ComparisonIndex < 0 || static_cast<std::size_t>(name.ComparisonIndex) >= names_.size())
         throw std::logic_error(std::string(GameNames::FName_ToString.name) + " of a name that is not in the name table");
     if (name.Number == 0) return names_[static_cast<std::size_t>(name.ComparisonIndex)];
-    return names_[static_cast<std::size_t>(name.ComparisonIndex)] + u"_" + Wide(std::to_string(name.Number - 1));
+    return names_[static_cast<std::size_t>(name.ComparisonIndex)] + L"_" + Wide(std::to_string(name.Number - 1));
 }
 
-std::string World::ObjectName(const SimObject& object) const { return Utf::Utf16ToUtf8(NameText(object.name)); }
+std::string World::ObjectName(const SimObject& object) const { return Utf::WideToUtf8(NameText(object.name)); }
 
-std::u16string World::UniqueName(const std::string& className) {
+std::wstring World::UniqueName(const std::string& className) {
     return Wide(className + "_" + std::to_string(++nextNumber_));
 }
 
-std::u16string World::FullName(const SimObject& object) const {
+std::wstring World::FullName(const SimObject& object) const {
     const ClassObject* cls = object.Class();
-    std::u16string path;
+    std::wstring path;
     if (const auto* asClass = dynamic_cast<const ClassObject*>(&object))
-        path = Wide(asClass->package) + u"." + NameText(object.name);
+        path = Wide(asClass->package) + L"." + NameText(object.name);
     else if (dynamic_cast<const DefaultObject*>(&object))
-        path = Wide(cls->package) + u"." + NameText(object.name);
+        path = Wide(cls->package) + L"." + NameText(object.name);
     else
-        path = u"/Game/Maps/TheIslandSubMaps/TheIsland.TheIsland:PersistentLevel." + NameText(object.name);
-    return Wide(cls->className) + u" " + path;
+        path = L"/Game/Maps/TheIslandSubMaps/TheIsland.TheIsland:PersistentLevel." + NameText(object.name);
+    return Wide(cls->className) + L" " + path;
 }
 
-std::u16string World::ClassReference(const ClassObject& cls) const { return Wide(cls.package + "." + cls.className); }
+std::wstring World::ClassReference(const ClassObject& cls) const { return Wide(cls.package + "." + cls.className); }
 
 ClassObject* World::ClassOf(const CatalogEntry& entry) const {
     auto it = blueprintClasses_.find(entry.info.name);
@@ -244,11 +258,11 @@ bool World::AddToInventory(Inventory& inventory, Item& item) {
     if (!item.record.engram && held >= inventory.capacity) return false;
     // Two items of one inventory never share an id: a second copy of the same bytes gets a new one.
     for (UPrimalItem* handle : inventory.items)
-        if (static_cast<Item*>(SimObject::From(handle))->record.id == item.record.id) {
+        if (IdNumber(static_cast<Item*>(SimObject::From(handle))->record.id) == IdNumber(item.record.id)) {
             item.record.id = NewItemId();
             break;
         }
-    usedIds_.insert(static_cast<std::uint64_t>(item.record.id.ItemID2) << 32 | item.record.id.ItemID1);
+    usedIds_.insert(IdNumber(item.record.id));
     item.owner = &inventory;
     inventory.items.Add(reinterpret_cast<UPrimalItem*>(static_cast<SimObject*>(&item)));
     return true;
@@ -257,7 +271,7 @@ bool World::AddToInventory(Inventory& inventory, Item& item) {
 bool World::RemoveFromInventory(Inventory& inventory, const FItemNetID& id) {
     for (int i = 0; i < inventory.items.Num(); ++i) {
         auto* item = static_cast<Item*>(SimObject::From(inventory.items[i]));
-        if (item->record.id == id) {
+        if (IdNumber(item->record.id) == IdNumber(id)) {
             inventory.items.RemoveAt(i);
             item->owner = nullptr;
             Destroy(item);
@@ -296,7 +310,7 @@ Player& World::Join(const std::string& name, std::uint64_t steamId) {
         data = &Make<PlayerDataObject>(NativeClass(Native::PlayerData),
                                        Wide("PrimalPlayerDataBP_C_" + std::to_string(steamId)));
     character->controller = &controller;
-    character->playerName = FString(std::u16string_view(Wide(name)));
+    character->playerName = FString(Wide(name));
     controller.pawn = character;
     controller.steamId = steamId;
     controller.inventory = inventory;
@@ -390,7 +404,6 @@ SavedCharacter SaveCharacter(std::uint64_t steamId, const std::string& name, con
 
 SavedWorld World::Snapshot() const {
     SavedWorld saved;
-    saved.lastSaveWorldTime = gameMode_->lastSaveWorldTime;
     saved.gameTime = time;
     for (const auto& [name, player] : players_) {
         const Player::State& state = *player->state_;
@@ -419,7 +432,6 @@ void World::Restore(const SavedWorld& saved) {
     if (!players_.empty() || !sleeping_.empty() || !actors_.empty())
         throw std::logic_error("a saved world is restored into a fresh world only");
     time = saved.gameTime;
-    gameMode_->lastSaveWorldTime = saved.lastSaveWorldTime;
     for (const SavedCharacter& c : saved.characters) {
         auto& character = Make<Character>(NativeClass(Native::ShooterCharacter), UniqueName("PlayerPawnTest_Male_C"));
         character.octreeGroup = EServerOctreeGroup::PLAYERPAWNS;
@@ -430,7 +442,7 @@ void World::Restore(const SavedWorld& saved) {
             Item* item = ItemFromRecord(record);
             if (!item) throw std::logic_error("the saved world holds an item of no item class: " + record.className);
             // As saved: no capacity check, and the id stays; new ids never take a restored one.
-            usedIds_.insert(static_cast<std::uint64_t>(record.id.ItemID2) << 32 | record.id.ItemID1);
+            usedIds_.insert(IdNumber(record.id));
             item->owner = &inventory;
             inventory.items.Add(reinterpret_cast<UPrimalItem*>(static_cast<SimObject*>(item)));
         }
@@ -464,8 +476,7 @@ Structure& World::Place(const CatalogEntry& entry, FVector location, const std::
     auto& structure = Make<Structure>(ClassOf(entry), UniqueName(entry.info.name + "_C"));
     structure.location = location;
     structure.octreeGroup = EServerOctreeGroup::STRUCTURES;
-    structure.descriptiveName =
-        FString(std::u16string_view(Utf::Utf8ToUtf16(descriptiveName.empty() ? entry.displayName : descriptiveName)));
+    structure.descriptiveName = FString(Utf::Utf8ToWide(descriptiveName.empty() ? entry.displayName : descriptiveName));
     actors_.push_back(&structure);
     return structure;
 }

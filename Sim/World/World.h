@@ -96,10 +96,10 @@ public:
     void Destroy(SimObject* object);
 
     // Names.
-    std::u16string NameText(const FName& name) const;
+    std::wstring NameText(const FName& name) const;
     std::string ObjectName(const SimObject& object) const;
-    std::u16string FullName(const SimObject& object) const;
-    std::u16string ClassReference(const ClassObject& cls) const;
+    std::wstring FullName(const SimObject& object) const;
+    std::wstring ClassReference(const ClassObject& cls) const;
 
     // Classes.
     ClassObject* NativeClass(Native which) const { return natives_[static_cast<int>(which)]; }
@@ -135,13 +135,22 @@ public:
     std::vector<Actor*> Sphere(FVector location, float radius, const ClassObject* filter,
                                const TArray<AActor*>* ignore) const;
     WorldObject& GameWorld() const { return *worldObject_; }
-    GameModeObject& GameMode() const { return *gameMode_; }
+
+    // The game's start, after the engine loaded the plugins: the world is published
+    // (UWorld.InitWorld: GetWorld answers it from now on), then the game mode is made with its
+    // LastSaveWorldTime (AShooterGameMode.InitGame: GetShooterGameMode answers it from now on).
+    void InitWorld();
+    void InitGame(std::int64_t lastSaveWorldTime);
+    bool GameStarted() const { return gameMode_ != nullptr; }
+    // Throws before InitGame.
+    GameModeObject& GameMode() const;
 
     // Saves. What a world save keeps of the world: every character, present or asleep, with its
-    // inventory, the placed actors, the game time and LastSaveWorldTime.
+    // inventory, the placed actors and the game time (WorldSaves adds LastSaveWorldTime).
     SavedWorld Snapshot() const;
-    // Puts a saved world into this fresh one (before anyone joined). The saved world has been
-    // checked when it was read: its classes exist and no item id is held twice.
+    // Puts a saved world into this fresh one (before anyone joined; LastSaveWorldTime is the game
+    // mode's, made later). The saved world has been checked when it was read: its classes exist
+    // and no item id is held twice.
     void Restore(const SavedWorld& saved);
 
     // Damage.
@@ -159,9 +168,9 @@ public:
 
 private:
     template <typename T>
-    T& Make(ClassObject* cls, const std::u16string& objectName);
-    FName MakeName(std::u16string_view text);
-    std::u16string UniqueName(const std::string& className);
+    T& Make(ClassObject* cls, const std::wstring& objectName);
+    FName MakeName(std::wstring_view text);
+    std::wstring UniqueName(const std::string& className);
     FItemNetID NewItemId();
     Item& HoldItem(const CatalogEntry& entry, ItemRecord record);
     ClassObject* MakeClass(const std::string& className, const std::string& package, ClassObject* parent, bool native,
@@ -173,8 +182,8 @@ private:
 
     std::vector<std::unique_ptr<SimObject>> objects_;
     HandleSet live_;
-    std::vector<std::u16string> names_;
-    std::unordered_map<std::u16string, int> nameIndex_;
+    std::vector<std::wstring> names_;
+    std::unordered_map<std::wstring, int> nameIndex_;
     std::uint64_t nextNumber_ = 0;
     std::uint64_t idState_;
     std::unordered_set<std::uint64_t> usedIds_;

@@ -84,8 +84,8 @@ Json ItemJson(const ItemRecord& item) {
                 {"engram", item.engram},
                 {"initial", item.initial},
                 {"durability", item.durability},
-                {"creationTime", item.creationTime},
-                {"nextSpoilingTime", item.nextSpoilingTime},
+                {"creationTime", static_cast<double>(item.creationTime)},
+                {"nextSpoilingTime", static_cast<double>(item.nextSpoilingTime)},
                 {"spoilSeconds", item.spoilSeconds},
                 {"unserialisable", item.unserialisable},
                 {"payload", Base64(item.payload)}};

@@ -69,7 +69,7 @@ void WorldSaves::Save() {
                 Crash("inside the world save, right after the new world file replaced the old one");
         });
         lastMicros_ = micros;
-        world_.GameMode().lastSaveWorldTime = saved.lastSaveWorldTime;
+        world_.GameMode().lastSaveWorldTime = TicksFromUnixMicros(micros);
         ++completed_;
         lastError_.clear();
     } catch (const std::exception& e) {
