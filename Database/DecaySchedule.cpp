@@ -1,6 +1,6 @@
+#include "Database/Text/Format.h"
 #include "Database/DecaySchedule.h"
 
-#include <fmt/format.h>
 
 #include <cstdint>
 
@@ -39,7 +39,7 @@ void Critical(const std::shared_ptr<spdlog::logger>& log, const std::string& tex
     if (log) log->critical("({} {}) {}", kSource, kFunction, text);
 }
 
-std::string Reason(ledra::mysql::connection& db) { return fmt::format("{} ({})", db.last_error_text(), db.last_error()); }
+std::string Reason(ledra::mysql::connection& db) { return Formatting::Format("{} ({})", db.last_error_text(), db.last_error()); }
 
 // True when u_vault lacks a dtinsert column or has an index led by it (false also when the
 // table cannot be read).
@@ -60,7 +60,7 @@ void EnsureIndex(ledra::mysql::connection& db, const std::shared_ptr<spdlog::log
     const std::string reason = Reason(db);
     // Another server of the cluster loading at the same moment may have added it first.
     if (IndexInPlace(db, hasColumn)) return;
-    Critical(log, fmt::format("Failed to add the index p4 (dtinsert) to u_vault: {}; every decay run reads the whole table",
+    Critical(log, Formatting::Format("Failed to add the index p4 (dtinsert) to u_vault: {}; every decay run reads the whole table",
                               reason));
 }
 
@@ -87,15 +87,15 @@ std::string DecaySchedule::DueCondition(int decayMinutes) {
     // overflows and is exactly dtinsert < now - 60*D; NULL is due in neither. Where
     // UNIX_TIMESTAMP() is unsigned, the old form fails the whole DELETE for a row saved in
     // the future (out of range), so no row decays; this one has no such subtraction.
-    return fmt::format("dtinsert < UNIX_TIMESTAMP() - (60 * {})", decayMinutes);
+    return Formatting::Format("dtinsert < UNIX_TIMESTAMP() - (60 * {})", decayMinutes);
 }
 
 std::string DecaySchedule::EventBody(int decayMinutes) {
-    return "BEGIN " + fmt::format(fmt::runtime(kBatchLoop), DueCondition(decayMinutes), kBatchRows) + " END";
+    return "BEGIN " + Formatting::Format((kBatchLoop), DueCondition(decayMinutes), kBatchRows) + " END";
 }
 
 std::string DecaySchedule::RunNow(int decayMinutes) {
-    return "BEGIN NOT ATOMIC " + fmt::format(fmt::runtime(kBatchLoop), DueCondition(decayMinutes), kBatchRows) + " END";
+    return "BEGIN NOT ATOMIC " + Formatting::Format((kBatchLoop), DueCondition(decayMinutes), kBatchRows) + " END";
 }
 
 void DecaySchedule::Prepare(ledra::mysql::connection& db, const std::function<int()>& decayMinutes,
@@ -112,6 +112,6 @@ void DecaySchedule::Prepare(ledra::mysql::connection& db, const std::function<in
     // Kept as it is, its schedule goes on: the load neither starts a run nor delays the next.
     if (EventAsWanted(db, body)) return;
     DropEvent(db, log);
-    if (!db.query(fmt::format(fmt::runtime(kCreateEvent), body)).succeeded())
+    if (!db.query(Formatting::Format((kCreateEvent), body)).succeeded())
         Critical(log, "Failed to create event Vault_Decay!");
 }

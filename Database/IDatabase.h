@@ -13,7 +13,7 @@
 #include "Database/VaultItem.h"
 #include "Database/VaultList.h"
 #include "Database/VaultRow.h"
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 class IDatabase {
 public:

@@ -1,6 +1,6 @@
+#include "Database/Text/Format.h"
 #include "Database/Journal.h"
 
-#include <fmt/format.h>
 
 #include "Database/StoreLog.h"
 
@@ -30,8 +30,8 @@ constexpr const char* kCreateWorld =
 // which grows with the square of a load's size and runs while the game waits for a world save.
 std::vector<std::string> DropEntriesWhere(const std::string& condition) {
     const std::string entries = "SELECT id FROM u_vault_journal WHERE " + condition;
-    return {fmt::format("DELETE FROM u_vault_journal_rows WHERE journal_id IN ({})", entries),
-            fmt::format("DELETE FROM u_vault_journal_items WHERE journal_id IN ({})", entries),
+    return {Formatting::Format("DELETE FROM u_vault_journal_rows WHERE journal_id IN ({})", entries),
+            Formatting::Format("DELETE FROM u_vault_journal_items WHERE journal_id IN ({})", entries),
             "DELETE FROM u_vault_journal WHERE " + condition};
 }
 
@@ -40,10 +40,10 @@ std::string Restored(const JournalStatements::Claimed& claimed) {
     std::string less = "0";
     if (!claimed.empty()) {
         less = "CASE r.row_id";
-        for (const auto& [row, quantity] : claimed) less += fmt::format(" WHEN {} THEN {}", row, quantity);
+        for (const auto& [row, quantity] : claimed) less += Formatting::Format(" WHEN {} THEN {}", row, quantity);
         less += " ELSE 0 END";
     }
-    return fmt::format("GREATEST(0, r.qtd_before - r.qtd_after - {})", less);
+    return Formatting::Format("GREATEST(0, r.qtd_before - r.qtd_after - {})", less);
 }
 
 // The rows of which nothing is given back: item rows whose item an unwind claims, resource rows
@@ -52,8 +52,8 @@ std::string NothingBack(const JournalStatements::Claimed& claimed) {
     std::string ids;
     for (const auto& [row, quantity] : claimed) ids += (ids.empty() ? "" : ",") + std::to_string(row);
     const std::string notClaimed =
-        ids.empty() ? "" : fmt::format(" AND NOT (r.qtd_before IS NULL AND r.row_id IN ({}))", ids);
-    return fmt::format("(r.qtd_before IS NULL OR {} > 0){}", Restored(claimed), notClaimed);
+        ids.empty() ? "" : Formatting::Format(" AND NOT (r.qtd_before IS NULL AND r.row_id IN ({}))", ids);
+    return Formatting::Format("(r.qtd_before IS NULL OR {} > 0){}", Restored(claimed), notClaimed);
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ const std::vector<JournalStatements::Table>& JournalStatements::Tables() {
 
 std::string JournalStatements::Entry(const char* kind, std::uint64_t steamid, const std::string& vault,
                                      std::int64_t at) const {
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_journal (server_id, kind, steamid, vaultname, at) VALUES ('{}', '{}', {}, '{}', {})", server_,
         kind, steamid, vault, at);
 }
@@ -80,7 +80,7 @@ const char* JournalStatements::SavedRowsHead() {
 std::string JournalStatements::SavedRow(std::int64_t journalId, std::int32_t rowId, const VaultRow& row) {
     // The quantity as the row stores it: none for an item row.
     const std::string qtd = row.kind == VaultRow::Kind::Resource ? std::to_string(row.qtd) : "NULL";
-    return fmt::format("({}, {}, {}, {}, {})", journalId, rowId, qtd, row.itemId1, row.itemId2);
+    return Formatting::Format("({}, {}, {}, {}, {})", journalId, rowId, qtd, row.itemId1, row.itemId2);
 }
 
 std::string JournalStatements::LoadedRows(std::int64_t journalId, const ClaimOutcome& outcome) {
@@ -89,12 +89,12 @@ std::string JournalStatements::LoadedRows(std::int64_t journalId, const ClaimOut
     if (!outcome.remainders.empty()) {
         left = "CASE id";
         for (const auto& [id, quantity] : outcome.remainders) {
-            left += fmt::format(" WHEN {} THEN {}", id, quantity);
+            left += Formatting::Format(" WHEN {} THEN {}", id, quantity);
             ids.push_back(id);
         }
         left += " ELSE 0 END";
     }
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_journal_rows (journal_id, row_id, qtd_before, qtd_after, steamid, vaultname, itemname, "
         "itemdata, blueprint, dtinsert) SELECT {}, id, qtd, {}, steamid, vaultname, itemname, itemdata, blueprint, "
         "dtinsert FROM u_vault WHERE id IN ({})",
@@ -106,80 +106,80 @@ const char* JournalStatements::GivenStacksHead() {
 }
 
 std::string JournalStatements::GivenStackValue(std::int64_t journalId, const GivenStack& stack) {
-    return fmt::format("({}, {}, {}, {}, {})", journalId, stack.rowId, stack.itemId1, stack.itemId2, stack.quantity);
+    return Formatting::Format("({}, {}, {}, {}, {})", journalId, stack.rowId, stack.itemId1, stack.itemId2, stack.quantity);
 }
 
 std::string JournalStatements::ForgetSavedRows(const std::vector<std::int32_t>& rowIds) const {
-    return fmt::format(
+    return Formatting::Format(
         "DELETE r FROM u_vault_journal_rows r JOIN u_vault_journal j ON j.id = r.journal_id WHERE r.row_id IN ({}) "
         "AND j.server_id = '{}' AND j.kind = 'save'",
         StoreLog::IdList(rowIds), server_);
 }
 
 std::string JournalStatements::World() const {
-    return fmt::format("SELECT saved_at, covered, pending FROM u_vault_world WHERE server_id = '{}'", server_);
+    return Formatting::Format("SELECT saved_at, covered, pending FROM u_vault_world WHERE server_id = '{}'", server_);
 }
 
 std::string JournalStatements::Pending(std::int64_t worldNow, std::int64_t journalHigh) const {
     // A server without a record yet gets one that says nothing is covered.
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_world (server_id, saved_at, covered, pending) VALUES ('{}', {}, 0, {}) ON DUPLICATE "
         "KEY UPDATE pending = VALUES(pending)",
         server_, worldNow, journalHigh);
 }
 
 std::string JournalStatements::Covered(std::int64_t savedAt, std::int64_t covered) const {
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_world (server_id, saved_at, covered, pending) VALUES ('{}', {}, {}, NULL) ON DUPLICATE "
         "KEY UPDATE saved_at = VALUES(saved_at), covered = VALUES(covered), pending = NULL",
         server_, savedAt, covered);
 }
 
 std::vector<std::string> JournalStatements::DropCovered(std::int64_t watermark) const {
-    return DropEntriesWhere(fmt::format("server_id = '{}' AND id <= {} AND kind <> 'unwind'", server_, watermark));
+    return DropEntriesWhere(Formatting::Format("server_id = '{}' AND id <= {} AND kind <> 'unwind'", server_, watermark));
 }
 
 std::string JournalStatements::ReopenApplied(std::int64_t watermark) const {
-    return fmt::format("UPDATE u_vault_journal SET kind = 'unwind' WHERE server_id = '{}' AND kind = 'applied' AND id > {}",
+    return Formatting::Format("UPDATE u_vault_journal SET kind = 'unwind' WHERE server_id = '{}' AND kind = 'applied' AND id > {}",
                        server_, watermark);
 }
 
 std::string JournalStatements::ApplyUnwind(std::int64_t journalId) {
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_journal (server_id, kind, steamid, vaultname, at) SELECT server_id, 'applied', steamid, "
         "vaultname, at FROM u_vault_journal WHERE id = {} AND kind = 'unwind'",
         journalId);
 }
 
 std::string JournalStatements::MoveRows(std::int64_t from, std::int64_t to) {
-    return fmt::format("UPDATE u_vault_journal_rows SET journal_id = {} WHERE journal_id = {}", to, from);
+    return Formatting::Format("UPDATE u_vault_journal_rows SET journal_id = {} WHERE journal_id = {}", to, from);
 }
 
 std::string JournalStatements::DropEntryOnly(std::int64_t journalId) {
-    return fmt::format("DELETE FROM u_vault_journal WHERE id = {}", journalId);
+    return Formatting::Format("DELETE FROM u_vault_journal WHERE id = {}", journalId);
 }
 
 std::string JournalStatements::MovesAbove(std::int64_t watermark) const {
-    return fmt::format(
+    return Formatting::Format(
         "SELECT id, kind FROM u_vault_journal WHERE server_id = '{}' AND id > {} AND kind IN ('save', 'load') ORDER BY "
         "id DESC",
         server_, watermark);
 }
 
 std::string JournalStatements::Unwinds() const {
-    return fmt::format(
+    return Formatting::Format(
         "SELECT j.id, j.steamid, r.row_id, r.item_id1, r.item_id2 FROM u_vault_journal j JOIN u_vault_journal_rows r ON "
         "r.journal_id = j.id WHERE j.server_id = '{}' AND j.kind = 'unwind' ORDER BY j.id, r.row_id",
         server_);
 }
 
 std::string JournalStatements::EntryKind(std::int64_t journalId) {
-    return fmt::format("SELECT kind FROM u_vault_journal WHERE id = {}", journalId);
+    return Formatting::Format("SELECT kind FROM u_vault_journal WHERE id = {}", journalId);
 }
 
 std::string JournalStatements::ClaimedByUnwinds(std::int64_t journalId) const {
     // Unwinds newer than the load, of items the load made.
-    return fmt::format(
+    return Formatting::Format(
         "SELECT i.row_id, u.journal_id, u.row_id, IFNULL(u.qtd_before, i.qtd) FROM u_vault_journal_items i JOIN "
         "u_vault_journal_rows u ON u.item_id1 = i.item_id1 AND u.item_id2 = i.item_id2 JOIN u_vault_journal j ON "
         "j.id = u.journal_id WHERE i.journal_id = {} AND j.server_id = '{}' AND j.kind = 'unwind' AND j.id > {}",
@@ -187,7 +187,7 @@ std::string JournalStatements::ClaimedByUnwinds(std::int64_t journalId) const {
 }
 
 std::string JournalStatements::RestoreQuantities(std::int64_t journalId, const Claimed& claimed) {
-    return fmt::format(
+    return Formatting::Format(
         "UPDATE u_vault v JOIN u_vault_journal_rows r ON r.row_id = v.id SET v.qtd = v.qtd + {} WHERE r.journal_id = {} "
         "AND {}",
         Restored(claimed), journalId, NothingBack(claimed));
@@ -195,7 +195,7 @@ std::string JournalStatements::RestoreQuantities(std::int64_t journalId, const C
 
 std::string JournalStatements::RestoreRows(std::int64_t journalId, const Claimed& claimed) {
     // An item row has no quantity before or after: it comes back without one, as it was.
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault (id, steamid, vaultname, itemname, itemdata, blueprint, qtd, dtinsert) SELECT r.row_id, "
         "r.steamid, r.vaultname, r.itemname, r.itemdata, r.blueprint, IF(r.qtd_before IS NULL, NULL, {}), r.dtinsert "
         "FROM u_vault_journal_rows r LEFT JOIN u_vault v ON v.id = r.row_id WHERE r.journal_id = {} AND v.id IS NULL "
@@ -205,23 +205,23 @@ std::string JournalStatements::RestoreRows(std::int64_t journalId, const Claimed
 
 std::string JournalStatements::DropUnwindRows(const std::vector<std::pair<std::int64_t, std::int32_t>>& rows) {
     std::string pairs;
-    for (const auto& [journal, row] : rows) pairs += fmt::format("{}({}, {})", pairs.empty() ? "" : ",", journal, row);
-    return fmt::format("DELETE FROM u_vault_journal_rows WHERE (journal_id, row_id) IN ({})", pairs);
+    for (const auto& [journal, row] : rows) pairs += Formatting::Format("{}({}, {})", pairs.empty() ? "" : ",", journal, row);
+    return Formatting::Format("DELETE FROM u_vault_journal_rows WHERE (journal_id, row_id) IN ({})", pairs);
 }
 
 std::string JournalStatements::DropEmptyUnwinds(const std::vector<std::int64_t>& journalIds) {
-    return fmt::format(
+    return Formatting::Format(
         "DELETE j FROM u_vault_journal j LEFT JOIN u_vault_journal_rows r ON r.journal_id = j.id WHERE j.id IN ({}) "
         "AND j.kind = 'unwind' AND r.journal_id IS NULL",
-        fmt::join(journalIds, ","));
+        Formatting::Join(journalIds, ","));
 }
 
 std::vector<std::string> JournalStatements::DropEntry(std::int64_t journalId) {
-    return DropEntriesWhere(fmt::format("id = {}", journalId));
+    return DropEntriesWhere(Formatting::Format("id = {}", journalId));
 }
 
 std::string JournalStatements::TakeBackLoadedItems(std::int64_t journalId, std::int64_t watermark) const {
-    return fmt::format(
+    return Formatting::Format(
         "DELETE v, r FROM u_vault_journal_rows r JOIN u_vault v ON v.id = r.row_id JOIN u_vault_journal_items i ON "
         "i.item_id1 = r.item_id1 AND i.item_id2 = r.item_id2 JOIN u_vault_journal l ON l.id = i.journal_id WHERE "
         "r.journal_id = {} AND v.qtd <=> r.qtd_before AND l.server_id = '{}' AND l.kind = 'load' AND l.id > {} AND "
@@ -230,24 +230,24 @@ std::string JournalStatements::TakeBackLoadedItems(std::int64_t journalId, std::
 }
 
 std::string JournalStatements::KeepHeldItems(std::int64_t journalId, const std::vector<std::int32_t>& rowIds) {
-    return fmt::format(
+    return Formatting::Format(
         "DELETE v, r FROM u_vault_journal_rows r JOIN u_vault v ON v.id = r.row_id WHERE r.journal_id = {} AND "
         "r.row_id IN ({}) AND v.qtd <=> r.qtd_before",
         journalId, StoreLog::IdList(rowIds));
 }
 
 std::string JournalStatements::RowsLeft(std::int64_t journalId, const std::vector<std::int32_t>& rowIds) {
-    return fmt::format("SELECT row_id FROM u_vault_journal_rows WHERE journal_id = {} AND row_id IN ({})", journalId,
+    return Formatting::Format("SELECT row_id FROM u_vault_journal_rows WHERE journal_id = {} AND row_id IN ({})", journalId,
                        StoreLog::IdList(rowIds));
 }
 
 std::string JournalStatements::KeepAsUnwind(std::int64_t journalId) {
-    return fmt::format(
+    return Formatting::Format(
         "UPDATE u_vault_journal SET kind = 'unwind' WHERE id = {} AND EXISTS (SELECT 1 FROM u_vault_journal_rows WHERE "
         "journal_id = {})",
         journalId, journalId);
 }
 
 std::string JournalStatements::DropSave(std::int64_t journalId) {
-    return fmt::format("DELETE FROM u_vault_journal WHERE id = {} AND kind = 'save'", journalId);
+    return Formatting::Format("DELETE FROM u_vault_journal WHERE id = {} AND kind = 'save'", journalId);
 }

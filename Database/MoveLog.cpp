@@ -1,6 +1,6 @@
+#include "Database/Text/Format.h"
 #include "Database/MoveLog.h"
 
-#include <fmt/format.h>
 
 #include <map>
 
@@ -52,8 +52,8 @@ std::string ItemValues(const std::map<std::string, std::int64_t>& quantities) {
     if (quantities.empty()) return "DO 0";  // a move of nothing has no items
     std::string values;
     for (const auto& [name, quantity] : quantities)
-        values += fmt::format("{}(LAST_INSERT_ID(), {}, {})", values.empty() ? "" : ",", Literal(name), quantity);
-    return fmt::format("{}VALUES {}{}", kItemsHead, values, kItemsTail);
+        values += Formatting::Format("{}(LAST_INSERT_ID(), {}, {})", values.empty() ? "" : ",", Literal(name), quantity);
+    return Formatting::Format("{}VALUES {}{}", kItemsHead, values, kItemsTail);
 }
 
 }  // namespace
@@ -61,14 +61,14 @@ std::string ItemValues(const std::map<std::string, std::int64_t>& quantities) {
 const char* MoveLogStatements::CreateLog() { return kCreateLog; }
 const char* MoveLogStatements::CreateItems() { return kCreateItems; }
 
-std::string MoveLogStatements::MarkSession() const { return fmt::format("SET @lockbury_server = '{}'", server_); }
+std::string MoveLogStatements::MarkSession() const { return Formatting::Format("SET @lockbury_server = '{}'", server_); }
 
 std::string MoveLogStatements::TriggerBody(int decayMinutes) {
     // The kind follows the decay event's own condition; the rows one session deletes of one vault
     // within one second (a decay run's batches) make one record. A record that cannot be written
     // never stops the deletion: the handler lets the decay go on.
-    const std::string kind = fmt::format("IF(OLD.dtinsert < UNIX_TIMESTAMP() - 60 * {}, 'decay', 'removed')", decayMinutes);
-    return fmt::format(
+    const std::string kind = Formatting::Format("IF(OLD.dtinsert < UNIX_TIMESTAMP() - 60 * {}, 'decay', 'removed')", decayMinutes);
+    return Formatting::Format(
         "BEGIN DECLARE CONTINUE HANDLER FOR SQLEXCEPTION BEGIN END; IF @lockbury_server IS NULL THEN INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, "
         "rows_moved, batch) VALUES (UNIX_TIMESTAMP(), 'database', OLD.steamid, OLD.vaultname, {0}, 1, "
         "MD5(CONCAT_WS('/', CONNECTION_ID(), UNIX_TIMESTAMP(), OLD.steamid, IFNULL(OLD.vaultname, ''), {0}))) ON "
@@ -80,12 +80,12 @@ std::string MoveLogStatements::TriggerBody(int decayMinutes) {
 std::vector<std::string> MoveLogStatements::CreateTrigger(int decayMinutes) {
     // Dropped and made again rather than CREATE OR REPLACE, which MySQL does not know.
     return {
-        fmt::format("DROP TRIGGER IF EXISTS {}", TriggerName()),
-        fmt::format("CREATE TRIGGER {} AFTER DELETE ON u_vault FOR EACH ROW {}", TriggerName(), TriggerBody(decayMinutes))};
+        Formatting::Format("DROP TRIGGER IF EXISTS {}", TriggerName()),
+        Formatting::Format("CREATE TRIGGER {} AFTER DELETE ON u_vault FOR EACH ROW {}", TriggerName(), TriggerBody(decayMinutes))};
 }
 
 std::string MoveLogStatements::ReadTrigger() {
-    return fmt::format(
+    return Formatting::Format(
         "SELECT ACTION_STATEMENT FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE() AND "
         "TRIGGER_NAME = '{}'",
         TriggerName());
@@ -94,7 +94,7 @@ std::string MoveLogStatements::ReadTrigger() {
 std::string MoveLogStatements::PruneBody(int logDays) {
     // A thousand records at a time, each batch its own short statements; ids rise with time,
     // so a batch is the oldest records, and their items go first.
-    return fmt::format(
+    return Formatting::Format(
         "BEGIN DECLARE cutoff INT DEFAULT UNIX_TIMESTAMP() - 86400 * {}; DECLARE last BIGINT; REPEAT SET last = "
         "(SELECT MAX(id) FROM (SELECT id FROM u_vault_log WHERE at < cutoff ORDER BY id LIMIT 1000) old); IF last "
         "IS NOT NULL THEN DELETE i FROM u_vault_log_items i JOIN u_vault_log l ON l.id = i.log_id WHERE l.id <= "
@@ -106,22 +106,22 @@ std::string MoveLogStatements::PruneBody(int logDays) {
 std::vector<std::string> MoveLogStatements::CreatePruneEvent(int logDays) {
     // The first run waits an interval: a server start is no time for a scan.
     return {DropPruneEvent(),
-            fmt::format("CREATE EVENT {} ON SCHEDULE EVERY 1 HOUR STARTS CURRENT_TIMESTAMP + INTERVAL 1 HOUR DO {}",
+            Formatting::Format("CREATE EVENT {} ON SCHEDULE EVERY 1 HOUR STARTS CURRENT_TIMESTAMP + INTERVAL 1 HOUR DO {}",
                         PruneEventName(), PruneBody(logDays))};
 }
 
 std::string MoveLogStatements::ReadPruneEvent() {
-    return fmt::format(
+    return Formatting::Format(
         "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE() AND EVENT_NAME = "
         "'{}'",
         PruneEventName());
 }
 
-std::string MoveLogStatements::DropPruneEvent() { return fmt::format("DROP EVENT IF EXISTS {}", PruneEventName()); }
+std::string MoveLogStatements::DropPruneEvent() { return Formatting::Format("DROP EVENT IF EXISTS {}", PruneEventName()); }
 
 std::string MoveLogStatements::SaveEntry(std::uint64_t steamid, const std::string& vault, std::size_t rows,
                                          std::int64_t at) const {
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) VALUES ({}, '{}', {}, '{}', "
         "'save', {})",
         at, server_, steamid, vault, rows);
@@ -137,7 +137,7 @@ std::string MoveLogStatements::SavedItems(const std::vector<VaultRow>& rows) {
 std::string MoveLogStatements::LoadEntry(const ClaimOutcome& outcome, std::uint64_t steamid, const std::string& vault,
                                          std::int64_t at) const {
     const std::string by = outcome.kind == MoveKind::Admin ? std::to_string(outcome.by) : "NULL";
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved, by_steamid) VALUES ({}, '{}', "
         "{}, '{}', '{}', {}, {})",
         at, server_, steamid, vault, KindText(outcome.kind), outcome.taken.size() + outcome.remainders.size(), by);
@@ -156,20 +156,20 @@ std::string MoveLogStatements::LoadedItems(const ClaimOutcome& outcome, const Cl
 }
 
 std::string MoveLogStatements::ReturnedEntry(const std::vector<std::int32_t>& ids, std::int64_t at) const {
-    return fmt::format(
+    return Formatting::Format(
         "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) SELECT {}, '{}', steamid, "
         "vaultname, 'returned', COUNT(*) FROM u_vault WHERE id IN ({}) GROUP BY steamid, vaultname",
         at, server_, StoreLog::IdList(ids));
 }
 
 std::string MoveLogStatements::ReturnedItems(const std::vector<std::int32_t>& ids) {
-    return fmt::format(
+    return Formatting::Format(
         "{0}SELECT LAST_INSERT_ID(), {1}, SUM(IFNULL(qtd, 1)) FROM u_vault WHERE id IN ({2}) GROUP BY {1}{3}", kItemsHead,
         kClassOfRow, StoreLog::IdList(ids), kItemsTail);
 }
 
 std::string MoveLogStatements::Read(std::uint64_t steamid, std::int32_t limit) {
-    return fmt::format(
+    return Formatting::Format(
         "SELECT l.id, l.at, l.server_id, IFNULL(l.vaultname, ''), l.kind, l.rows_moved, IFNULL(l.by_steamid, 0), "
         "IFNULL((SELECT GROUP_CONCAT(CONCAT(i.itemname, ' x', i.quantity) ORDER BY i.quantity DESC, i.itemname "
         "SEPARATOR ', ') FROM u_vault_log_items i WHERE i.log_id = l.id), '') FROM u_vault_log l WHERE l.steamid = {} "

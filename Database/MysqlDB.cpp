@@ -1,7 +1,6 @@
+#include "Database/Text/Format.h"
 #include "Database/MysqlDB.h"
 
-#include <fmt/format.h>
-#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <array>
@@ -20,7 +19,7 @@ namespace {
 
 using StoreLog::IdList;
 using StoreLog::kSource;
-using StoreLog::Log;
+using StoreLog::Line;
 using StoreLog::LogUnexpected;
 constexpr const char* kTable = "u_vault";
 
@@ -105,22 +104,22 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         options.init_command = log_.MarkSession();
 
         if (!db_.open(options)) {
-            connectError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
+            connectError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
             nextConnect_ = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectInterval);
-            Log(settings_.log, spdlog::level::critical, "Failed to open connection! Check user/pass and port");
+            Line(settings_.log, spdlog::level::critical, "Failed to open connection! Check user/pass and port");
         } else if (!db_.query(kLimitLockWaits).succeeded()) {
-            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to limit lock waits: {} ({})", kSource, function,
+            Line(settings_.log, spdlog::level::critical, "({} {}) Failed to limit lock waits: {} ({})", kSource, function,
                 db_.last_error_text(), db_.last_error());
             CloseConnection();  // the first command connects again, or fails, rather than wait unbounded
         }
 
         // The connection is made once here; set-up statements do not try to open it again.
-        if (!db_.query(fmt::format(fmt::runtime(kCreateTable), kTable)).succeeded())
-            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create u_vault table !", kSource, function);
+        if (!db_.query(Formatting::Format((kCreateTable), kTable)).succeeded())
+            Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create u_vault table !", kSource, function);
         if (settings_.journal) {
             for (const auto& table : JournalStatements::Tables()) {
                 if (!db_.query(table.create).succeeded())
-                    Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create {} table !", kSource, function,
+                    Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create {} table !", kSource, function,
                         table.name);
             }
         }
@@ -137,12 +136,12 @@ bool MySql::Connected() {
     const auto now = std::chrono::steady_clock::now();
     if (now < nextConnect_) {
         const auto wait = std::chrono::duration_cast<std::chrono::seconds>(nextConnect_ - now).count() + 1;
-        lastError_ = fmt::format("no new connection for {} s after a failed one: {}", wait, connectError_);
+        lastError_ = Formatting::Format("no new connection for {} s after a failed one: {}", wait, connectError_);
         return false;
     }
     packetLimit_ = 0;
     if (db_.reopen(settings_.reconnectTimeout) && db_.query(kLimitLockWaits).succeeded()) return true;
-    connectError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
+    connectError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
     CloseConnection();  // no statement of a game command waits on locks unbounded
     lastError_ = "cannot connect: " + connectError_;
     nextConnect_ = now + std::chrono::seconds(settings_.reconnectInterval);
@@ -154,7 +153,7 @@ ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
     auto result = db_.query(sql);
     if (result.succeeded()) return result;
     const unsigned code = db_.last_error();
-    lastError_ = code ? fmt::format("{} ({})", db_.last_error_text(), code) : "not connected";
+    lastError_ = code ? Formatting::Format("{} ({})", db_.last_error_text(), code) : "not connected";
     if (!errors::is_connection_lost(code)) return result;
 
     CloseConnection();  // the server rolls back whatever was open on it
@@ -162,7 +161,7 @@ ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
     if (!again || !Connected()) return result;
     result = db_.query(sql);
     if (!result.succeeded()) {
-        lastError_ = fmt::format("{} ({})", db_.last_error_text(), db_.last_error());
+        lastError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
         if (errors::is_connection_lost(db_.last_error())) CloseConnection();
     }
     return result;
@@ -193,8 +192,8 @@ Settlement MySql::Commit(const Move& move, const std::string& question, const De
         }
     }
     const std::string subject =
-        move.ids.empty() ? std::string(move.subject) : fmt::format("{} {}", move.subject, IdList(move.ids));
-    Log(settings_.log, spdlog::level::err, "({} {}) {} of {} may or may not be {}: the database cannot be asked ({}); {}",
+        move.ids.empty() ? std::string(move.subject) : Formatting::Format("{} {}", move.subject, IdList(move.ids));
+    Line(settings_.log, spdlog::level::err, "({} {}) {} of {} may or may not be {}: the database cannot be asked ({}); {}",
         kSource, move.function, move.what, subject, move.done, lastError_, move.then);
     return Settlement::Unknown;
 }
@@ -219,9 +218,9 @@ bool MySql::InTransaction(const Move& move, const std::vector<std::string>& stat
 bool MySql::EndSession(unsigned long session) {
     if (session == 0) return false;
     // Unknown thread (1094) just means it is gone already.
-    if (!Run(fmt::format("KILL CONNECTION {}", session), Resend::Never).succeeded() && !db_.is_open()) return false;
+    if (!Run(Formatting::Format("KILL CONNECTION {}", session), Resend::Never).succeeded() && !db_.is_open()) return false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectTimeout);
-    const std::string gone = fmt::format("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = {}", session);
+    const std::string gone = Formatting::Format("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = {}", session);
     do {
         auto rows = Run(gone, Resend::OnAnyLoss);
         std::int32_t count = 1;
@@ -229,7 +228,7 @@ bool MySql::EndSession(unsigned long session) {
         if (!rows.at_end() && rows.get(0, count) && count == 0) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     } while (std::chrono::steady_clock::now() < until);
-    lastError_ = fmt::format("the session {} that sent the COMMIT does not end", session);
+    lastError_ = Formatting::Format("the session {} that sent the COMMIT does not end", session);
     return false;
 }
 
@@ -277,10 +276,10 @@ bool MySql::InsertBatched(const std::string& head, const std::vector<std::string
 std::int64_t MySql::JournalSave(std::uint64_t steamid, const std::string& vault, const std::vector<VaultRow>& rows,
                                 const std::vector<std::int32_t>& ids, std::size_t room) {
     if (ids.size() != rows.size()) {
-        lastError_ = fmt::format("{} rows were written for the {} of the save", ids.size(), rows.size());
+        lastError_ = Formatting::Format("{} rows were written for the {} of the save", ids.size(), rows.size());
         return 0;
     }
-    auto entry = Run(journal_.Entry("save", steamid, vault, ArkApi::Tools::GetTime()), Resend::Never);
+    auto entry = Run(journal_.Entry("save", steamid, vault, std::time(nullptr)), Resend::Never);
     if (!entry.succeeded() || entry.insert_id() == 0) return 0;
     const auto journalId = static_cast<std::int64_t>(entry.insert_id());
     journalHigh_ = std::max(journalHigh_, journalId);
@@ -293,7 +292,7 @@ std::int64_t MySql::JournalSave(std::uint64_t steamid, const std::string& vault,
 
 std::int64_t MySql::JournalLoad(const ClaimOutcome& outcome) {
     const std::size_t count = outcome.taken.size() + outcome.remainders.size();
-    auto entry = Run(journal_.Entry("load", claimSteamId_, claimVault_, ArkApi::Tools::GetTime()), Resend::Never);
+    auto entry = Run(journal_.Entry("load", claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never);
     if (!entry.succeeded() || entry.insert_id() == 0) return 0;
     const auto journalId = static_cast<std::int64_t>(entry.insert_id());
     journalHigh_ = std::max(journalHigh_, journalId);
@@ -301,7 +300,7 @@ std::int64_t MySql::JournalLoad(const ClaimOutcome& outcome) {
     auto copied = Run(JournalStatements::LoadedRows(journalId, outcome), Resend::Never);
     if (!copied.succeeded()) return 0;
     if (copied.affected_rows() != count) {
-        lastError_ = fmt::format("the journal copied {} of the {} rows of the load", copied.affected_rows(), count);
+        lastError_ = Formatting::Format("the journal copied {} of the {} rows of the load", copied.affected_rows(), count);
         return 0;
     }
     std::vector<std::string> stacks;
@@ -318,7 +317,7 @@ void MySql::CloseConnection() {
 }
 
 void MySql::LogFailure(const char* function) {
-    Log(settings_.log, spdlog::level::err, "({} {}) The vault store failed: {}", kSource, function, lastError_);
+    Line(settings_.log, spdlog::level::err, "({} {}) The vault store failed: {}", kSource, function, lastError_);
 }
 
 namespace {
@@ -360,9 +359,9 @@ std::string MySql::Text(const std::string& value) {
 bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
                          const std::string& itemdata) {
     try {
-        const std::int64_t now = ArkApi::Tools::GetTime();
+        const std::int64_t now = std::time(nullptr);
         if (Connected()) {
-            const auto sql = fmt::format(fmt::runtime(kAddItem), steamid, Text(vaultname.ToString()),
+            const auto sql = Formatting::Format((kAddItem), steamid, Text(vaultname.ToString()),
                                          Text(itemname.ToString()), Text(itemdata), now);
             if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
         }
@@ -376,9 +375,9 @@ bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const 
 bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
                              const FString& blueprint, std::int32_t qtd) {
     try {
-        const std::int64_t now = ArkApi::Tools::GetTime();
+        const std::int64_t now = std::time(nullptr);
         if (Connected()) {
-            const auto sql = fmt::format(fmt::runtime(kAddResource), steamid, Text(vaultname.ToString()),
+            const auto sql = Formatting::Format((kAddResource), steamid, Text(vaultname.ToString()),
                                          Text(itemname.ToString()), Text(blueprint.ToString()), qtd, now);
             if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
         }
@@ -398,7 +397,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
     }
     bool inTransaction = false;
     try {
-        const std::int64_t now = ArkApi::Tools::GetTime();
+        const std::int64_t now = std::time(nullptr);
         const std::size_t limit = Connected() ? PacketLimit() : 0;
         if (limit <= kPacketMargin) {
             LogFailure(function);
@@ -409,10 +408,10 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         values.reserve(rows.size());
         for (const VaultRow& row : rows) {
             if (row.kind == VaultRow::Kind::Item) {
-                values.push_back(fmt::format(fmt::runtime(kItemValues), steamid, vault, Text(row.itemname.ToString()),
+                values.push_back(Formatting::Format((kItemValues), steamid, vault, Text(row.itemname.ToString()),
                                              Text(row.itemdata), now));
             } else {
-                values.push_back(fmt::format(fmt::runtime(kResourceValues), steamid, vault, Text(row.itemname.ToString()),
+                values.push_back(Formatting::Format((kResourceValues), steamid, vault, Text(row.itemname.ToString()),
                                              Text(row.blueprint.ToString()), row.qtd, now));
             }
         }
@@ -437,7 +436,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         inTransaction = false;
         // The rows exist exactly when the COMMIT went through, and so does their journal entry.
         written.settlement = Commit({function, "Save", "stored", ids},
-                                    fmt::format("SELECT COUNT(*) FROM u_vault WHERE id = {}", ids.front()),
+                                    Formatting::Format("SELECT COUNT(*) FROM u_vault WHERE id = {}", ids.front()),
                                     [](ledra::mysql::results& found) {
                                         std::int32_t count = 0;
                                         if (found.at_end() || !found.get(0, count)) return Settlement::Unknown;
@@ -468,14 +467,14 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
         }
         // The record names the rows' own player and vault, so it is read from the rows before
         // they go.
-        std::vector<std::string> statements{log_.ReturnedEntry(ids, ArkApi::Tools::GetTime()),
+        std::vector<std::string> statements{log_.ReturnedEntry(ids, std::time(nullptr)),
                                             MoveLogStatements::ReturnedItems(ids),
-                                            fmt::format(fmt::runtime(kDeleteRows), IdList(ids))};
+                                            Formatting::Format((kDeleteRows), IdList(ids))};
         // The rows' journal entries go with them: a save undone at a restart must not take these
         // items from the character, which kept them.
         if (settings_.journal) statements.push_back(journal_.ForgetSavedRows(ids));
         return InTransaction(
-            {function, "Deletion", "done", ids}, statements, fmt::format(fmt::runtime(kRowsStill), IdList(ids)),
+            {function, "Deletion", "done", ids}, statements, Formatting::Format((kRowsStill), IdList(ids)),
             [](ledra::mysql::results& left) { return left.at_end() ? Settlement::Committed : Settlement::RolledBack; });
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
@@ -487,16 +486,16 @@ TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, c
                                                         std::int32_t limit) {
     TArray<std::shared_ptr<VaultItem>> items;
     try {
-        const std::int64_t start = ArkApi::Tools::GetTime();
+        const std::int64_t start = std::time(nullptr);
         if (Connected()) {
             auto rows =
-                Run(fmt::format(fmt::runtime(kGetItems), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
+                Run(Formatting::Format((kGetItems), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
             if (!rows.succeeded()) LogFailure("MySql::GetVaultItems");
             for (; !rows.at_end(); rows.next()) items.Add(ReadItem(rows));
         } else {
             LogFailure("MySql::GetVaultItems");
         }
-        Log(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
+        Line(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", std::time(nullptr) - start);
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, "MySql::GetVaultItems", error);
     }
@@ -505,7 +504,7 @@ TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, c
 
 bool MySql::DeleteVaultItem(std::int32_t id) {
     try {
-        if (Connected() && Run(fmt::format(fmt::runtime(kDeleteItem), id), Resend::OnAnyLoss).succeeded()) return true;
+        if (Connected() && Run(Formatting::Format((kDeleteItem), id), Resend::OnAnyLoss).succeeded()) return true;
         LogFailure("MySql::DeleteVaultItem");
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, "MySql::DeleteVaultItem", error);
@@ -520,7 +519,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
     if (claimOpen_) ReleaseClaim();  // a claim left open by a caller's fault gives nothing
     bool inTransaction = false;
     try {
-        const std::int64_t start = ArkApi::Tools::GetTime();
+        const std::int64_t start = std::time(nullptr);
         // The journal's statements of the load are split below the packet limit, which cannot be
         // read inside the transaction (a lost answer there would be sent again outside it).
         if (settings_.journal && Connected()) PacketLimit();
@@ -529,7 +528,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
             return claimed;
         }
         inTransaction = true;
-        auto rows = Run(fmt::format(fmt::runtime(kClaimItems), steamid, Text(vaultname.ToString()), limit), Resend::Never);
+        auto rows = Run(Formatting::Format((kClaimItems), steamid, Text(vaultname.ToString()), limit), Resend::Never);
         if (!rows.succeeded()) {
             Rollback();
             LogFailure(function);
@@ -544,8 +543,8 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         claimed.failed = false;
         claimSteamId_ = steamid;
         claimVault_ = Text(vaultname.ToString());
-        Log(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", ArkApi::Tools::GetTime() - start);
-        if (claimed.records.IsEmpty()) {
+        Line(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", std::time(nullptr) - start);
+        if (claimed.records.Num() == 0) {
             Rollback();
         } else {
             claimOpen_ = true;
@@ -571,7 +570,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             return Settlement::RolledBack;
         }
         // Recorded before the rows change: what each row gives is read from the row.
-        if (moves && (!Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, ArkApi::Tools::GetTime()), Resend::Never)
+        if (moves && (!Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never)
                            .succeeded() ||
                       !Run(MoveLogStatements::LoadedItems(outcome, claimRows_), Resend::Never).succeeded())) {
             Rollback();
@@ -579,7 +578,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             return Settlement::RolledBack;
         }
         if (!outcome.taken.empty() &&
-            !Run(fmt::format(fmt::runtime(kDeleteRows), IdList(outcome.taken)), Resend::Never).succeeded()) {
+            !Run(Formatting::Format((kDeleteRows), IdList(outcome.taken)), Resend::Never).succeeded()) {
             Rollback();
             LogFailure(function);
             return Settlement::RolledBack;
@@ -588,10 +587,10 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             std::string cases;
             std::vector<std::int32_t> ids;
             for (const auto& [id, left] : outcome.remainders) {
-                cases += fmt::format(" WHEN {} THEN {}", id, left);
+                cases += Formatting::Format(" WHEN {} THEN {}", id, left);
                 ids.push_back(id);
             }
-            if (!Run(fmt::format(fmt::runtime(kKeepRemainders), cases, IdList(ids)), Resend::Never).succeeded()) {
+            if (!Run(Formatting::Format((kKeepRemainders), cases, IdList(ids)), Resend::Never).succeeded()) {
                 Rollback();
                 LogFailure(function);
                 return Settlement::RolledBack;
@@ -602,7 +601,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
         const Settlement settled =
-            Commit({function, "Load", "settled", all}, fmt::format(fmt::runtime(kRowsStill), IdList(all)),
+            Commit({function, "Load", "settled", all}, Formatting::Format((kRowsStill), IdList(all)),
                    [&](ledra::mysql::results& rows) {
                        const std::set<std::int32_t> taken(outcome.taken.begin(), outcome.taken.end());
                        for (; !rows.at_end(); rows.next()) {
@@ -642,7 +641,7 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
             LogFailure("MySql::ReadVaultList");
             return read;
         }
-        auto rows = Run(fmt::format(fmt::runtime(kListVault), decay, decay, steamid), Resend::OnAnyLoss);
+        auto rows = Run(Formatting::Format((kListVault), decay, decay, steamid), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
             LogFailure("MySql::ReadVaultList");
             return read;

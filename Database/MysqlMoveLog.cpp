@@ -1,12 +1,12 @@
 // The store's side of the move log: its tables, trigger and prune event at load, and the reads
 // administrators make. The records themselves are written by each move, in its own transaction
 // (Database/MysqlDB.cpp).
-#include <fmt/format.h>
 
 #include <exception>
 #include <string>
 #include <utility>
 
+#include "Database/Text/Format.h"
 #include "Database/MysqlDB.h"
 #include "Database/StoreLog.h"
 
@@ -20,7 +20,7 @@ constexpr const char* kReadRows =
 
 using StoreLog::GetInt64;
 using StoreLog::kSource;
-using StoreLog::Log;
+using StoreLog::Line;
 using StoreLog::LogUnexpected;
 
 bool MySql::DefinitionDiffers(const std::string& read, const std::string& wanted) {
@@ -40,7 +40,7 @@ void MySql::PrepareMoveLog() {
     if (!db_.is_open()) return;  // the failed connect said so; every move fails until it is made
     for (const char* create : {MoveLogStatements::CreateLog(), MoveLogStatements::CreateItems()}) {
         if (!db_.query(create).succeeded()) {
-            Log(settings_.log, spdlog::level::critical,
+            Line(settings_.log, spdlog::level::critical,
                 "({} {}) Failed to create the move log's tables: {}; every move fails until they exist", kSource, function,
                 db_.last_error_text());
             return;
@@ -57,19 +57,19 @@ void MySql::PrepareMoveLog() {
     }
     if (decay > 0 && DefinitionDiffers(MoveLogStatements::ReadTrigger(), MoveLogStatements::TriggerBody(decay)) &&
         !RunAll(MoveLogStatements::CreateTrigger(decay))) {
-        Log(settings_.log, spdlog::level::critical,
+        Line(settings_.log, spdlog::level::critical,
             "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
             MoveLogStatements::TriggerName(), db_.last_error_text());
     }
     if (settings_.logDays <= 0) {
         if (!db_.query(MoveLogStatements::DropPruneEvent()).succeeded())
-            Log(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event {}: {}", kSource, function,
+            Line(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event {}: {}", kSource, function,
                 MoveLogStatements::PruneEventName(), db_.last_error_text());
         return;
     }
     if (DefinitionDiffers(MoveLogStatements::ReadPruneEvent(), MoveLogStatements::PruneBody(settings_.logDays)) &&
         !RunAll(MoveLogStatements::CreatePruneEvent(settings_.logDays))) {
-        Log(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
+        Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
             kSource, function, MoveLogStatements::PruneEventName(), db_.last_error_text());
     }
 }
@@ -84,7 +84,7 @@ VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& 
             return read;
         }
         auto rows =
-            Run(fmt::format(fmt::runtime(kReadRows), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
+            Run(Formatting::Format((kReadRows), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
             LogFailure(function);
             return read;

@@ -1,7 +1,6 @@
 // The store's side of crash safety: what the world saves tell the journal, and the recovery at
 // start that undoes the moves the restored world does not hold. Every step is a transaction of
 // its own, and running a step again after a failure does what it would have done the first time.
-#include <fmt/format.h>
 
 #include <algorithm>
 #include <exception>
@@ -9,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "Database/Text/Format.h"
 #include "Database/MysqlDB.h"
 #include "Database/StoreLog.h"
 
@@ -16,11 +16,11 @@ namespace {
 
 using StoreLog::GetInt64;
 using StoreLog::kSource;
-using StoreLog::Log;
+using StoreLog::Line;
 using StoreLog::LogUnexpected;
 
 // A world save time in microseconds, as seconds.
-std::string Seconds(std::int64_t micros) { return fmt::format("{}.{:06}", micros / 1000000, micros % 1000000); }
+std::string Seconds(std::int64_t micros) { return Formatting::Format("{}.{:06}", micros / 1000000, micros % 1000000); }
 
 struct WorldRecord {
     std::int64_t savedAt = 0;
@@ -55,7 +55,7 @@ bool MySql::WorldSaved(std::int64_t savedAt) {
             LogFailure(function);
             return false;
         }
-        const std::string subject = fmt::format("the world save at {}", Seconds(savedAt));
+        const std::string subject = Formatting::Format("the world save at {}", Seconds(savedAt));
         const std::int64_t covered = startedHigh_;
         std::vector<std::string> statements{journal_.Covered(savedAt, covered)};
         for (std::string& drop : journal_.DropCovered(covered)) statements.push_back(std::move(drop));
@@ -111,12 +111,12 @@ bool MySql::UndoMove(std::int64_t journalId, const std::string& kind, std::int64
         statements = {journal_.TakeBackLoadedItems(journalId, watermark), JournalStatements::KeepAsUnwind(journalId),
                       JournalStatements::DropSave(journalId)};
     } else {
-        lastError_ = fmt::format("journal entry {} is of unknown kind '{}'", journalId, kind);
+        lastError_ = Formatting::Format("journal entry {} is of unknown kind '{}'", journalId, kind);
         LogFailure(function);
         return false;
     }
     // Undone exactly when the entry is gone or became an unwind.
-    const std::string subject = fmt::format("journal entry {}", journalId);
+    const std::string subject = Formatting::Format("journal entry {}", journalId);
     return InTransaction({function, "Undoing", "done", kNoRows, subject.c_str(), "the recovery runs again later"},
                          statements, JournalStatements::EntryKind(journalId), [](ledra::mysql::results& entry) {
                              std::string left;
@@ -173,7 +173,7 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
         }
         auto applied = done ? Run(JournalStatements::ApplyUnwind(journalId), Resend::Never) : ledra::mysql::results{};
         done = applied.succeeded() && applied.affected_rows() == 1;
-        if (applied.succeeded() && !done) lastError_ = fmt::format("journal entry {} is no unwind to apply", journalId);
+        if (applied.succeeded() && !done) lastError_ = Formatting::Format("journal entry {} is no unwind to apply", journalId);
         const auto appliedId = static_cast<std::int64_t>(applied.insert_id());
         done = done && Run(JournalStatements::MoveRows(journalId, appliedId), Resend::Never).succeeded() &&
                Run(JournalStatements::DropEntryOnly(journalId), Resend::Never).succeeded();
@@ -184,7 +184,7 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
         }
         journalHigh_ = std::max(journalHigh_, appliedId);
         // Settled exactly when the unwind's entry is gone: it is applied under its new id.
-        const std::string subject = fmt::format("journal entry {}", journalId);
+        const std::string subject = Formatting::Format("journal entry {}", journalId);
         const Settlement settled = Commit(
             {function, "Applying", "done", kNoRows, subject.c_str(), "it is applied again at the next join"},
             JournalStatements::EntryKind(journalId),
@@ -227,13 +227,24 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
         std::int64_t watermark = 0;
         if (!record) {
             watermark = 0;  // no world save of this server was ever recorded: the world holds no move
+        } else if (!world.restoredKnown) {
+            // Undoing a save is settled at the player's join against what the character holds, so
+            // it is right either way; undoing a load the world already holds gives it twice, and
+            // not undoing one it lacks loses it. So every move still journaled is undone.
+            watermark = record->covered;
+            Line(settings_.log, spdlog::level::warn,
+                 "({} {}) Crash safety: the game did not say when the world it started with was saved "
+                 "(LastSaveWorldTime is not restored), so it may be older than this server's last save (at {}): every "
+                 "move after journal entry {} is undone; a load the world already held may be given twice, nothing "
+                 "is lost",
+                 kSource, function, Seconds(record->savedAt), watermark);
         } else if (world.restoredAt == record->savedAt) {
             watermark = record->covered;  // any crash fell before the next save's file was in place
         } else if (record->pending && world.restoredAt > record->savedAt) {
             watermark = *record->pending;  // the save's file landed; its clean-up did not run
         } else {
             watermark = record->covered;
-            Log(settings_.log, spdlog::level::err,
+            Line(settings_.log, spdlog::level::err,
                 "({} {}) The world restored (saved at {}) is not the last one this server saved (at {}): moves after "
                 "journal entry {} are undone; moves before it were dropped from the journal by that save and cannot "
                 "be",
@@ -280,7 +291,7 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
         recovery.done = true;
         std::size_t items = 0;
         for (const Unwind& unwind : recovery.unwinds) items += unwind.items.size();
-        Log(settings_.log, spdlog::level::info,
+        Line(settings_.log, spdlog::level::info,
             "Crash safety: the world (saved at {}) holds this server's moves up to journal entry {}; {} saves and {} "
             "loads after it undone; {} saved items to settle with restored characters at their next join",
             Seconds(world.restoredAt), watermark, saves, loads, items);

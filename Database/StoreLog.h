@@ -1,8 +1,6 @@
 #pragma once
 // What the files of the MySQL store share: their log lines, the id lists of their statements and
 // the reading of 64-bit columns. Not part of the store's interface.
-#include <fmt/format.h>
-#include <fmt/ranges.h>
 #include <spdlog/logger.h>
 
 #include <cstdint>
@@ -12,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "Database/Text/Format.h"
 #include "Database/Mysql/Results.h"
 
 namespace StoreLog {
@@ -19,18 +18,19 @@ namespace StoreLog {
 inline constexpr const char* kSource = "Database/MysqlDB";
 
 // One line, when the store was given a log.
+// Formatted here rather than by spdlog, whose fmt differs between the builds.
 template <typename... Args>
-void Log(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, fmt::format_string<Args...> format,
-         Args&&... args) {
-    if (log) log->log(level, format, std::forward<Args>(args)...);
+void Line(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum level, const char* format,
+          const Args&... args) {
+    if (log) log->log(level, "{}", Formatting::Format(format, args...));
 }
 
 inline void LogUnexpected(const std::shared_ptr<spdlog::logger>& log, const char* function, const std::exception& error) {
-    Log(log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+    Line(log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
 }
 
 // "1,2,3" for an IN list.
-inline std::string IdList(const std::vector<std::int32_t>& ids) { return fmt::format("{}", fmt::join(ids, ",")); }
+inline std::string IdList(const std::vector<std::int32_t>& ids) { return Formatting::Join(ids, ","); }
 
 // A 64-bit column, read as its text; false (target unchanged) for NULL.
 inline bool GetInt64(ledra::mysql::results& rows, unsigned column, std::int64_t& target) {

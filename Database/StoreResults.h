@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "Host/TArray.h"
+#include "Host/ArkApi.h"
 
 // The outcome of a write whose COMMIT was sent. Unknown: its answer was lost and the database
 // could not be asked afterwards, so it may or may not have happened.
@@ -52,6 +52,9 @@ struct RestoredWorld {
     // Of the world on disk now: a world save may have run before the recovery could, writing
     // the restored world again under a new time.
     std::int64_t savedAt = 0;
+    // False when the game did not say when the world it started with was saved (it may not
+    // restore that time from the save file): which of this server's saves it is cannot be known.
+    bool restoredKnown = true;
 };
 
 // A save undone at a restart whose items only the restored character can settle, at the

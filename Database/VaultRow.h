@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 // One row a save writes: an item row (its bytes as text) or a resource row (blueprint and
 // quantity). The kind decides which columns the row fills; the others stay as the table's

@@ -1,7 +1,11 @@
 #pragma once
-// The game's wide string: UTF-16 code units with a terminator, on the game's allocator.
+// The game's wide string: TCHAR (wchar_t) units with a terminator, on the game's allocator. As the
+// framework's: == ignores case, ToString() gives UTF-8, operator* gives the units, and Format
+// formats with fmt (a narrow format's result is widened byte by byte, as the game widens ANSI text).
 #include <fmt/format.h>
+#include <fmt/xchar.h>
 
+#include <cwctype>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -9,27 +13,29 @@
 #include "TArray.h"
 #include "Utf.h"
 
+using TCHAR = wchar_t;
+
 class FString {
 public:
     FString() = default;
-    FString(std::u16string_view text) { Assign(text); }
-    FString(const char16_t* text) { Assign(text ? std::u16string_view(text) : std::u16string_view()); }
+    FString(const wchar_t* text) { Assign(text ? std::wstring_view(text) : std::wstring_view()); }
     // Narrow text: widened byte by byte, a byte of 0x80 or more becomes '?'.
-    explicit FString(std::string_view narrow) { Assign(Utf::Widen(narrow)); }
-    explicit FString(const char* narrow) : FString(std::string_view(narrow ? narrow : "")) {}
+    FString(const char* narrow) { Assign(Utf::Widen(narrow ? std::string_view(narrow) : std::string_view())); }
+    explicit FString(const std::wstring& text) : FString(text.c_str()) {}
+    explicit FString(const std::string& narrow) : FString(narrow.c_str()) {}
 
     // Characters before the terminator.
     int Len() const { return data_.Num() > 0 ? data_.Num() - 1 : 0; }
     bool IsEmpty() const { return Len() == 0; }
-    std::u16string_view View() const { return {data_.GetData(), static_cast<std::size_t>(Len())}; }
-    const char16_t* operator*() const { return data_.Num() > 0 ? data_.GetData() : u""; }
-    char16_t operator[](int i) const { return data_[i]; }
+    const TCHAR* operator*() const { return data_.Num() > 0 ? data_.GetData() : L""; }
+    TCHAR& operator[](int i) { return data_[i]; }
+    const TCHAR& operator[](int i) const { return data_[i]; }
 
     // UTF-8 text of the characters before the terminator.
-    std::string ToString() const { return Utf::Utf16ToUtf8(View()); }
+    std::string ToString() const { return Utf::WideToUtf8(Units()); }
 
     FString& operator+=(const FString& other) {
-        Assign(std::u16string(View()) + std::u16string(other.View()));
+        Assign(std::wstring(Units()) + std::wstring(other.Units()));
         return *this;
     }
     friend FString operator+(const FString& a, const FString& b) {
@@ -37,37 +43,35 @@ public:
         out += b;
         return out;
     }
-    friend bool operator==(const FString& a, const FString& b) { return a.View() == b.View(); }
-
-    // A narrow format: the formatted text is widened byte by byte.
-    template <typename... Args>
-    static FString Format(const char* format, Args&&... args) {
-        return FString(std::string_view(fmt::format(fmt::runtime(format), std::forward<Args>(args)...)));
+    // Ignoring case, as the game compares.
+    friend bool operator==(const FString& a, const FString& b) {
+        const std::wstring_view x = a.Units(), y = b.Units();
+        if (x.size() != y.size()) return false;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            if (std::towlower(static_cast<wint_t>(x[i])) != std::towlower(static_cast<wint_t>(y[i]))) return false;
+        return true;
     }
-    // A wide format (a configured text): formatted as UTF-8 and decoded again, so every character survives.
-    template <typename... Args>
-    static FString Format(const FString& format, Args&&... args) {
-        return FString(std::u16string_view(
-            Utf::Utf8ToUtf16(fmt::format(fmt::runtime(format.ToString()), std::forward<Args>(args)...))));
+    friend bool operator!=(const FString& a, const FString& b) { return !(a == b); }
+
+    template <typename T, typename... Args>
+    static FString Format(const T* format, Args&&... args) {
+        if constexpr (std::is_same_v<T, wchar_t>) {
+            return FString(fmt::format(fmt::runtime(std::wstring_view(format)), std::forward<Args>(args)...));
+        } else {
+            static_assert(std::is_same_v<T, char>, "format must be a char or wchar_t");
+            return FString(fmt::format(fmt::runtime(std::string_view(format)), std::forward<Args>(args)...));
+        }
     }
 
 private:
-    void Assign(std::u16string_view text) {
+    std::wstring_view Units() const { return {**this, static_cast<std::size_t>(Len())}; }
+    void Assign(std::wstring_view text) {
         data_.Empty();
         if (text.empty()) return;
         data_.Reserve(static_cast<int>(text.size()) + 1);
         data_.Append(text.data(), static_cast<int>(text.size()));
-        data_.Add(u'\0');
+        data_.Add(L'\0');
     }
 
-    TArray<char16_t> data_;
-};
-
-// FString arguments format as their UTF-8 text.
-template <>
-struct fmt::formatter<FString> : fmt::formatter<std::string_view> {
-    template <typename Ctx>
-    auto format(const FString& s, Ctx& ctx) const {
-        return fmt::formatter<std::string_view>::format(s.ToString(), ctx);
-    }
+    TArray<TCHAR> data_;
 };

@@ -77,3 +77,16 @@ struct GameBitField {
 };
 
 }  // namespace ArkApi
+
+// A one-bit flag as the framework hands it out: read with () or Get().
+template <typename RT, typename T>
+class BitFieldValue {
+public:
+    BitFieldValue(const void* parent, const ArkApi::GameBitField& field) : parent_(parent), field_(field) {}
+    RT operator()() const { return Get(); }
+    RT Get() const { return static_cast<RT>(field_.Of(parent_)); }
+
+private:
+    const void* parent_;
+    ArkApi::GameBitField field_;
+};

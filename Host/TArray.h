@@ -49,20 +49,20 @@ public:
 
     int Num() const { return count_; }
     int Max() const { return max_; }
-    bool IsEmpty() const { return count_ == 0; }
     T* GetData() { return data_; }
     const T* GetData() const { return data_; }
     T& operator[](int i) { return data_[i]; }
     const T& operator[](int i) const { return data_[i]; }
-    T* begin() { return data_; }
-    T* end() { return data_ + count_; }
-    const T* begin() const { return data_; }
-    const T* end() const { return data_ + count_; }
+    // Ranged for, as the framework's: free functions, no begin()/end() members.
+    friend T* begin(TArray& array) { return array.data_; }
+    friend T* end(TArray& array) { return array.data_ + array.count_; }
+    friend const T* begin(const TArray& array) { return array.data_; }
+    friend const T* end(const TArray& array) { return array.data_ + array.count_; }
 
     void Reserve(int capacity) {
         if (capacity <= max_) return;
         if constexpr (std::is_trivially_copyable_v<T>) {
-            data_ = static_cast<T*>(FMemory::Realloc(data_, BytesOf(capacity), alignof(T)));
+            data_ = static_cast<T*>(FMemory::Realloc(data_, BytesOf(capacity)));
         } else {
             T* fresh = static_cast<T*>(FMemory::Malloc(BytesOf(capacity), alignof(T)));
             for (int i = 0; i < count_; ++i) {
@@ -123,15 +123,15 @@ public:
         }
         --count_;
     }
-    // Removes the first element equal to item; true when one was removed.
-    bool RemoveSingle(const T& item) {
+    // Removes the first element equal to item; the number removed (0 or 1).
+    std::int32_t RemoveSingle(const T& item) {
         for (int i = 0; i < count_; ++i) {
             if (data_[i] == item) {
                 RemoveAt(i);
-                return true;
+                return 1;
             }
         }
-        return false;
+        return 0;
     }
     void Empty() {
         for (int i = 0; i < count_; ++i) data_[i].~T();

@@ -1,5 +1,6 @@
 #pragma once
-// UTF-8 <-> UTF-16 conversions shared by FString and the host's Utf8Decode.
+// UTF-8 <-> wide text (UTF-16 where wchar_t has two bytes, UTF-32 where it has four) for the host
+// runtime and the simulator; FString::ToString and the host's Utf8Decode use it.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -7,17 +8,16 @@
 namespace Utf {
 
 // Invalid sequences become U+FFFD; nothing is dropped silently.
-inline std::u16string Utf8ToUtf16(std::string_view in) {
-    std::u16string out;
+inline std::wstring Utf8ToWide(std::string_view in) {
+    std::wstring out;
     out.reserve(in.size());
     std::size_t i = 0;
     while (i < in.size()) {
-        unsigned char c = static_cast<unsigned char>(in[i]);
+        const auto c = static_cast<unsigned char>(in[i]);
         char32_t cp = 0;
         int extra = 0;
         if (c < 0x80) {
             cp = c;
-            extra = 0;
         } else if ((c & 0xE0) == 0xC0) {
             cp = c & 0x1F;
             extra = 1;
@@ -27,9 +27,8 @@ inline std::u16string Utf8ToUtf16(std::string_view in) {
         } else if (c >= 0xF0 && c <= 0xF4) {
             cp = c & 0x07;
             extra = 3;
-        }  // F5 and up lead past U+10FFFF
-        else {
-            out.push_back(0xFFFD);
+        } else {  // a continuation byte, or F5 and up (past U+10FFFF)
+            out.push_back(static_cast<wchar_t>(0xFFFD));
             ++i;
             continue;
         }
@@ -42,31 +41,32 @@ inline std::u16string Utf8ToUtf16(std::string_view in) {
             cp = (cp << 6) | (static_cast<unsigned char>(in[i + k]) & 0x3F);
         }
         if (!ok || cp > 0x10FFFF) {
-            out.push_back(0xFFFD);
+            out.push_back(static_cast<wchar_t>(0xFFFD));
             ++i;
             continue;
         }
         i += static_cast<std::size_t>(extra) + 1;
-        if (cp >= 0x10000) {
+        if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            out.push_back(static_cast<wchar_t>(cp));
         }
     }
     return out;
 }
 
-inline std::string Utf16ToUtf8(std::u16string_view in) {
+inline std::string WideToUtf8(std::wstring_view in) {
     std::string out;
     out.reserve(in.size());
     for (std::size_t i = 0; i < in.size(); ++i) {
-        char32_t cp = in[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+        auto cp = static_cast<char32_t>(in[i]);
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < in.size() && static_cast<char32_t>(in[i + 1]) >= 0xDC00 &&
+            static_cast<char32_t>(in[i + 1]) < 0xE000) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<char32_t>(in[i + 1]) - 0xDC00);
             ++i;
-        } else if (cp >= 0xD800 && cp < 0xE000) {
+        } else if ((cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) {
             cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
         }
         if (cp < 0x80) {
@@ -88,12 +88,12 @@ inline std::string Utf16ToUtf8(std::u16string_view in) {
     return out;
 }
 
-// Narrow text widened byte by byte; a byte of 0x80 or more becomes '?'.
-inline std::u16string Widen(std::string_view in) {
-    std::u16string out(in.size(), u'?');
+// Narrow text widened byte by byte, as the game widens ANSI text; a byte of 0x80 or more becomes '?'.
+inline std::wstring Widen(std::string_view in) {
+    std::wstring out(in.size(), L'?');
     for (std::size_t i = 0; i < in.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(in[i]);
-        if (c < 0x80) out[i] = c;
+        const auto c = static_cast<unsigned char>(in[i]);
+        if (c < 0x80) out[i] = static_cast<wchar_t>(c);
     }
     return out;
 }

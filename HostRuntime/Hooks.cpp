@@ -4,11 +4,11 @@
 
 namespace ArkApi {
 
-bool IHooks::SetHookRaw(const std::string& name, const char* signature, void* detour, void** original) {
+bool IHooks::SetHookInternal(const std::string& name, LPVOID detour, LPVOID* original, const char* signature) {
     return HostRuntime::NameTable::Instance().SetHook(name, signature, detour, original);
 }
 
-bool IHooks::DisableHookRaw(const std::string& name, void* detour) {
+bool IHooks::DisableHook(const std::string& name, LPVOID detour) {
     return HostRuntime::NameTable::Instance().DisableHook(name, detour);
 }
 

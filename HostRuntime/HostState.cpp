@@ -2,6 +2,8 @@
 #include "HostState.h"
 
 #include <atomic>
+#include <chrono>
+#include <ctime>
 #include <mutex>
 
 namespace {
@@ -9,6 +11,7 @@ namespace {
 struct State {
     std::mutex mutex;
     std::atomic<UWorld*> world{nullptr};
+    std::atomic<AShooterGameMode*> gameMode{nullptr};
     std::string currentDir;
     std::atomic<std::int64_t> clockOffset{0};
     std::atomic<std::int64_t> frozenAt{0};  // 0: the real clock runs
@@ -25,6 +28,13 @@ State& Get() {
 namespace HostRuntime {
 
 void SetWorld(UWorld* world) { Get().world = world; }
+void SetGameMode(AShooterGameMode* mode) { Get().gameMode = mode; }
+
+std::time_t WallClock() {
+    const std::int64_t frozen = Get().frozenAt.load();
+    const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    return (frozen != 0 ? static_cast<std::time_t>(frozen) : now) + static_cast<std::time_t>(Get().clockOffset.load());
+}
 
 void SetCurrentDir(const std::string& dir) {
     std::lock_guard lock(Get().mutex);
@@ -54,7 +64,8 @@ void ClearEscapedErrors() {
 
 namespace ArkApi {
 
-UWorld* IApiUtils::GetWorld() { return Get().world; }
+UWorld* IApiUtils::GetWorld() const { return Get().world; }
+AShooterGameMode* IApiUtils::GetShooterGameMode() const { return Get().gameMode; }
 
 IApiUtils& GetApiUtils() {
     static IApiUtils utils;
@@ -68,13 +79,25 @@ std::string GetCurrentDir() {
     return Get().currentDir;
 }
 
-std::u16string Utf8Decode(const std::string& text) { return Utf::Utf8ToUtf16(text); }
-
-std::time_t GetTime() {
-    const std::int64_t frozen = Get().frozenAt.load();
-    const std::time_t base = frozen != 0 ? static_cast<std::time_t>(frozen) : std::time(nullptr);
-    return base + static_cast<std::time_t>(Get().clockOffset.load());
-}
+std::string Utf8Encode(const std::wstring& wstr) { return Utf::WideToUtf8(wstr); }
+std::wstring Utf8Decode(const std::string& str) { return Utf::Utf8ToWide(str); }
 
 }  // namespace Tools
 }  // namespace ArkApi
+
+// The plugin reads the wall clock with the C library's time(), as on a live server. Its library is
+// linked with --wrap (Private/CMakeLists.txt), so that those calls land here, where the
+// simulator's shift and freeze apply; nothing in the plugin's sources knows.
+extern "C" ARK_HOST_API std::time_t __wrap_time(std::time_t* out) {  // NOLINT(bugprone-reserved-identifier)
+    const std::time_t now = HostRuntime::WallClock();
+    if (out) *out = now;
+    return now;
+}
+#if defined(_WIN32)
+// mingw's time() is an inline call of _time64.
+extern "C" ARK_HOST_API __time64_t __wrap__time64(__time64_t* out) {  // NOLINT(bugprone-reserved-identifier)
+    const auto now = static_cast<__time64_t>(HostRuntime::WallClock());
+    if (out) *out = now;
+    return now;
+}
+#endif

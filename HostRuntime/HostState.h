@@ -2,6 +2,7 @@
 // What the simulator tells the host runtime about the running game: the world, the server's
 // folder, the wall-clock shift, and the host's own log of faults that escaped the plugin.
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +13,10 @@
 namespace HostRuntime {
 
 ARK_HOST_API void SetWorld(UWorld* world);
+// The game mode, once the game made it (GetShooterGameMode answers null before).
+ARK_HOST_API void SetGameMode(AShooterGameMode* mode);
+// The wall clock as the plugin's time() sees it: the real one, or the frozen time, plus the shift.
+ARK_HOST_API std::time_t WallClock();
 ARK_HOST_API void SetCurrentDir(const std::string& dir);
 ARK_HOST_API void SetClockOffset(std::int64_t seconds);
 ARK_HOST_API std::int64_t ClockOffset();

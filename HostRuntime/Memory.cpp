@@ -15,7 +15,8 @@ namespace {
 // Each block carries, just before the address handed out, the distance back to what malloc gave
 // and the requested size, so that Free and Realloc work for any alignment.
 struct Header {
-    std::size_t offset;
+    std::uint32_t offset;
+    std::uint32_t alignment;  // the block's own: the game's Realloc keeps it
     std::size_t size;
 };
 static_assert(sizeof(Header) == 16);
@@ -34,7 +35,8 @@ void* Malloc(std::size_t count, std::uint32_t alignment) {
         ((start + align - 1) & ~(static_cast<std::uintptr_t>(align) - 1)) - reinterpret_cast<std::uintptr_t>(raw);
     char* user = raw + offset;
     auto* header = reinterpret_cast<Header*>(user - sizeof(Header));
-    header->offset = offset;
+    header->offset = static_cast<std::uint32_t>(offset);
+    header->alignment = alignment;
     header->size = count;
     return user;
 }
@@ -45,10 +47,11 @@ void Free(void* original) {
     std::free(static_cast<char*>(original) - header->offset);
 }
 
-void* Realloc(void* original, std::size_t count, std::uint32_t alignment) {
-    void* fresh = Malloc(count, alignment);
-    if (original) {
-        auto* header = reinterpret_cast<Header*>(static_cast<char*>(original) - sizeof(Header));
+void* Realloc(void* original, std::size_t count) {
+    if (!original) return Malloc(count, 0);
+    auto* header = reinterpret_cast<Header*>(static_cast<char*>(original) - sizeof(Header));
+    void* fresh = Malloc(count, header->alignment);
+    {
         std::memcpy(fresh, original, std::min(header->size, count));
         Free(original);
     }

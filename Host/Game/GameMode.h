@@ -8,10 +8,10 @@ struct AInfo : AActor {};
 struct AGameMode : AInfo {};
 
 struct AShooterGameMode : AGameMode {
-    // When the world now in memory was saved: UTC seconds since the epoch; 0 for a world never saved.
-    double& LastSaveWorldTimeField() { return GameNames::AShooterGameMode_LastSaveWorldTime.Of(this); }
-    // The world save; forceSynchronous makes it finish before the call returns.
-    void SaveWorld(bool forceSynchronous) { GameNames::AShooterGameMode_SaveWorld(this, forceSynchronous); }
+    // When the world now in memory was last saved (UE4: one int64 of 100 ns ticks since 0001-01-01).
+    FDateTime& LastSaveWorldTimeField() { return GameNames::AShooterGameMode_LastSaveWorldTime.Of(this); }
+    // The world save; it finishes before the call returns.
+    void SaveWorld() { GameNames::AShooterGameMode_SaveWorld(this); }
     // The game's handling of a player who joined, once the player's character is in place.
     bool HandleNewPlayer_Implementation(AShooterPlayerController* newPlayer, UPrimalPlayerData* playerData,
                                         AShooterCharacter* character, bool isFromLogin) {

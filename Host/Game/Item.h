@@ -5,10 +5,10 @@ struct UPrimalItem : UObject {
     int32& SlotIndexField() { return GameNames::UPrimalItem_SlotIndex.Of(this); }
     FItemNetID& ItemIDField() { return GameNames::UPrimalItem_ItemID.Of(this); }
     float& ItemDurabilityField() { return GameNames::UPrimalItem_ItemDurability.Of(this); }
-    double& CreationTimeField() { return GameNames::UPrimalItem_CreationTime.Of(this); }
-    double& NextSpoilingTimeField() { return GameNames::UPrimalItem_NextSpoilingTime.Of(this); }
-    bool bIsEngram() { return GameNames::UPrimalItem_bIsEngram.Of(this); }
-    bool bIsInitialItem() { return GameNames::UPrimalItem_bIsInitialItem.Of(this); }
+    long double& CreationTimeField() { return GameNames::UPrimalItem_CreationTime.Of(this); }
+    long double& NextSpoilingTimeField() { return GameNames::UPrimalItem_NextSpoilingTime.Of(this); }
+    BitFieldValue<bool, unsigned int> bIsEngram() { return {this, GameNames::UPrimalItem_bIsEngram}; }
+    BitFieldValue<bool, unsigned int> bIsInitialItem() { return {this, GameNames::UPrimalItem_bIsInitialItem}; }
 
     int GetItemQuantity() { return GameNames::UPrimalItem_GetItemQuantity(this); }
     void GetItemBytes(TArray<unsigned char>* bytes) { GameNames::UPrimalItem_GetItemBytes(this, bytes); }
@@ -26,7 +26,8 @@ struct UPrimalItem : UObject {
 struct UActorComponent : UObject {};
 
 struct UPrimalInventoryComponent : UActorComponent {
-    TArray<UPrimalItem*>& InventoryItemsField() { return GameNames::UPrimalInventoryComponent_InventoryItems.Of(this); }
+    // A copy, as the framework declares it.
+    TArray<UPrimalItem*> InventoryItemsField() { return GameNames::UPrimalInventoryComponent_InventoryItems.Of(this); }
     bool RemoveItem(FItemNetID* itemId, bool bDoDrop, bool bSecondryAction, bool bForceRemoval, bool showHUDMessage) {
         return GameNames::UPrimalInventoryComponent_RemoveItem(this, itemId, bDoDrop, bSecondryAction, bForceRemoval,
                                                                showHUDMessage);

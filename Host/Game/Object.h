@@ -9,17 +9,16 @@ struct UObject;
 
 struct UObjectBase {
     FName& NameField() { return GameNames::UObjectBase_Name.Of(this); }
-    UClass*& ClassField() { return GameNames::UObjectBase_Class.Of(this); }
-    bool IsValidLowLevelFast(bool bRecursive = true) {
+    UClass* ClassField() { return GameNames::UObjectBase_Class.Of(this); }
+    bool IsValidLowLevelFast(bool bRecursive) {
         return GameNames::UObjectBase_IsValidLowLevelFast(this, bRecursive);
     }
 };
 
 struct UObjectBaseUtility : UObjectBase {
-    FString GetFullName(UObject* stopOuter = nullptr) {
-        FString out;
-        GameNames::UObjectBaseUtility_GetFullName(this, &out, stopOuter);
-        return out;
+    FString* GetFullName(FString* result, UObject* StopOuter) {
+        GameNames::UObjectBaseUtility_GetFullName(this, result, StopOuter);
+        return result;
     }
     bool IsA(UClass* someBase) { return GameNames::UObjectBaseUtility_IsA(this, someBase); }
 };

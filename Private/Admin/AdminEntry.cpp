@@ -1,13 +1,13 @@
 // The administrators' vault commands as the host calls them: from the console, the answer goes
 // to the administrator as server messages, one per line; over RCON, it is the reply, one packet
 // with a line each.
-#include <fmt/format.h>
-#include <fmt/ranges.h>
 
-#include "Host/Utf.h"
 #include "Private/Admin/AdminCommands.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
+#include "Private/Plugin/PlayerOutput.h"
+#include "Private/Text/Format.h"
+#include "Private/Text/Utf8.h"
 
 namespace Lockbury {
 namespace {
@@ -19,12 +19,12 @@ using Report = Admin::Lines (*)(const FString&);
 void ToConsole(APlayerController* controller, const Admin::Lines& lines) {
     auto* player = static_cast<AShooterPlayerController*>(controller);
     for (const std::string& text : lines)
-        ArkApi::GetApiUtils().SendServerMessage(player, Colors::Green(), FString(u"{}"), text);
+        SendServerLine(player, GreenText(), Text::FromUtf8(text));
 }
 
 void ToRcon(RCONClientConnection* connection, RCONPacket* packet, const Admin::Lines& lines) {
     if (!connection || !packet) return;
-    FString reply(std::u16string_view(Utf::Utf8ToUtf16(fmt::format("{}", fmt::join(lines, "\n")))));
+    FString reply = Text::FromUtf8(Formatting::Join(lines, "\n"));
     connection->SendMessageW(packet->Id, 0, &reply);
 }
 

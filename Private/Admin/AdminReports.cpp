@@ -1,10 +1,9 @@
 // What administrators read: a player's vaults, one vault's rows and the move log. Reads only.
-#include <fmt/chrono.h>
-#include <fmt/format.h>
 
 #include <charconv>
 #include <ctime>
 
+#include "Private/Text/Format.h"
 #include "Private/Admin/AdminCommands.h"
 #include "Private/Admin/PlayerArgument.h"
 #include "Private/Commands/ChatWords.h"
@@ -29,7 +28,7 @@ Parsed Parse(const FString& line, std::size_t least, std::size_t most, const cha
     Parsed parsed;
     parsed.words = Commands::SplitWords(line);
     if (parsed.words.size() < least || parsed.words.size() > most) {
-        parsed.problem = {fmt::format("Usage: {} (PLAYER: a steam id, or the name of a player on this server)", usage)};
+        parsed.problem = {Format("Usage: {} (PLAYER: a steam id, or the name of a player on this server)", usage)};
         return parsed;
     }
     parsed.player = FindPlayer(parsed.words[1]);
@@ -40,8 +39,21 @@ Parsed Parse(const FString& line, std::size_t least, std::size_t most, const cha
 }  // namespace
 
 std::string UtcTime(std::int64_t seconds) {
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    return fmt::format("{:%Y-%m-%d %H:%M:%S} UTC", fmt::gmtime(time));
+    // The civil date of a day count since 1970-01-01 (proleptic Gregorian), without the C
+    // library's gmtime, which is not thread-safe and refuses years past 9999 on Windows.
+    const std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    const std::int64_t inDay = seconds - days * 86400;
+    const std::int64_t shifted = days + 719468;
+    const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const std::int64_t dayOfEra = shifted - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const std::int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const std::int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    return Format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} UTC", year, month, day, inDay / 3600, inDay % 3600 / 60,
+                  inDay % 60);
 }
 
 Lines Vaults(const FString& line) {
@@ -50,10 +62,10 @@ Lines Vaults(const FString& line) {
     IDatabase* store = database().get();
     const VaultRead<VaultList> read = store ? store->ReadVaultList(parsed.player.steamId) : VaultRead<VaultList>{true, {}};
     if (read.failed) return {kUnavailable};
-    if (read.records.IsEmpty()) return {fmt::format("{} has no vaults", parsed.player.label)};
-    Lines lines{fmt::format("Vaults of {}: {}", parsed.player.label, read.records.Num())};
+    if (read.records.Num() == 0) return {Format("{} has no vaults", parsed.player.label)};
+    Lines lines{Format("Vaults of {}: {}", parsed.player.label, read.records.Num())};
     for (const auto& vault : read.records)
-        lines.push_back(fmt::format("  {}: {} items, decays in {}", vault->vaultname, vault->total, vault->falta));
+        lines.push_back(Format("  {}: {} items, decays in {}", vault->vaultname, vault->total, vault->falta));
     return lines;
 }
 
@@ -65,13 +77,13 @@ Lines VaultItems(const FString& line) {
     const VaultRead<StoredRow> read =
         store ? store->ReadVaultRows(parsed.player.steamId, vault, kMostRows + 1) : VaultRead<StoredRow>{true, {}};
     if (read.failed) return {kUnavailable};
-    if (read.records.IsEmpty()) return {fmt::format("{} has no vault named {}", parsed.player.label, vault.ToString())};
-    Lines lines{fmt::format("Vault {} of {}:", vault.ToString(), parsed.player.label)};
+    if (read.records.Num() == 0) return {Format("{} has no vault named {}", parsed.player.label, vault.ToString())};
+    Lines lines{Format("Vault {} of {}:", vault.ToString(), parsed.player.label)};
     for (int i = 0; i < read.records.Num() && i < kMostRows; ++i) {
         const StoredRow& row = *read.records[i];
-        lines.push_back(fmt::format("  #{} {} x{}, saved {}", row.id, row.itemname, row.quantity, UtcTime(row.savedAt)));
+        lines.push_back(Format("  #{} {} x{}, saved {}", row.id, row.itemname, row.quantity, UtcTime(row.savedAt)));
     }
-    if (read.records.Num() > kMostRows) lines.push_back(fmt::format("  ... more rows than the first {} shown", kMostRows));
+    if (read.records.Num() > kMostRows) lines.push_back(Format("  ... more rows than the first {} shown", kMostRows));
     return lines;
 }
 
@@ -83,17 +95,17 @@ Lines VaultLog(const FString& line) {
         const std::string text = parsed.words[2].ToString();
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
         if (error != std::errc() || end != text.data() + text.size() || count < 1 || count > kMostMoves)
-            return {fmt::format("Usage: vaultlog PLAYER [N]: N is a number of moves from 1 to {}", kMostMoves)};
+            return {Format("Usage: vaultlog PLAYER [N]: N is a number of moves from 1 to {}", kMostMoves)};
     }
     IDatabase* store = database().get();
     const VaultRead<MoveRecord> read =
         store ? store->ReadMoveLog(parsed.player.steamId, count) : VaultRead<MoveRecord>{true, {}};
     if (read.failed) return {kUnavailable};
-    if (read.records.IsEmpty()) return {fmt::format("No moves of {} on record", parsed.player.label)};
-    Lines lines{fmt::format("Last {} moves of {}, newest first:", read.records.Num(), parsed.player.label)};
+    if (read.records.Num() == 0) return {Format("No moves of {} on record", parsed.player.label)};
+    Lines lines{Format("Last {} moves of {}, newest first:", read.records.Num(), parsed.player.label)};
     for (const auto& move : read.records) {
-        const std::string kind = move->kind == "admin" ? fmt::format("admin take by {}", move->by) : move->kind;
-        lines.push_back(fmt::format("  {} {} {} {}: {} rows: {}", UtcTime(move->at), move->server, kind, move->vaultname,
+        const std::string kind = move->kind == "admin" ? Format("admin take by {}", move->by) : move->kind;
+        lines.push_back(Format("  {} {} {} {}: {} rows: {}", UtcTime(move->at), move->server, kind, move->vaultname,
                                     move->rows, move->summary.empty() ? "-" : move->summary));
     }
     return lines;

@@ -1,12 +1,12 @@
+#include "Private/Text/Format.h"
 #include "Private/Admin/PlayerArgument.h"
 
-#include <fmt/format.h>
 
 #include <charconv>
 #include <vector>
 
 #include "Host/ArkApi.h"
-#include "Host/TextSearch.h"
+#include "Private/Text/TextSearch.h"
 
 namespace Lockbury::Admin {
 
@@ -27,11 +27,11 @@ PlayerArgument FindPlayer(const FString& word) {
     UWorld* world = ArkApi::GetApiUtils().GetWorld();
     std::vector<std::pair<std::string, std::uint64_t>> matches;
     if (world) {
-        for (const auto& weak : world->PlayerControllerListField()) {
+        for (auto& weak : world->PlayerControllerListField()) {
             auto* player = static_cast<AShooterPlayerController*>(weak.Get());
-            if (!player || !player->IsValidLowLevelFast()) continue;
+            if (!player || !player->IsValidLowLevelFast(true)) continue;
             AShooterCharacter* character = player->GetPlayerCharacter();
-            if (!character || !character->IsValidLowLevelFast()) continue;
+            if (!character || !character->IsValidLowLevelFast(true)) continue;
             // Same length and contained: equal but for case.
             const FString& name = character->PlayerNameField();
             if (name.Len() == word.Len() && ContainsIgnoreCase(name, word))
@@ -40,11 +40,11 @@ PlayerArgument FindPlayer(const FString& word) {
     }
     if (matches.size() == 1) {
         found.steamId = matches.front().second;
-        found.label = fmt::format("{} ({})", matches.front().first, found.steamId);
+        found.label = Format("{} ({})", matches.front().first, found.steamId);
     } else if (matches.empty()) {
-        found.error = fmt::format("No player named \"{}\" is on this server; give the steam id", text);
+        found.error = Format("No player named \"{}\" is on this server; give the steam id", text);
     } else {
-        found.error = fmt::format("{} players here are named \"{}\"; give the steam id", matches.size(), text);
+        found.error = Format("{} players here are named \"{}\"; give the steam id", matches.size(), text);
     }
     return found;
 }

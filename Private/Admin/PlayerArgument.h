@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury::Admin {
 

@@ -1,7 +1,7 @@
 // An administrator's take: a player's vault loaded into the administrator's own inventory, as the
 // player's load would, and recorded in the move log as the administrator's.
-#include <fmt/format.h>
 
+#include "Private/Text/Format.h"
 #include "Private/Admin/AdminCommands.h"
 #include "Private/Admin/PlayerArgument.h"
 #include "Private/Commands/ChatWords.h"
@@ -38,11 +38,11 @@ Lines VaultTake(AShooterPlayerController* admin, const FString& line) {
     switch (result.status) {
         case VaultLoadResult::Status::StoreUnavailable:
             return {"The vault store cannot be reached right now; nothing was moved"};
-        case VaultLoadResult::Status::VaultNotFound: return {fmt::format("{} has no vault named {}", player.label, vault)};
+        case VaultLoadResult::Status::VaultNotFound: return {Format("{} has no vault named {}", player.label, vault)};
         case VaultLoadResult::Status::Refused:
         case VaultLoadResult::Status::Loaded: break;
     }
-    Lines lines{fmt::format("Took {} rows of {}'s vault {} into your inventory", result.given, player.label, vault)};
+    Lines lines{Format("Took {} rows of {}'s vault {} into your inventory", result.given, player.label, vault)};
     if (result.stopped) lines.emplace_back("A damaged row stopped the take; it stays in the vault (see the server log)");
     if (!result.stopped && result.given >= places)
         lines.emplace_back("Your inventory is full: the rest stays in the vault");

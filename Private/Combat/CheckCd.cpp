@@ -1,3 +1,4 @@
+#include <ctime>
 #include <cstdint>
 #include <optional>
 
@@ -6,6 +7,7 @@
 #include "Private/Config/Messages.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
+#include "Private/Plugin/PlayerOutput.h"
 
 namespace Lockbury {
 
@@ -16,7 +18,7 @@ namespace {
 std::optional<std::int64_t> CooldownLeft(uint64 steamId, int cooldown) {
     const Damaged* record = damagedPlayers().Find(steamId);
     if (!record) return std::nullopt;
-    const auto elapsed = static_cast<std::int32_t>(ArkApi::Tools::GetTime() - record->lastDamage);
+    const auto elapsed = static_cast<std::int32_t>(std::time(nullptr) - record->lastDamage);
     if (static_cast<std::int64_t>(elapsed) - cooldown >= 0) return std::nullopt;
     return static_cast<std::int64_t>(cooldown) - elapsed;
 }
@@ -27,11 +29,10 @@ void CheckCd(AShooterPlayerController* player, FString* /*message*/, EChatSendMo
     Guarded("Private/Combat", "Lockbury::CheckCd", [&] {
         const int cooldown = ConfigInt("PVPVECooldown");
         const uint64 id = player ? player->GetUniqueNetIdAsUINT64() : 0;
-        auto& api = ArkApi::GetApiUtils();
         if (const auto left = CooldownLeft(id, cooldown)) {
             SendMessage(player, "PVPVECooldown", *left);
         } else {
-            api.SendChatMessage(player, MessageTemplate("sender"), "Not on PVPVE Cooldown ");
+            SendChatLine(player, MessageTemplate("sender"), L"Not on PVPVE Cooldown ");
         }
     });
 }

@@ -1,5 +1,7 @@
 #include "Private/Combat/DamageRecords.h"
 
+#include <ctime>
+
 #include "Host/ArkApi.h"
 
 namespace Lockbury {
@@ -27,7 +29,7 @@ DamageRecords& damagedPlayers() {
 void RecordDamage(AShooterPlayerController* controller) {
     if (!controller) return;
     const uint64 id = controller->GetUniqueNetIdAsUINT64();
-    damagedPlayers().Stamp(id, ArkApi::Tools::GetTime());
+    damagedPlayers().Stamp(id, std::time(nullptr));
 }
 
 }  // namespace Lockbury

@@ -5,8 +5,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "Host/BasicTypes.h"
-#include "Host/Game/Actors.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury::Commands {
 

@@ -9,6 +9,8 @@
 #include "Private/CrashSafety/CrashSafety.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
+#include "Private/Plugin/PlayerOutput.h"
+#include "Private/Text/Format.h"
 #include "Private/Vault/Store.h"
 
 namespace Lockbury::Commands {
@@ -32,18 +34,17 @@ void List(AShooterPlayerController* player) {
     // Lines are joined as UTF-8 and decoded once: appending to a wide string per vault would copy
     // the whole text again for every vault.
     FString text;
-    if (!rows.IsEmpty()) {
+    if (rows.Num() > 0) {
         const FString line = MessageTemplate("vaultList");
         const std::string format = line.ToString();
-        fmt::memory_buffer joined;
+        std::string joined;
         try {
             if (std::string unsafe = UnsafeTemplate(format); !unsafe.empty()) throw std::runtime_error(unsafe);
             for (const auto& row : rows) {
                 if (!row) continue;
-                const FString name(std::u16string_view(ArkApi::Tools::Utf8Decode(row->vaultname)));
-                fmt::format_to(std::back_inserter(joined), fmt::runtime(format), name, row->total, row->falta);
+                joined += Format(format.c_str(), row->vaultname, row->total, row->falta);
             }
-            text = FString(std::u16string_view(Utf::Utf8ToUtf16(std::string_view(joined.data(), joined.size()))));
+            text = Text::FromUtf8(joined);
         } catch (const std::exception& error) {
             LogUnfilledTemplate("vaultList", error.what());
             text = line;
@@ -53,9 +54,8 @@ void List(AShooterPlayerController* player) {
     }
     if (!player) return;
 
-    const FLinearColor green(FColor{0, 255, 0, 255});
     // The joined text goes out as it is: it is not a template any more.
-    ArkApi::GetApiUtils().SendNotification(player, green, kDisplayScale, kDisplaySeconds, nullptr, FString(u"{}"), text);
+    SendNotificationLine(player, GreenText(), kDisplayScale, kDisplaySeconds, text);
 }
 
 }  // namespace

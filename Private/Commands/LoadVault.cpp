@@ -53,7 +53,7 @@ void Load(AShooterPlayerController* player, FString* message) {
     }
 
     UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
-    if (!inventory || !inventory->IsValidLowLevelFast()) return;
+    if (!inventory || !inventory->IsValidLowLevelFast(true)) return;
     const int freePlaces = kInventoryPlaces - CountStorableItems(player);
     if (freePlaces <= 0) {
         Reply(player, "inventoryFull");

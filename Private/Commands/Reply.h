@@ -7,8 +7,8 @@
 namespace Lockbury::Commands {
 
 template <typename... Args>
-void Reply(AShooterPlayerController* player, const char* key, Args&&... args) {
-    SendMessage(player, key, std::forward<Args>(args)...);
+void Reply(AShooterPlayerController* player, const char* key, const Args&... args) {
+    SendMessage(player, key, args...);
 }
 
 // The store failed: said as a failure, never as an empty answer.
@@ -16,7 +16,7 @@ inline void ReplyStoreUnavailable(AShooterPlayerController* player) {
     const FString text =
         FillMessage("storeUnavailable",
                     MessageTemplate("storeUnavailable", "The vault store cannot be reached right now; nothing was moved."));
-    ArkApi::GetApiUtils().SendChatMessage(player, MessageTemplate("sender"), FString(u"{}"), text);
+    SendChatLine(player, MessageTemplate("sender"), text);
 }
 
 }  // namespace Lockbury::Commands

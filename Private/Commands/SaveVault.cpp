@@ -1,11 +1,11 @@
 // The save command: moves the eligible items of a player's inventory into a named vault, one row
 // per item, all rows in one transaction. The items leave the inventory only once the commit is
 // known to have happened; when it did not, or cannot be known, they all stay.
-#include <fmt/ranges.h>
 
 #include <optional>
 #include <vector>
 
+#include "Private/Text/Format.h"
 #include "Host/ArkApi.h"
 #include "Private/Commands/Reply.h"
 #include "Private/Commands/VaultArgument.h"
@@ -29,12 +29,12 @@ constexpr const char* kFunction = "Lockbury::Commands::SaveVault";
 
 // The item's row, or nothing when the item must stay in the inventory.
 std::optional<VaultRow> RowFor(UPrimalItem* item) {
-    if (item->bIsEngram() || item->SlotIndexField() != -1) return std::nullopt;
+    if (item->bIsEngram()() || item->SlotIndexField() != -1) return std::nullopt;
     FString name = item->NameField().ToString();
     if (IsBlocked(name)) return std::nullopt;
     const bool resource = IsResource(name);
     // Resources go as blueprint and quantity even when the game handed them out initially.
-    if (!resource && item->bIsInitialItem()) return std::nullopt;
+    if (!resource && item->bIsInitialItem()()) return std::nullopt;
     std::optional<VaultRow> row;
     if (resource) {
         const int quantity = item->GetItemQuantity();
@@ -42,7 +42,7 @@ std::optional<VaultRow> RowFor(UPrimalItem* item) {
     } else {
         TArray<unsigned char> bytes;
         item->GetItemBytes(&bytes);
-        if (bytes.IsEmpty()) return std::nullopt;
+        if (bytes.Num() == 0) return std::nullopt;
         row = VaultRow::Item(std::move(name), BytesToHex(bytes));
     }
     // Crash safety journals it: a save undone after a crash may have to take this very item
@@ -79,7 +79,7 @@ void Save(AShooterPlayerController* player, FString* message) {
     }
 
     UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
-    if (!inventory || !inventory->IsValidLowLevelFast()) return;
+    if (!inventory || !inventory->IsValidLowLevelFast(true)) return;
     IDatabase* store = database().get();
     // Nothing could be written, so nothing may leave; asked before the items are read and
     // turned into text, which is most of a save's own work.
@@ -93,7 +93,7 @@ void Save(AShooterPlayerController* player, FString* message) {
     std::vector<VaultRow> rows;
     std::vector<UPrimalItem*> leaving;
     for (UPrimalItem* item : items) {
-        if (!item || !item->IsValidLowLevelFast()) continue;
+        if (!item || !item->IsValidLowLevelFast(true)) continue;
         if (std::optional<VaultRow> row = RowFor(item)) {
             rows.push_back(std::move(*row));
             leaving.push_back(item);
@@ -116,7 +116,7 @@ void Save(AShooterPlayerController* player, FString* message) {
     }
     if (!kept.empty() && !store->DeleteVaultRows(kept)) {
         LogAt(spdlog::level::err, {kFile, kFunction},
-              "Vault rows {} are stored but their items could not leave the inventory", fmt::join(kept, ","));
+              "Vault rows {} are stored but their items could not leave the inventory", Formatting::Join(kept, ","));
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <optional>
 
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury::Commands {
 

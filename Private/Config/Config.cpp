@@ -14,14 +14,14 @@
 #endif
 
 #include "Host/ArkApi.h"
-#include "Host/TextSearch.h"
+#include "Private/Text/TextSearch.h"
 #include "Private/Plugin/PluginFolder.h"
 
 namespace Lockbury {
 
 namespace {
 
-FString Decode(const std::string& utf8) { return FString(std::u16string_view(ArkApi::Tools::Utf8Decode(utf8))); }
+FString Decode(const std::string& utf8) { return Text::FromUtf8(utf8); }
 
 // "commands".key: operator[] turns a null "commands" into an object and raises 305 on any
 // other non-object; a missing entry is added as null, which value() then refuses with 306.
@@ -37,9 +37,8 @@ FString CommandText(const std::string& key, const char* member) {
 bool ListMatches(const char* list, const FString& text) {
     const nlohmann::ordered_json& entries = Config()[list];
     for (const auto& entry : entries) {
-        // A non-string entry raises type error 302; the entry's bytes are widened one by one.
-        const std::string pattern = entry.get<std::string>();
-        if (ContainsIgnoreCase(text, FString(std::string_view(pattern)))) return true;
+        // A non-string entry raises type error 302.
+        if (ContainsIgnoreCase(text, Decode(entry.get<std::string>()))) return true;
     }
     return false;
 }
@@ -154,9 +153,9 @@ FString GetCommandName(const std::string& key) { return CommandText(key, "comman
 
 FString GetRequiredPermission(const std::string& key) { return CommandText(key, "requiredPermission"); }
 
-FString GetMessage(const std::string& key) { return GetMessage(key, "no message found"); }
+FString ConfiguredMessage(const std::string& key) { return ConfiguredMessage(key, "no message found"); }
 
-FString GetMessage(const std::string& key, const std::string& fallback) {
+FString ConfiguredMessage(const std::string& key, const std::string& fallback) {
     return Decode(Config()["messages"].value(key, fallback));
 }
 

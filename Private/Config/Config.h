@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 #include "Private/Config/ConfigProblem.h"
 
 namespace Lockbury {
@@ -22,9 +22,9 @@ std::vector<ConfigProblem> ParseConfig(std::string text);
 
 FString GetCommandName(const std::string& key);
 FString GetRequiredPermission(const std::string& key);
-FString GetMessage(const std::string& key);
+FString ConfiguredMessage(const std::string& key);
 // A message whose key configurations written before it existed lack: this text stands in.
-FString GetMessage(const std::string& key, const std::string& fallback);
+FString ConfiguredMessage(const std::string& key, const std::string& fallback);
 bool IsBlocked(const FString& text);
 bool IsResource(const FString& text);
 

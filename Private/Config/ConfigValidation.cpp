@@ -1,12 +1,12 @@
+#include "Private/Text/Format.h"
 #include "Private/Config/ConfigValidation.h"
 
-#include <fmt/format.h>
 
 #include <cmath>
 #include <map>
 #include <string>
 
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 namespace {
@@ -60,7 +60,7 @@ private:
     void Number(const char* key, double least, double most, bool stopsLoad) {
         if (!config_.contains(key)) return;
         const json& value = config_.at(key);
-        const std::string range = fmt::format("a whole number from {} to {}", least, most);
+        const std::string range = Format("a whole number from {} to {}", least, most);
         if (!value.is_number() && !value.is_boolean()) {
             Add(key, "must be " + range + ", not " + TypeName(value), stopsLoad);
             return;
@@ -81,7 +81,7 @@ private:
             return;
         // The event would delete every vault at its next run: the load stops before it is made.
         Add("decay",
-            fmt::format("must be a number of minutes from 1 to {}, not {}; the plugin does not load, so the decay "
+            Format("must be a number of minutes from 1 to {}, not {}; the plugin does not load, so the decay "
                         "event of the database is left as it is",
                         kMaxDecayMinutes, value.dump()),
             true);
@@ -109,7 +109,7 @@ private:
         if (!id.is_string()) {
             why = "must be a text, not " + TypeName(id);
         } else if (const std::string text = id.get<std::string>(); text.size() > kMaxServerId) {
-            why = fmt::format("must be at most {} characters, not {}", kMaxServerId, text.size());
+            why = Format("must be at most {} characters, not {}", kMaxServerId, text.size());
         } else if (text.find_first_not_of(kServerIdCharacters) != std::string::npos) {
             why = "may hold only letters, digits, '_', '-' and '.'";
         }
@@ -124,7 +124,7 @@ private:
             return;
         }
         for (std::size_t i = 0; i < list.size(); ++i) {
-            const std::string path = fmt::format("{}[{}]", key, i);
+            const std::string path = Format("{}[{}]", key, i);
             if (!list[i].is_string()) {
                 Add(path, "must be a text, not " + TypeName(list[i]));
             } else if (list[i].get<std::string>().empty()) {
@@ -183,9 +183,9 @@ private:
             return;
         }
         try {
-            (void)fmt::format(fmt::runtime(text), std::forward<Args>(values)...);
+            (void)Format((text), std::forward<Args>(values)...);
         } catch (const std::exception& error) {
-            Add(path, fmt::format("cannot be filled with its {} value(s): {}; it is sent as it stands", sizeof...(Args),
+            Add(path, Format("cannot be filled with its {} value(s): {}; it is sent as it stands", sizeof...(Args),
                                   error.what()));
         }
     }
@@ -199,7 +199,7 @@ private:
             Add("messages", "must be an object of texts, not " + TypeName(config_.at("messages")));
             return;
         }
-        const FString text(u"x");
+        const FString text(L"x");
         Template("sender");
         Template("coolDown", 1);
         Template("noPermission");
@@ -237,7 +237,7 @@ std::string UnsafeTemplate(const std::string& text) {
             if (text[i] == '{') return "takes a width or precision from the value it is sent with";
             if (text[i] >= '0' && text[i] <= '9') {
                 number = std::min<long long>(number * 10 + (text[i] - '0'), 1LL << 40);
-                if (number > kMaxWidth) return fmt::format("has a width or precision above {}", kMaxWidth);
+                if (number > kMaxWidth) return Format("has a width or precision above {}", kMaxWidth);
             } else {
                 number = 0;
             }

@@ -2,6 +2,7 @@
 
 #include "Private/Config/Config.h"
 #include "Private/Plugin/Log.h"
+#include "Private/Text/Utf8.h"
 
 namespace Lockbury {
 
@@ -15,12 +16,12 @@ FString MessageTemplate(const std::string& key, const std::string& fallback) {
         const auto& value = messages->at(key);
         text = value.is_string() ? value.get<std::string>() : value.dump();
     }
-    return FString(std::u16string_view(ArkApi::Tools::Utf8Decode(text)));
+    return Text::FromUtf8(text);
 }
 
 void LogUnfilledTemplate(const std::string& key, const std::string& why) noexcept {
     try {
-        if (auto& log = GetLog()) log->error("config.json: messages.{}: {}; sent as it stands", key, why);
+        if (auto& log = GetLog()) log->error("config.json: messages.{}: {}; sent as it stands", key.c_str(), why.c_str());
     } catch (...) {
     }
 }

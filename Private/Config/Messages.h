@@ -8,6 +8,8 @@
 
 #include "Host/ArkApi.h"
 #include "Private/Config/ConfigValidation.h"
+#include "Private/Plugin/PlayerOutput.h"
+#include "Private/Text/Format.h"
 
 namespace Lockbury {
 
@@ -20,12 +22,12 @@ void LogUnfilledTemplate(const std::string& key, const std::string& why) noexcep
 
 // The template filled with the values, or the template itself when that cannot be done.
 template <typename... Args>
-FString FillMessage(const std::string& key, const FString& format, Args&&... args) {
+FString FillMessage(const std::string& key, const FString& format, const Args&... args) {
     const std::string raw = format.ToString();
     std::string why = UnsafeTemplate(raw);
     if (why.empty()) {
         try {
-            return FString::Format(format, std::forward<Args>(args)...);
+            return FormatText(raw, args...);
         } catch (const std::exception& error) {
             why = error.what();
         }
@@ -36,9 +38,8 @@ FString FillMessage(const std::string& key, const FString& format, Args&&... arg
 
 // A chat line from the configured sender with the configured text of key.
 template <typename... Args>
-void SendMessage(AShooterPlayerController* player, const std::string& key, Args&&... args) {
-    const FString text = FillMessage(key, MessageTemplate(key), std::forward<Args>(args)...);
-    ArkApi::GetApiUtils().SendChatMessage(player, MessageTemplate("sender"), FString(u"{}"), text);
+void SendMessage(AShooterPlayerController* player, const std::string& key, const Args&... args) {
+    SendChatLine(player, MessageTemplate("sender"), FillMessage(key, MessageTemplate(key), args...));
 }
 
 }  // namespace Lockbury

@@ -4,7 +4,7 @@
 
 namespace Lockbury::CrashSafety {
 
-using SaveWorldFn = void (*)(AShooterGameMode*, bool);
+using SaveWorldFn = void (*)(AShooterGameMode*);
 using HandleNewPlayerFn = bool (*)(AShooterGameMode*, AShooterPlayerController*, UPrimalPlayerData*, AShooterCharacter*,
                                    bool);
 
@@ -13,7 +13,7 @@ extern SaveWorldFn AShooterGameMode_SaveWorld_game;
 extern HandleNewPlayerFn AShooterGameMode_HandleNewPlayer_Implementation_game;
 
 // Detour of "AShooterGameMode.SaveWorld": the journal is told before and after the game writes.
-void Hook_AShooterGameMode_SaveWorld(AShooterGameMode* mode, bool force);
+void Hook_AShooterGameMode_SaveWorld(AShooterGameMode* mode);
 // Detour of "AShooterGameMode.HandleNewPlayer_Implementation": the joining player's unwinds.
 bool Hook_AShooterGameMode_HandleNewPlayer_Implementation(AShooterGameMode* mode, AShooterPlayerController* player,
                                                           UPrimalPlayerData* data, AShooterCharacter* character,

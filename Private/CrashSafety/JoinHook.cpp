@@ -22,8 +22,11 @@ constexpr const char* kFile = "Private/CrashSafety";
 constexpr LogPlace kPlace{kFile, "Lockbury::CrashSafety::ApplyUnwinds"};
 
 UPrimalItem* FindItem(UPrimalInventoryComponent* inventory, const FItemNetID& id) {
-    for (UPrimalItem* item : inventory->InventoryItemsField())
-        if (item && item->IsValidLowLevelFast() && item->ItemIDField() == id) return item;
+    for (UPrimalItem* item : inventory->InventoryItemsField()) {
+        if (!item || !item->IsValidLowLevelFast(true)) continue;
+        const FItemNetID& held = item->ItemIDField();
+        if (held.ItemID1 == id.ItemID1 && held.ItemID2 == id.ItemID2) return item;
+    }
     return nullptr;
 }
 
@@ -73,7 +76,7 @@ void ApplyUnwinds(AShooterPlayerController* player) {
             continue;
         }
         UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
-        if (!inventory || !inventory->IsValidLowLevelFast() || !Settle(*unwind, inventory, *store)) {
+        if (!inventory || !inventory->IsValidLowLevelFast(true) || !Settle(*unwind, inventory, *store)) {
             LogAt(spdlog::level::warn, kPlace,
                   "Crash safety: journal entry {} of player {} cannot be settled now; it is tried again at the next "
                   "join or vault command",

@@ -1,6 +1,7 @@
 // Crash safety over one load of the plugin: which world the server started with, the recovery
 // that must run before any vault command, and its retries.
-#include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "Private/Config/Config.h"
 #include "Private/CrashSafety/CrashSafety.h"
@@ -12,6 +13,7 @@ namespace Lockbury::CrashSafety {
 namespace {
 
 constexpr const char* kFile = "Private/CrashSafety";
+constexpr const wchar_t* kTimerId = L"Lockbury.CrashSafety.Recovery";
 
 std::chrono::seconds RetryInterval() { return std::chrono::seconds(ConfigInt("reconnectInterval", 30)); }
 
@@ -22,7 +24,14 @@ State& state() {
     return current;
 }
 
-std::int64_t WorldTime(AShooterGameMode* mode) { return std::llround(mode->LastSaveWorldTimeField() * 1e6); }
+std::int64_t WorldTime(AShooterGameMode* mode) {
+    // UE4's FDateTime is one int64 of 100 ns ticks since 0001-01-01; the framework declares the
+    // struct without it, so the ticks are read from the field's first eight bytes.
+    constexpr std::int64_t kTicksAt1970 = 621355968000000000;
+    std::int64_t ticks = 0;
+    std::memcpy(&ticks, &mode->LastSaveWorldTimeField(), sizeof ticks);
+    return ticks == 0 ? 0 : (ticks - kTicksAt1970) / 10;
+}
 
 bool Recover() {
     State& s = state();
@@ -30,12 +39,9 @@ bool Recover() {
     if (!s.restoredAt && mode) s.restoredAt = WorldTime(mode);
     IDatabase* store = database().get();
     s.nextTry = std::chrono::steady_clock::now() + RetryInterval();
-    if (!s.restoredAt || !store) {
-        LogAt(spdlog::level::warn, {kFile, "Lockbury::CrashSafety::Recover"},
-              "Crash safety: the world is not there yet; the vault commands wait for the recovery");
-        return false;
-    }
-    JournalRecovery recovery = store->RecoverJournal({*s.restoredAt, mode ? WorldTime(mode) : *s.restoredAt});
+    if (!s.restoredAt || !store) return false;
+    const std::int64_t now = mode ? WorldTime(mode) : *s.restoredAt;
+    JournalRecovery recovery = store->RecoverJournal({*s.restoredAt, now, *s.restoredAt != 0});
     if (!recovery.done) return false;
     s.recovered = true;
     s.unwinds = std::move(recovery.unwinds);
@@ -47,7 +53,20 @@ void Start() {
     s = State{};
     s.enabled = CrashSafeConfigured();
     if (!s.enabled) return;
-    Recover();
+    // At a server start the plugin loads before the game made its game mode, whose save time
+    // tells which world the server runs: the recovery waits for it, checked once a second. A
+    // reload finds it there and recovers at once.
+    if (ArkApi::GetApiUtils().GetShooterGameMode()) {
+        Recover();
+    } else {
+        LogAt(spdlog::level::info, {kFile, "Lockbury::CrashSafety::Start"},
+              "Crash safety: the recovery runs once the game has made its game mode; the vault commands wait for it");
+    }
+    ArkApi::GetCommands().AddOnTimerCallback(kTimerId, [] {
+        State& current = state();
+        if (!current.enabled || current.recovered || !ArkApi::GetApiUtils().GetShooterGameMode()) return;
+        if (std::chrono::steady_clock::now() >= current.nextTry) Recover();
+    });
 }
 
 void Stop() {
@@ -63,6 +82,7 @@ void Stop() {
     } catch (const std::exception& error) {
         LogAt(spdlog::level::err, {kFile, "Lockbury::CrashSafety::Stop"}, "Unexpected error {}", error.what());
     }
+    if (state().enabled) ArkApi::GetCommands().RemoveOnTimerCallback(kTimerId);
     state() = State{};
 }
 
@@ -70,6 +90,12 @@ bool VaultReady(AShooterPlayerController* player) {
     State& s = state();
     if (!s.enabled) return true;
     if (!s.recovered) {
+        if (!ArkApi::GetApiUtils().GetShooterGameMode()) {
+            LogAt(spdlog::level::warn, {kFile, "Lockbury::CrashSafety::VaultReady"},
+                  "Crash safety: the game has not made its game mode yet, so the recovery has not run; the vault "
+                  "commands answer storeUnavailable");
+            return false;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (now < s.nextTry) {
             LogAt(spdlog::level::warn, {kFile, "Lockbury::CrashSafety::VaultReady"},

@@ -13,7 +13,8 @@ namespace Lockbury::CrashSafety {
 struct State {
     bool enabled = false;
     bool recovered = false;
-    // LastSaveWorldTime of the world the server started with, once the game mode was there.
+    // LastSaveWorldTime of the world the server started with, once the game mode was there; 0
+    // when the game gave none (a world never saved, or a time the game does not restore).
     std::optional<std::int64_t> restoredAt;
     std::chrono::steady_clock::time_point nextTry{};  // no recovery attempt before this
     std::vector<Unwind> unwinds;  // still to apply, at their player's next join or vault command
@@ -23,7 +24,8 @@ struct State {
 };
 State& state();
 
-// LastSaveWorldTime of the game mode, in microseconds.
+// LastSaveWorldTime of the game mode, in microseconds since 1970 (as the journal keeps world
+// times); 0 when the game mode holds none.
 std::int64_t WorldTime(AShooterGameMode* mode);
 // Runs the recovery now; true when it is done (Recovery.cpp).
 bool Recover();

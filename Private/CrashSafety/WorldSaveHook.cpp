@@ -49,7 +49,7 @@ bool SaveWorldForUnload(AShooterGameMode* mode) {
     // Without the mark, a world saved whose record then failed would be taken for an unknown one.
     if (!store || !store->WorldSaveStarting(before)) return false;
     state().unrecorded.reset();
-    AShooterGameMode_SaveWorld_game(mode, true);
+    AShooterGameMode_SaveWorld_game(mode);
     AfterSave(mode, before);
     return WorldTime(mode) != before;
 }
@@ -60,10 +60,10 @@ void RetryWorldSaveRecord() {
     if (s.unrecorded && store && store->WorldSaved(*s.unrecorded)) s.unrecorded.reset();
 }
 
-void Hook_AShooterGameMode_SaveWorld(AShooterGameMode* mode, bool force) {
+void Hook_AShooterGameMode_SaveWorld(AShooterGameMode* mode) {
     std::optional<std::int64_t> before;
     Guarded(kFile, kFunction, [&] { before = BeforeSave(mode); });
-    AShooterGameMode_SaveWorld_game(mode, force);
+    AShooterGameMode_SaveWorld_game(mode);
     if (before) Guarded(kFile, kFunction, [&] { AfterSave(mode, *before); });
 }
 

@@ -16,14 +16,14 @@ void DumpItems(APlayerController* controller, FString* /*command*/, bool /*fromC
         AShooterCharacter* character = player->GetPlayerCharacter();
         if (!character || character->IsDead()) return;
         UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
-        if (!inventory || !inventory->IsValidLowLevelFast()) return;
+        if (!inventory || !inventory->IsValidLowLevelFast(true)) return;
         if (inventory->GetCurrentNumInventoryItems() < 1) return;
         log->info("Found Item");
 
         const TArray<UPrimalItem*> items = inventory->InventoryItemsField();
         for (UPrimalItem* item : items) {
-            if (!item || !item->IsValidLowLevelFast()) continue;
-            if (item->bIsEngram() || item->SlotIndexField() != -1) continue;
+            if (!item || !item->IsValidLowLevelFast(true)) continue;
+            if (item->bIsEngram()() || item->SlotIndexField() != -1) continue;
             const std::string name = item->NameField().ToString().ToString();
             const std::string blueprint = GetItemBlueprintPath(item).ToString();
             log->info("NameField {}", name);

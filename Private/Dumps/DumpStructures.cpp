@@ -4,12 +4,9 @@
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
+#include "Private/Plugin/PlayerOutput.h"
+#include "Private/Text/Format.h"
 
-// On Windows spdlog brings in windows.h, whose winuser.h makes GetMessage a macro for the Win32
-// GetMessageA/GetMessageW: the plugin's own Lockbury::GetMessage is meant here.
-#ifdef GetMessage
-#undef GetMessage
-#endif
 
 namespace Lockbury {
 
@@ -22,8 +19,8 @@ std::string DescriptiveName(AActor* actor) {
 }
 
 template <typename... Args>
-void Say(AShooterPlayerController* player, const char* format, Args&&... args) {
-    ArkApi::GetApiUtils().SendChatMessage(player, GetMessage("sender"), format, std::forward<Args>(args)...);
+void Say(AShooterPlayerController* player, const char* format, const Args&... args) {
+    SendChatLine(player, ConfiguredMessage("sender"), FormatText(format, args...));
 }
 
 }  // namespace
@@ -31,7 +28,7 @@ void Say(AShooterPlayerController* player, const char* format, Args&&... args) {
 void DumpStructures(APlayerController* controller, FString* /*command*/, bool /*fromCheat*/) {
     Guarded("Private/Dumps", "Lockbury::DumpStructures", [&] {
         auto* player = static_cast<AShooterPlayerController*>(controller);
-        GetMessage("sender");  // a configuration without "messages" ends the command before any line
+        ConfiguredMessage("sender");  // a configuration without "messages" ends the command before any line
         if (player) Say(player, "DumpStructures");
         if (!player) return;
         AShooterCharacter* character = player->GetPlayerCharacter();
@@ -54,7 +51,7 @@ void DumpStructures(APlayerController* controller, FString* /*command*/, bool /*
             if (!actor) continue;
             const std::string blueprint = GetBlueprintPath(actor).ToString();
             const std::string name = actor->NameField().ToString().ToString();
-            if (auto& log = GetLog()) log->info("{}", blueprint);
+            if (auto& log = GetLog()) log->info("{}", blueprint.c_str());
             Say(player, "NameField: {}", name);
             Say(player, "BluePrint {}", blueprint);
         }

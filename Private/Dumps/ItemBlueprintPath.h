@@ -1,5 +1,5 @@
 #pragma once
-#include "Host/Game/Item.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The blueprint path of an object's class, the form the vault rows and the transmitter patterns
 // use.
-#include "Host/Game/World.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 

@@ -21,7 +21,7 @@ std::map<std::uint64_t, std::time_t>& Cooldowns() {
 std::int32_t CheckCooldown(std::uint64_t steamId) {
     const int length = ConfigInt("commandCoolDown", 30);
     auto& cooldowns = Cooldowns();
-    const std::time_t now = ArkApi::Tools::GetTime();
+    const std::time_t now = std::time(nullptr);
     if (auto found = cooldowns.find(steamId); found != cooldowns.end()) {
         // Absolute, so a clock set back by more than the cooldown also ends it.
         const auto elapsed = static_cast<std::int32_t>(std::llabs(static_cast<long long>(now - found->second)));

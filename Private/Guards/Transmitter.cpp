@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Host/TextSearch.h"
+#include "Private/Text/TextSearch.h"
 #include "Private/Config/Config.h"
 #include "Private/Guards/BlueprintPath.h"
 #include "Private/Guards/WorldSearch.h"
@@ -27,7 +27,7 @@ std::vector<const nlohmann::ordered_json*> ListItems(const nlohmann::ordered_jso
 
 bool MatchesAny(const FString& text, const std::vector<const nlohmann::ordered_json*>& patterns) {
     for (const auto* pattern : patterns) {
-        const FString wide(std::string_view(pattern->get<std::string>()));
+        const FString wide = Text::FromUtf8(pattern->get<std::string>());
         if (ContainsIgnoreCase(text, wide)) return true;
     }
     return false;

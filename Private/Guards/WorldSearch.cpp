@@ -19,7 +19,7 @@ TArray<AActor*> ContainerActors(FVector location, float radius) {
     TArray<AActor*> found;
     UWorld* world = ArkApi::GetApiUtils().GetWorld();
     if (!world) return found;
-    TArray<EObjectTypeQuery> objectTypes;
+    TArray<TEnumAsByte<EObjectTypeQuery>> objectTypes;
     TArray<AActor*> ignored;
     UClass* containerClass = APrimalStructureItemContainer::GetPrivateStaticClass();
     UKismetSystemLibrary::SphereOverlapActors_NEW(world, location, radius, &objectTypes, containerClass, &ignored, &found);

@@ -1,7 +1,7 @@
 #pragma once
 // The two overlap searches around a position that the transmitter rule and the structure dump
 // share, and the configured radius they take.
-#include "Host/Game/World.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 

@@ -5,6 +5,7 @@
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
+#include "Private/Plugin/PlayerOutput.h"
 #include "Private/Vault/Cryopod.h"
 
 namespace Lockbury {
@@ -39,7 +40,6 @@ void GetKit(APlayerController* controller, FString* command, bool /*fromCheat*/)
         const auto found = Kits::KitFolderOfCommand(player, command, "Wrong Syntax. Use getkit 'name of the kit'");
         if (!found) return;
         const std::filesystem::path& folder = *found;
-        auto& api = ArkApi::GetApiUtils();
         // Absence ends the command silently; any other failure of the query raises here. A plain
         // file of the kit's name is no kit either (Linux reports it absent, Windows as a file).
         const std::filesystem::file_status kind = std::filesystem::status(folder);
@@ -52,7 +52,7 @@ void GetKit(APlayerController* controller, FString* command, bool /*fromCheat*/)
             entries.push_back(entry.path());
         }
         if (entries.empty()) {
-            api.SendServerMessage(player, Colors::Red(), "Kit not found");
+            SendServerLine(player, RedText(), L"Kit not found");
             return;
         }
         for (const auto& entry : entries) GiveFile(player, entry);

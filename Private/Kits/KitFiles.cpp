@@ -1,6 +1,6 @@
+#include "Private/Text/Format.h"
 #include "Private/Kits/KitFiles.h"
 
-#include <fmt/format.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -53,7 +53,7 @@ std::optional<std::filesystem::path> KitFolder(const std::string& name, std::vec
         (error && error != std::errc::no_such_file_or_directory)) {
         return folderOf(name);
     }
-    const std::u16string key = FileNameCaseKey(name);
+    const std::wstring key = FileNameCaseKey(name);
     std::filesystem::directory_iterator entries(Utf8Path(kits), error);
     // No kits folder yet, or none that can be read: the name as given, and the commands report
     // what the file system says when they use it.
@@ -69,7 +69,7 @@ std::optional<std::filesystem::path> KitFolder(const std::string& name, std::vec
 
 std::string KitFileName(const FItemNetID& id, const std::string& objectName) {
     // fmt rather than "_" + std::string: GCC 12 warns falsely (-Wrestrict) on that form.
-    const std::string prefix = fmt::format("_{}_{}", id.ItemID1, id.ItemID2);
+    const std::string prefix = Format("_{}_{}", id.ItemID1, id.ItemID2);
     const std::string suffix = ".bin";
     std::string object = objectName;
     for (char& c : object)

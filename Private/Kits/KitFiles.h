@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "Host/BasicTypes.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury::Kits {
 

@@ -1,14 +1,13 @@
 #include "Private/Kits/KitName.h"
 
-#include <fmt/format.h>
-#include <fmt/ranges.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "Private/Commands/ChatWords.h"
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/PortableFileName.h"
+#include "Private/Plugin/PlayerOutput.h"
+#include "Private/Text/Format.h"
 
 namespace Lockbury::Kits {
 
@@ -22,21 +21,21 @@ bool IsSafeKitName(const std::string& name) { return IsPortableFileName(name) &&
 
 std::optional<std::filesystem::path> KitFolderOfCommand(AShooterPlayerController* player, const FString* command,
                                                         const char* usage) {
-    auto& api = ArkApi::GetApiUtils();
     const auto name = KitNameArgument(command ? *command : FString());
     if (!name) {
-        api.SendServerMessage(player, Colors::Red(), usage);
+        SendServerLine(player, RedText(), usage);
         return std::nullopt;
     }
     if (!IsSafeKitName(*name)) {
-        api.SendServerMessage(player, Colors::Red(), "Invalid kit name");
+        SendServerLine(player, RedText(), L"Invalid kit name");
         return std::nullopt;
     }
     std::vector<std::string> clashing;
     auto folder = KitFolder(*name, clashing);
     if (!folder) {
-        api.SendServerMessage(player, Colors::Red(), "Kit name {} matches several kits that differ only in case: {}", *name,
-                              fmt::join(clashing, ", "));
+        SendServerLine(player, RedText(),
+                       FormatText("Kit name {} matches several kits that differ only in case: {}", *name,
+                                  Formatting::Join(clashing, ", ")));
     }
     return folder;
 }

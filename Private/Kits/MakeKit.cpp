@@ -5,6 +5,7 @@
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
+#include "Private/Plugin/PlayerOutput.h"
 #include "Private/Plugin/PluginFolder.h"
 
 namespace Lockbury {
@@ -22,13 +23,13 @@ std::vector<KitItem> StorableItems(UPrimalInventoryComponent* inventory) {
     std::vector<KitItem> storable;
     const TArray<UPrimalItem*> items = inventory->InventoryItemsField();
     for (UPrimalItem* item : items) {
-        if (!item || !item->IsValidLowLevelFast()) continue;
-        if (item->bIsEngram() || item->bIsInitialItem()) continue;
+        if (!item || !item->IsValidLowLevelFast(true)) continue;
+        if (item->bIsEngram()() || item->bIsInitialItem()()) continue;
         TArray<unsigned char> bytes;
         item->GetItemBytes(&bytes);
         if (bytes.Num() == 0) continue;
         storable.push_back({Kits::KitFileName(item->ItemIDField(), item->NameField().ToString().ToString()),
-                            std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
+                            std::vector<std::uint8_t>(bytes.GetData(), bytes.GetData() + bytes.Num())});
     }
     return storable;
 }
@@ -66,17 +67,15 @@ void MakeKit(APlayerController* controller, FString* command, bool /*fromCheat*/
         auto* player = static_cast<AShooterPlayerController*>(controller);
         const auto found = Kits::KitFolderOfCommand(player, command, "Wrong Syntax. Use makekit 'name of the kit'");
         if (!found) return;
-        auto& api = ArkApi::GetApiUtils();
-
         UPrimalInventoryComponent* inventory = player ? player->GetPlayerInventoryComponent() : nullptr;
         const std::vector<KitItem> items =
-            inventory && inventory->IsValidLowLevelFast() ? StorableItems(inventory) : std::vector<KitItem>{};
+            inventory && inventory->IsValidLowLevelFast(true) ? StorableItems(inventory) : std::vector<KitItem>{};
         const int failed = StoreItems(items, *found);
 
         if (failed > 0) {
-            api.SendServerMessage(player, Colors::Red(), "Kit incomplete: {} items could not be written", failed);
+            SendServerLine(player, RedText(), FormatText("Kit incomplete: {} items could not be written", failed));
         } else {
-            api.SendServerMessage(player, Colors::Green(), "Kit created");
+            SendServerLine(player, GreenText(), L"Kit created");
         }
     });
 }

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "Host/Utf.h"
+#include "Private/Text/Utf8.h"
 
 namespace Lockbury::Kits {
 
@@ -25,28 +25,28 @@ bool IsPortNumber(std::string_view digit) {
     return false;
 }
 
-char16_t UpperCase(char16_t c) {
-    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
+wchar_t UpperCase(wchar_t c) {
+    if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 0x20);
     if (c < 0xE0) return c;
-    if (c <= 0xFE) return c == 0xF7 ? c : static_cast<char16_t>(c - 0x20);  // Latin-1, not the division sign
+    if (c <= 0xFE) return c == 0xF7 ? c : static_cast<wchar_t>(c - 0x20);  // Latin-1, not the division sign
     if (c == 0xFF) return 0x178;  // ÿ
     // Latin Extended-A: pairs of capital and small letter, the capital first (even, or odd); the
     // dotted and dotless i (U+0130, U+0131) pair with plain I and stand for themselves here.
     if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
-        return static_cast<char16_t>(c & ~1u);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1u) ? c : static_cast<char16_t>(c - 1);
+        return static_cast<wchar_t>(c & ~1u);
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1u) ? c : static_cast<wchar_t>(c - 1);
     if (c == 0x3C2) return 0x3A3;  // final sigma
-    if (c >= 0x3B1 && c <= 0x3C9) return static_cast<char16_t>(c - 0x20);  // Greek
-    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 0x20);  // Cyrillic
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);  // Cyrillic Ѐ-Џ
+    if (c >= 0x3B1 && c <= 0x3C9) return static_cast<wchar_t>(c - 0x20);  // Greek
+    if (c >= 0x430 && c <= 0x44F) return static_cast<wchar_t>(c - 0x20);  // Cyrillic
+    if (c >= 0x450 && c <= 0x45F) return static_cast<wchar_t>(c - 0x50);  // Cyrillic Ѐ-Џ
     return c;
 }
 
 }  // namespace
 
-std::u16string FileNameCaseKey(std::string_view utf8) {
-    std::u16string key = Utf::Utf8ToUtf16(utf8);
-    for (char16_t& c : key) c = UpperCase(c);
+std::wstring FileNameCaseKey(std::string_view utf8) {
+    std::wstring key = Text::Utf8ToWide(utf8);
+    for (wchar_t& c : key) c = UpperCase(c);
     return key;
 }
 

@@ -21,10 +21,10 @@ bool IsReservedDeviceName(std::string_view name);
 // "x" there and "..." is nothing at all) and not a device name. Length is the caller's limit.
 bool IsPortableFileName(std::string_view name);
 
-// The name as Windows compares file names, which ignores letter case: upper-cased UTF-16. Letters
+// The name as Windows compares file names, which ignores letter case: upper-cased wide text. Letters
 // of ASCII, Latin-1, Latin Extended-A, and the basic Greek and Cyrillic alphabets are mapped (as
 // the NTFS upper-case table maps them); any other character stands for itself.
-std::u16string FileNameCaseKey(std::string_view utf8);
+std::wstring FileNameCaseKey(std::string_view utf8);
 
 // How many UTF-16 code units Windows counts for the UTF-8 name: one per character, two for a
 // character beyond U+FFFF.

@@ -1,8 +1,8 @@
 #pragma once
-#include <spdlog/spdlog.h>
-
 #include <memory>
-#include <utility>
+
+#include "Host/ArkApi.h"
+#include "Private/Text/Format.h"
 
 namespace Lockbury {
 // The plugin logger ("Lockbury" on the host's sinks); made by Load.
@@ -19,10 +19,9 @@ struct LogPlace {
 // One line "(<file> <function>) <text>" at the given level, when there is a logger. Never
 // throws: a line that cannot be written must not stop what was being reported.
 template <typename... Args>
-void LogAt(spdlog::level::level_enum level, LogPlace place, fmt::format_string<Args...> format, Args&&... args) noexcept {
+void LogAt(spdlog::level::level_enum level, LogPlace place, const char* format, const Args&... args) noexcept {
     try {
-        if (auto& log = GetLog())
-            log->log(level, "({} {}) {}", place.file, place.function, fmt::format(format, std::forward<Args>(args)...));
+        if (auto& log = GetLog()) log->log(level, "({} {}) {}", place.file, place.function, Format(format, args...));
     } catch (...) {
     }
 }

@@ -1,10 +1,11 @@
+#include "Private/Text/Format.h"
 #include "Private/Plugin/Plugin.h"
 
-#include <fmt/format.h>
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Database/MysqlDB.h"
@@ -31,12 +32,12 @@ void ReadCheckedConfig() {
     for (ConfigProblem& problem : ValidateConfig(Config())) problems.push_back(std::move(problem));
     int stopping = 0;
     for (const ConfigProblem& problem : problems) {
-        if (auto& log = GetLog()) log->error("{}", problem.Line());
+        if (auto& log = GetLog()) log->error("{}", problem.Line().c_str());
         stopping += problem.stopsLoad;
     }
     if (stopping > 0) {
         throw std::runtime_error(
-            fmt::format("config.json: the plugin is not loaded: {} of the problems above could "
+            Format("config.json: the plugin is not loaded: {} of the problems above could "
                         "destroy vaults or stall the server",
                         stopping));
     }
@@ -65,38 +66,44 @@ void OpenStore() {
 // Everything the plugin registers with the host, in the order Load registers it. Unload removes
 // what was registered, from the record Load keeps, and nothing else.
 struct HookEntry {
-    const char* name;
-    const char* signature;
-    void* detour;
-    void** original;
+    const char* name;  // the game's own name: the framework patches whatever a wrong one names
+    LPVOID detour;
+    bool (*set)(const char* name, LPVOID detour);
     bool crashSafeOnly;  // set only with "crashSafe" on
 };
-// The game name's entry gives the name and the signature; a detour of any other type does not build.
-template <typename R, typename... Args>
-HookEntry Hook(const ArkApi::GameFunction<R(Args...)>& function, R (*detour)(Args...), R (**original)(Args...),
-               bool crashSafeOnly = false) {
-    return {function.name, function.Signature(), reinterpret_cast<void*>(detour), reinterpret_cast<void**>(original),
-            crashSafeOnly};
+// Sets the hook with the variable that receives the game's own function.
+template <auto* Original>
+bool SetHookTo(const char* name, LPVOID detour) {
+    return ArkApi::GetHooks().SetHook(name, detour, Original);
 }
+template <auto* Original, typename Detour>
+HookEntry Hook(const char* name, Detour* detour, bool crashSafeOnly = false) {
+    static_assert(std::is_same_v<Detour*, std::remove_pointer_t<decltype(Original)>>,
+                  "a detour has the type of the function it replaces");
+    return {name, reinterpret_cast<LPVOID>(detour), &SetHookTo<Original>, crashSafeOnly};
+}
+using ConsoleHandler = void (*)(APlayerController*, FString*, bool);
+using RconHandler = void (*)(RCONClientConnection*, RCONPacket*, UWorld*);
+using ChatHandler = void (*)(AShooterPlayerController*, FString*, EChatSendMode::Type);
 struct ConsoleEntry {
     const char* name;
-    ArkApi::ConsoleCallback handler;
+    ConsoleHandler handler;
 };
 struct RconEntry {
     const char* name;
-    ArkApi::RconCallback handler;
+    RconHandler handler;
 };
 struct ChatEntry {
     const char* key;  // its text is the configured "commands".key."command"
-    ArkApi::ChatCallback handler;
+    ChatHandler handler;
 };
 const HookEntry kHooks[] = {
-    Hook(GameNames::APrimalCharacter_TakeDamage, &Hook_APrimalCharacter_TakeDamage, &APrimalCharacter_TakeDamage_game),
-    Hook(GameNames::AShooterGameMode_SaveWorld, &CrashSafety::Hook_AShooterGameMode_SaveWorld,
-         &CrashSafety::AShooterGameMode_SaveWorld_game, true),
-    Hook(GameNames::AShooterGameMode_HandleNewPlayer_Implementation,
-         &CrashSafety::Hook_AShooterGameMode_HandleNewPlayer_Implementation,
-         &CrashSafety::AShooterGameMode_HandleNewPlayer_Implementation_game, true)};
+    Hook<&APrimalCharacter_TakeDamage_game>("APrimalCharacter.TakeDamage", &Hook_APrimalCharacter_TakeDamage),
+    Hook<&CrashSafety::AShooterGameMode_SaveWorld_game>("AShooterGameMode.SaveWorld",
+                                                        &CrashSafety::Hook_AShooterGameMode_SaveWorld, true),
+    Hook<&CrashSafety::AShooterGameMode_HandleNewPlayer_Implementation_game>(
+        "AShooterGameMode.HandleNewPlayer_Implementation",
+        &CrashSafety::Hook_AShooterGameMode_HandleNewPlayer_Implementation, true)};
 const ConsoleEntry kConsoleCommands[] = {{"makekit", &MakeKit},          {"getkit", &GetKit},
                                          {"dumps", &DumpStructures},     {"dumpi", &DumpItems},
                                          {"vaults", &VaultsConsole},     {"vaultitems", &VaultItemsConsole},
@@ -122,22 +129,24 @@ void Register() {
     const bool crashSafe = CrashSafeConfigured();
     for (const HookEntry& entry : kHooks) {
         if (entry.crashSafeOnly && !crashSafe) continue;
-        if (ArkApi::GetHooks().SetHookRaw(entry.name, entry.signature, entry.detour, entry.original))
-            record.hooks.push_back(&entry);
+        if (entry.set(entry.name, entry.detour)) record.hooks.push_back(&entry);
     }
     for (const ConsoleEntry& entry : kConsoleCommands) {
         FString name(entry.name);
-        if (commands.AddConsoleCommand(name, entry.handler)) record.console.push_back(std::move(name));
+        commands.AddConsoleCommand(name, entry.handler);
+        record.console.push_back(std::move(name));
     }
     for (const RconEntry& entry : kRconCommands) {
         FString name(entry.name);
-        if (commands.AddRconCommand(name, entry.handler)) record.rcon.push_back(std::move(name));
+        commands.AddRconCommand(name, entry.handler);
+        record.rcon.push_back(std::move(name));
     }
     // Each name is looked up just before its registration, so a faulty entry stops the
     // registrations there and leaves the earlier ones in place.
     for (const ChatEntry& entry : kChatCommands) {
         FString text = GetCommandName(entry.key);
-        if (commands.AddChatCommand(text, entry.handler)) record.chat.push_back(std::move(text));
+        commands.AddChatCommand(text, entry.handler);
+        record.chat.push_back(std::move(text));
     }
 }
 
@@ -169,7 +178,7 @@ void Unload() {
     auto& commands = ArkApi::GetCommands();
     Registered& record = registered();
     CrashSafety::Stop();
-    for (const HookEntry* entry : record.hooks) ArkApi::GetHooks().DisableHookRaw(entry->name, entry->detour);
+    for (const HookEntry* entry : record.hooks) ArkApi::GetHooks().DisableHook(entry->name, entry->detour);
     for (const FString& text : record.chat) commands.RemoveChatCommand(text);
     for (const FString& name : record.console) commands.RemoveConsoleCommand(name);
     for (const FString& name : record.rcon) commands.RemoveRconCommand(name);

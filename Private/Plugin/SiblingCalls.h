@@ -1,8 +1,7 @@
 #pragma once
 // The two calls into sibling plugins. A sibling that is not loaded counts as a refusal (no
 // permission; cannot pay), and the missing plugin is named in one error line.
-#include "Host/BasicTypes.h"
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 

@@ -1,7 +1,7 @@
 #include "Private/Vault/Cryopod.h"
 
 #include "Host/ArkApi.h"
-#include "Host/TextSearch.h"
+#include "Private/Text/TextSearch.h"
 
 namespace Lockbury {
 

@@ -5,11 +5,11 @@ namespace Lockbury {
 int CountStorableItems(AShooterPlayerController* player) {
     if (!player) return 0;
     UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
-    if (!inventory || !inventory->IsValidLowLevelFast()) return 0;
+    if (!inventory || !inventory->IsValidLowLevelFast(true)) return 0;
     int count = 0;
     for (UPrimalItem* item : inventory->InventoryItemsField()) {
-        if (!item || !item->IsValidLowLevelFast()) continue;
-        if (item->bIsEngram() || item->SlotIndexField() != -1 || item->bIsInitialItem()) continue;
+        if (!item || !item->IsValidLowLevelFast(true)) continue;
+        if (item->bIsEngram()() || item->SlotIndexField() != -1 || item->bIsInitialItem()()) continue;
         ++count;
     }
     return count;

@@ -1,5 +1,5 @@
 #pragma once
-#include "Host/Game/Actors.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 

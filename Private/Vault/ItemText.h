@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Host/TArray.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 

@@ -1,5 +1,7 @@
 #include "Private/Vault/VaultLoad.h"
 
+#include "Private/Text/Utf8.h"
+
 #include <utility>
 #include <vector>
 
@@ -50,7 +52,7 @@ private:
 
 // The item a row became, for the crash-safety journal.
 void NoteGiven(Handout& handout, std::int32_t rowId, UPrimalItem* item) {
-    if (!item || !item->IsValidLowLevelFast()) return;
+    if (!item || !item->IsValidLowLevelFast(true)) return;
     const FItemNetID& id = item->ItemIDField();
     handout.rows.given.push_back({rowId, id.ItemID1, id.ItemID2, item->GetItemQuantity()});
 }
@@ -58,17 +60,17 @@ void NoteGiven(Handout& handout, std::int32_t rowId, UPrimalItem* item) {
 int QuantityOf(const TArray<UPrimalItem*>& made) {
     int quantity = 0;
     for (UPrimalItem* item : made)
-        if (item && item->IsValidLowLevelFast()) quantity += item->GetItemQuantity();
+        if (item && item->IsValidLowLevelFast(true)) quantity += item->GetItemQuantity();
     return quantity;
 }
 
 // A resource row gives as many stacks as its quantity needs; what did not fit stays in the row.
 void GiveResource(AShooterPlayerController* player, const VaultItem& row, Handout& handout) {
     TArray<UPrimalItem*> made;
-    FString blueprint(std::string_view(row.blueprint));
+    FString blueprint = Text::FromUtf8(row.blueprint);
     if (!player->GiveItem(&made, &blueprint, row.qtd, 0.0f, false, false, 0.0f)) return;
     // A host that reports success without the stacks it made gave the whole quantity.
-    const int delivered = made.IsEmpty() ? row.qtd : QuantityOf(made);
+    const int delivered = made.Num() == 0 ? row.qtd : QuantityOf(made);
     if (delivered >= row.qtd) {
         handout.rows.taken.push_back(row.id);
     } else {
@@ -98,7 +100,7 @@ void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, 
 // The database did not take the load: what it gave leaves the inventory again.
 void TakeBack(UPrimalInventoryComponent* inventory, const Handout& handout) {
     for (UPrimalItem* item : handout.items) {
-        if (!item || !item->IsValidLowLevelFast()) continue;
+        if (!item || !item->IsValidLowLevelFast(true)) continue;
         if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, false)) {
             LogAt(spdlog::level::err, kPlace, "A loaded item could not be taken back after the load failed: {}",
                   item->NameField().ToString().ToString());
@@ -111,11 +113,11 @@ void TakeBack(UPrimalInventoryComponent* inventory, const Handout& handout) {
 VaultLoadResult LoadIntoInventory(IDatabase& store, AShooterPlayerController* receiver, const VaultLoad& load) {
     VaultLoadResult result;
     UPrimalInventoryComponent* inventory = receiver->GetPlayerInventoryComponent();
-    if (!inventory || !inventory->IsValidLowLevelFast()) return result;
+    if (!inventory || !inventory->IsValidLowLevelFast(true)) return result;
     // The rows stay locked until the load settles, so no other server can give them meanwhile.
     const VaultRead<VaultItem> claimed = store.ClaimVaultItems(load.owner, load.vault, load.places);
     if (claimed.failed) return result;
-    if (claimed.records.IsEmpty()) {
+    if (claimed.records.Num() == 0) {
         result.status = VaultLoadResult::Status::VaultNotFound;
         return result;
     }

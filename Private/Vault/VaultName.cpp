@@ -2,15 +2,17 @@
 
 #include <string>
 
+#include "Private/Text/Utf8.h"
+
 namespace Lockbury {
 
 FString SanitizeVaultName(const FString& name) {
-    std::u16string out(name.View());
-    for (char16_t& c : out) {
-        const bool allowed = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-        if (!allowed) c = u'_';
+    std::wstring out(Text::Units(name));
+    for (wchar_t& c : out) {
+        const bool allowed = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+        if (!allowed) c = L'_';
     }
-    return FString(std::u16string_view(out));
+    return FString(out);
 }
 
 }  // namespace Lockbury

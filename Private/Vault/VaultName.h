@@ -1,5 +1,5 @@
 #pragma once
-#include "Host/FString.h"
+#include "Host/ArkApi.h"
 
 namespace Lockbury {
 
