@@ -1,6 +1,5 @@
-#include "Database/Text/Format.h"
 #include "Database/DecaySchedule.h"
-
+#include "Database/Text/Format.h"
 
 #include <cstdint>
 
@@ -39,7 +38,9 @@ void Critical(const std::shared_ptr<spdlog::logger>& log, const std::string& tex
     if (log) log->critical("({} {}) {}", kSource, kFunction, text);
 }
 
-std::string Reason(ledra::mysql::connection& db) { return Formatting::Format("{} ({})", db.last_error_text(), db.last_error()); }
+std::string Reason(ledra::mysql::connection& db) {
+    return Formatting::Format("{} ({})", db.last_error_text(), db.last_error());
+}
 
 // True when u_vault lacks a dtinsert column or has an index led by it (false also when the
 // table cannot be read).
@@ -60,8 +61,9 @@ void EnsureIndex(ledra::mysql::connection& db, const std::shared_ptr<spdlog::log
     const std::string reason = Reason(db);
     // Another server of the cluster loading at the same moment may have added it first.
     if (IndexInPlace(db, hasColumn)) return;
-    Critical(log, Formatting::Format("Failed to add the index p4 (dtinsert) to u_vault: {}; every decay run reads the whole table",
-                              reason));
+    Critical(log,
+             Formatting::Format(
+                 "Failed to add the index p4 (dtinsert) to u_vault: {}; every decay run reads the whole table", reason));
 }
 
 // True when the event exists exactly as wanted: same body, every 5 minutes, enabled.

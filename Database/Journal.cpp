@@ -1,6 +1,5 @@
-#include "Database/Text/Format.h"
 #include "Database/Journal.h"
-
+#include "Database/Text/Format.h"
 
 #include "Database/StoreLog.h"
 
@@ -140,8 +139,9 @@ std::vector<std::string> JournalStatements::DropCovered(std::int64_t watermark) 
 }
 
 std::string JournalStatements::ReopenApplied(std::int64_t watermark) const {
-    return Formatting::Format("UPDATE u_vault_journal SET kind = 'unwind' WHERE server_id = '{}' AND kind = 'applied' AND id > {}",
-                       server_, watermark);
+    return Formatting::Format(
+        "UPDATE u_vault_journal SET kind = 'unwind' WHERE server_id = '{}' AND kind = 'applied' AND id > {}", server_,
+        watermark);
 }
 
 std::string JournalStatements::ApplyUnwind(std::int64_t journalId) {
@@ -205,7 +205,8 @@ std::string JournalStatements::RestoreRows(std::int64_t journalId, const Claimed
 
 std::string JournalStatements::DropUnwindRows(const std::vector<std::pair<std::int64_t, std::int32_t>>& rows) {
     std::string pairs;
-    for (const auto& [journal, row] : rows) pairs += Formatting::Format("{}({}, {})", pairs.empty() ? "" : ",", journal, row);
+    for (const auto& [journal, row] : rows)
+        pairs += Formatting::Format("{}({}, {})", pairs.empty() ? "" : ",", journal, row);
     return Formatting::Format("DELETE FROM u_vault_journal_rows WHERE (journal_id, row_id) IN ({})", pairs);
 }
 
@@ -238,7 +239,7 @@ std::string JournalStatements::KeepHeldItems(std::int64_t journalId, const std::
 
 std::string JournalStatements::RowsLeft(std::int64_t journalId, const std::vector<std::int32_t>& rowIds) {
     return Formatting::Format("SELECT row_id FROM u_vault_journal_rows WHERE journal_id = {} AND row_id IN ({})", journalId,
-                       StoreLog::IdList(rowIds));
+                              StoreLog::IdList(rowIds));
 }
 
 std::string JournalStatements::KeepAsUnwind(std::int64_t journalId) {

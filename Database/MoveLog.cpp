@@ -1,6 +1,5 @@
-#include "Database/Text/Format.h"
 #include "Database/MoveLog.h"
-
+#include "Database/Text/Format.h"
 
 #include <map>
 
@@ -67,7 +66,8 @@ std::string MoveLogStatements::TriggerBody(int decayMinutes) {
     // The kind follows the decay event's own condition; the rows one session deletes of one vault
     // within one second (a decay run's batches) make one record. A record that cannot be written
     // never stops the deletion: the handler lets the decay go on.
-    const std::string kind = Formatting::Format("IF(OLD.dtinsert < UNIX_TIMESTAMP() - 60 * {}, 'decay', 'removed')", decayMinutes);
+    const std::string kind =
+        Formatting::Format("IF(OLD.dtinsert < UNIX_TIMESTAMP() - 60 * {}, 'decay', 'removed')", decayMinutes);
     return Formatting::Format(
         "BEGIN DECLARE CONTINUE HANDLER FOR SQLEXCEPTION BEGIN END; IF @lockbury_server IS NULL THEN INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, "
         "rows_moved, batch) VALUES (UNIX_TIMESTAMP(), 'database', OLD.steamid, OLD.vaultname, {0}, 1, "
@@ -79,9 +79,9 @@ std::string MoveLogStatements::TriggerBody(int decayMinutes) {
 
 std::vector<std::string> MoveLogStatements::CreateTrigger(int decayMinutes) {
     // Dropped and made again rather than CREATE OR REPLACE, which MySQL does not know.
-    return {
-        Formatting::Format("DROP TRIGGER IF EXISTS {}", TriggerName()),
-        Formatting::Format("CREATE TRIGGER {} AFTER DELETE ON u_vault FOR EACH ROW {}", TriggerName(), TriggerBody(decayMinutes))};
+    return {Formatting::Format("DROP TRIGGER IF EXISTS {}", TriggerName()),
+            Formatting::Format("CREATE TRIGGER {} AFTER DELETE ON u_vault FOR EACH ROW {}", TriggerName(),
+                               TriggerBody(decayMinutes))};
 }
 
 std::string MoveLogStatements::ReadTrigger() {
@@ -107,7 +107,7 @@ std::vector<std::string> MoveLogStatements::CreatePruneEvent(int logDays) {
     // The first run waits an interval: a server start is no time for a scan.
     return {DropPruneEvent(),
             Formatting::Format("CREATE EVENT {} ON SCHEDULE EVERY 1 HOUR STARTS CURRENT_TIMESTAMP + INTERVAL 1 HOUR DO {}",
-                        PruneEventName(), PruneBody(logDays))};
+                               PruneEventName(), PruneBody(logDays))};
 }
 
 std::string MoveLogStatements::ReadPruneEvent() {

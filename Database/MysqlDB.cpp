@@ -1,6 +1,5 @@
-#include "Database/Text/Format.h"
 #include "Database/MysqlDB.h"
-
+#include "Database/Text/Format.h"
 
 #include <algorithm>
 #include <array>
@@ -109,7 +108,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
             Line(settings_.log, spdlog::level::critical, "Failed to open connection! Check user/pass and port");
         } else if (!db_.query(kLimitLockWaits).succeeded()) {
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to limit lock waits: {} ({})", kSource, function,
-                db_.last_error_text(), db_.last_error());
+                 db_.last_error_text(), db_.last_error());
             CloseConnection();  // the first command connects again, or fails, rather than wait unbounded
         }
 
@@ -120,7 +119,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
             for (const auto& table : JournalStatements::Tables()) {
                 if (!db_.query(table.create).succeeded())
                     Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create {} table !", kSource, function,
-                        table.name);
+                         table.name);
             }
         }
         PrepareMoveLog();
@@ -194,7 +193,7 @@ Settlement MySql::Commit(const Move& move, const std::string& question, const De
     const std::string subject =
         move.ids.empty() ? std::string(move.subject) : Formatting::Format("{} {}", move.subject, IdList(move.ids));
     Line(settings_.log, spdlog::level::err, "({} {}) {} of {} may or may not be {}: the database cannot be asked ({}); {}",
-        kSource, move.function, move.what, subject, move.done, lastError_, move.then);
+         kSource, move.function, move.what, subject, move.done, lastError_, move.then);
     return Settlement::Unknown;
 }
 
@@ -220,7 +219,8 @@ bool MySql::EndSession(unsigned long session) {
     // Unknown thread (1094) just means it is gone already.
     if (!Run(Formatting::Format("KILL CONNECTION {}", session), Resend::Never).succeeded() && !db_.is_open()) return false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectTimeout);
-    const std::string gone = Formatting::Format("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = {}", session);
+    const std::string gone =
+        Formatting::Format("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = {}", session);
     do {
         auto rows = Run(gone, Resend::OnAnyLoss);
         std::int32_t count = 1;
@@ -361,8 +361,8 @@ bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const 
     try {
         const std::int64_t now = std::time(nullptr);
         if (Connected()) {
-            const auto sql = Formatting::Format((kAddItem), steamid, Text(vaultname.ToString()),
-                                         Text(itemname.ToString()), Text(itemdata), now);
+            const auto sql = Formatting::Format((kAddItem), steamid, Text(vaultname.ToString()), Text(itemname.ToString()),
+                                                Text(itemdata), now);
             if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
         }
         LogFailure("MySql::AddVaultItem");
@@ -378,7 +378,7 @@ bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, co
         const std::int64_t now = std::time(nullptr);
         if (Connected()) {
             const auto sql = Formatting::Format((kAddResource), steamid, Text(vaultname.ToString()),
-                                         Text(itemname.ToString()), Text(blueprint.ToString()), qtd, now);
+                                                Text(itemname.ToString()), Text(blueprint.ToString()), qtd, now);
             if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
         }
         LogFailure("MySql::AddVaultResource");
@@ -409,10 +409,10 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         for (const VaultRow& row : rows) {
             if (row.kind == VaultRow::Kind::Item) {
                 values.push_back(Formatting::Format((kItemValues), steamid, vault, Text(row.itemname.ToString()),
-                                             Text(row.itemdata), now));
+                                                    Text(row.itemdata), now));
             } else {
                 values.push_back(Formatting::Format((kResourceValues), steamid, vault, Text(row.itemname.ToString()),
-                                             Text(row.blueprint.ToString()), row.qtd, now));
+                                                    Text(row.blueprint.ToString()), row.qtd, now));
             }
         }
 
@@ -488,8 +488,7 @@ TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, c
     try {
         const std::int64_t start = std::time(nullptr);
         if (Connected()) {
-            auto rows =
-                Run(Formatting::Format((kGetItems), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
+            auto rows = Run(Formatting::Format((kGetItems), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
             if (!rows.succeeded()) LogFailure("MySql::GetVaultItems");
             for (; !rows.at_end(); rows.next()) items.Add(ReadItem(rows));
         } else {
@@ -570,9 +569,9 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             return Settlement::RolledBack;
         }
         // Recorded before the rows change: what each row gives is read from the row.
-        if (moves && (!Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never)
-                           .succeeded() ||
-                      !Run(MoveLogStatements::LoadedItems(outcome, claimRows_), Resend::Never).succeeded())) {
+        if (moves &&
+            (!Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never).succeeded() ||
+             !Run(MoveLogStatements::LoadedItems(outcome, claimRows_), Resend::Never).succeeded())) {
             Rollback();
             LogFailure(function);
             return Settlement::RolledBack;

@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "Database/Text/Format.h"
 #include "Database/MysqlDB.h"
 #include "Database/StoreLog.h"
+#include "Database/Text/Format.h"
 
 namespace {
 
@@ -41,8 +41,8 @@ void MySql::PrepareMoveLog() {
     for (const char* create : {MoveLogStatements::CreateLog(), MoveLogStatements::CreateItems()}) {
         if (!db_.query(create).succeeded()) {
             Line(settings_.log, spdlog::level::critical,
-                "({} {}) Failed to create the move log's tables: {}; every move fails until they exist", kSource, function,
-                db_.last_error_text());
+                 "({} {}) Failed to create the move log's tables: {}; every move fails until they exist", kSource, function,
+                 db_.last_error_text());
             return;
         }
     }
@@ -58,19 +58,19 @@ void MySql::PrepareMoveLog() {
     if (decay > 0 && DefinitionDiffers(MoveLogStatements::ReadTrigger(), MoveLogStatements::TriggerBody(decay)) &&
         !RunAll(MoveLogStatements::CreateTrigger(decay))) {
         Line(settings_.log, spdlog::level::critical,
-            "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
-            MoveLogStatements::TriggerName(), db_.last_error_text());
+             "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
+             MoveLogStatements::TriggerName(), db_.last_error_text());
     }
     if (settings_.logDays <= 0) {
         if (!db_.query(MoveLogStatements::DropPruneEvent()).succeeded())
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event {}: {}", kSource, function,
-                MoveLogStatements::PruneEventName(), db_.last_error_text());
+                 MoveLogStatements::PruneEventName(), db_.last_error_text());
         return;
     }
     if (DefinitionDiffers(MoveLogStatements::ReadPruneEvent(), MoveLogStatements::PruneBody(settings_.logDays)) &&
         !RunAll(MoveLogStatements::CreatePruneEvent(settings_.logDays))) {
         Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
-            kSource, function, MoveLogStatements::PruneEventName(), db_.last_error_text());
+             kSource, function, MoveLogStatements::PruneEventName(), db_.last_error_text());
     }
 }
 
@@ -83,8 +83,7 @@ VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& 
             LogFailure(function);
             return read;
         }
-        auto rows =
-            Run(Formatting::Format((kReadRows), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
+        auto rows = Run(Formatting::Format((kReadRows), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
             LogFailure(function);
             return read;

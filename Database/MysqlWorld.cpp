@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "Database/Text/Format.h"
 #include "Database/MysqlDB.h"
 #include "Database/StoreLog.h"
+#include "Database/Text/Format.h"
 
 namespace {
 
@@ -173,7 +173,8 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
         }
         auto applied = done ? Run(JournalStatements::ApplyUnwind(journalId), Resend::Never) : ledra::mysql::results{};
         done = applied.succeeded() && applied.affected_rows() == 1;
-        if (applied.succeeded() && !done) lastError_ = Formatting::Format("journal entry {} is no unwind to apply", journalId);
+        if (applied.succeeded() && !done)
+            lastError_ = Formatting::Format("journal entry {} is no unwind to apply", journalId);
         const auto appliedId = static_cast<std::int64_t>(applied.insert_id());
         done = done && Run(JournalStatements::MoveRows(journalId, appliedId), Resend::Never).succeeded() &&
                Run(JournalStatements::DropEntryOnly(journalId), Resend::Never).succeeded();
@@ -245,10 +246,10 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
         } else {
             watermark = record->covered;
             Line(settings_.log, spdlog::level::err,
-                "({} {}) The world restored (saved at {}) is not the last one this server saved (at {}): moves after "
-                "journal entry {} are undone; moves before it were dropped from the journal by that save and cannot "
-                "be",
-                kSource, function, Seconds(world.restoredAt), Seconds(record->savedAt), watermark);
+                 "({} {}) The world restored (saved at {}) is not the last one this server saved (at {}): moves after "
+                 "journal entry {} are undone; moves before it were dropped from the journal by that save and cannot "
+                 "be",
+                 kSource, function, Seconds(world.restoredAt), Seconds(record->savedAt), watermark);
         }
 
         auto moves = Run(journal_.MovesAbove(watermark), Resend::OnAnyLoss);
@@ -292,9 +293,9 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
         std::size_t items = 0;
         for (const Unwind& unwind : recovery.unwinds) items += unwind.items.size();
         Line(settings_.log, spdlog::level::info,
-            "Crash safety: the world (saved at {}) holds this server's moves up to journal entry {}; {} saves and {} "
-            "loads after it undone; {} saved items to settle with restored characters at their next join",
-            Seconds(world.restoredAt), watermark, saves, loads, items);
+             "Crash safety: the world (saved at {}) holds this server's moves up to journal entry {}; {} saves and {} "
+             "loads after it undone; {} saved items to settle with restored characters at their next join",
+             Seconds(world.restoredAt), watermark, saves, loads, items);
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
         Rollback();

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "Database/Text/Format.h"
 #include "Database/Mysql/Results.h"
+#include "Database/Text/Format.h"
 
 namespace StoreLog {
 

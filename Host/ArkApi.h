@@ -38,8 +38,7 @@ class ARK_HOST_API ICommands {
 public:
     void AddChatCommand(const FString& command,
                         const std::function<void(AShooterPlayerController*, FString*, EChatSendMode::Type)>& callback);
-    void AddConsoleCommand(const FString& command,
-                           const std::function<void(APlayerController*, FString*, bool)>& callback);
+    void AddConsoleCommand(const FString& command, const std::function<void(APlayerController*, FString*, bool)>& callback);
     // Replies go back with connection->SendMessageW(packet->Id, 0, &text), once or more.
     void AddRconCommand(const FString& command,
                         const std::function<void(RCONClientConnection*, RCONPacket*, UWorld*)>& callback);

@@ -80,8 +80,6 @@ private:
     }
 };
 
-
-
 // A name value; its text comes from the game's name table.
 struct FName {
     int ComparisonIndex = 0;

@@ -58,7 +58,7 @@ enum Type : int;
 
 #define LOCKBURY_GAME_NAMES(FUNCTION, FIELD, BIT)                                                                          \
     FUNCTION(FMemory, Malloc, void*(std::size_t, std::uint32_t))                                                           \
-    FUNCTION(FMemory, Realloc, void*(void*, std::size_t))                                                   \
+    FUNCTION(FMemory, Realloc, void*(void*, std::size_t))                                                                  \
     FUNCTION(FMemory, Free, void(void*))                                                                                   \
     FUNCTION(FName, ToString, void(FName*, FString*))                                                                      \
     FUNCTION(UObjectBase, IsValidLowLevelFast, bool(UObjectBase*, bool))                                                   \
@@ -70,8 +70,8 @@ enum Type : int;
     FIELD(UPrimalItem, SlotIndex, std::int32_t)                                                                            \
     FIELD(UPrimalItem, ItemID, FItemNetID)                                                                                 \
     FIELD(UPrimalItem, ItemDurability, float)                                                                              \
-    FIELD(UPrimalItem, CreationTime, long double)                                                                               \
-    FIELD(UPrimalItem, NextSpoilingTime, long double)                                                                           \
+    FIELD(UPrimalItem, CreationTime, long double)                                                                          \
+    FIELD(UPrimalItem, NextSpoilingTime, long double)                                                                      \
     BIT(UPrimalItem, bIsEngram)                                                                                            \
     BIT(UPrimalItem, bIsInitialItem)                                                                                       \
     FUNCTION(UPrimalItem, GetItemQuantity, int(UPrimalItem*))                                                              \
@@ -107,16 +107,17 @@ enum Type : int;
     FUNCTION(APrimalStructureItemContainer, GetPrivateStaticClass, UClass*())                                              \
     FUNCTION(UWorld, GetTimeSeconds, double(UWorld*))                                                                      \
     FIELD(UWorld, AuthorityGameMode, AGameMode*)                                                                           \
-    FIELD(UWorld, PlayerControllerList, TArray<TAutoWeakObjectPtr<APlayerController>>)                                         \
-    FUNCTION(AShooterGameMode, SaveWorld, void(AShooterGameMode*))                                                   \
-    FIELD(AShooterGameMode, LastSaveWorldTime, FDateTime)                                                                     \
+    FIELD(UWorld, PlayerControllerList, TArray<TAutoWeakObjectPtr<APlayerController>>)                                     \
+    FUNCTION(AShooterGameMode, SaveWorld, void(AShooterGameMode*))                                                         \
+    FIELD(AShooterGameMode, LastSaveWorldTime, FDateTime)                                                                  \
     FUNCTION(AShooterGameMode, HandleNewPlayer_Implementation,                                                             \
              bool(AShooterGameMode*, AShooterPlayerController*, UPrimalPlayerData*, AShooterCharacter*, bool))             \
     FUNCTION(UVictoryCore, ServerOctreeOverlapActors,                                                                      \
-             TArray<AActor*>*(TArray<AActor*>*, UWorld*, FVector, float, EServerOctreeGroup::Type, bool))                                       \
+             TArray<AActor*>*(TArray<AActor*>*, UWorld*, FVector, float, EServerOctreeGroup::Type, bool))                  \
     FUNCTION(UVictoryCore, ClassToStringReference, void(FString*, UClass*))                                                \
     FUNCTION(UKismetSystemLibrary, SphereOverlapActors_NEW,                                                                \
-             bool(UObject*, FVector, float, TArray<TEnumAsByte<EObjectTypeQuery>>*, UClass*, TArray<AActor*>*, TArray<AActor*>*))       \
+             bool(UObject*, FVector, float, TArray<TEnumAsByte<EObjectTypeQuery>>*, UClass*, TArray<AActor*>*,             \
+                  TArray<AActor*>*))                                                                                       \
     FUNCTION(RCONClientConnection, SendMessageW, void(RCONClientConnection*, int, int, FString*))
 
 namespace GameNames {

@@ -10,9 +10,7 @@ struct UObject;
 struct UObjectBase {
     FName& NameField() { return GameNames::UObjectBase_Name.Of(this); }
     UClass* ClassField() { return GameNames::UObjectBase_Class.Of(this); }
-    bool IsValidLowLevelFast(bool bRecursive) {
-        return GameNames::UObjectBase_IsValidLowLevelFast(this, bRecursive);
-    }
+    bool IsValidLowLevelFast(bool bRecursive) { return GameNames::UObjectBase_IsValidLowLevelFast(this, bRecursive); }
 };
 
 struct UObjectBaseUtility : UObjectBase {

@@ -18,8 +18,7 @@ using Report = Admin::Lines (*)(const FString&);
 
 void ToConsole(APlayerController* controller, const Admin::Lines& lines) {
     auto* player = static_cast<AShooterPlayerController*>(controller);
-    for (const std::string& text : lines)
-        SendServerLine(player, GreenText(), Text::FromUtf8(text));
+    for (const std::string& text : lines) SendServerLine(player, GreenText(), Text::FromUtf8(text));
 }
 
 void ToRcon(RCONClientConnection* connection, RCONPacket* packet, const Admin::Lines& lines) {

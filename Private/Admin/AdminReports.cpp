@@ -3,10 +3,10 @@
 #include <charconv>
 #include <ctime>
 
-#include "Private/Text/Format.h"
 #include "Private/Admin/AdminCommands.h"
 #include "Private/Admin/PlayerArgument.h"
 #include "Private/Commands/ChatWords.h"
+#include "Private/Text/Format.h"
 #include "Private/Vault/Store.h"
 #include "Private/Vault/VaultName.h"
 
@@ -52,8 +52,7 @@ std::string UtcTime(std::int64_t seconds) {
     const std::int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
     const std::int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
     const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return Format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} UTC", year, month, day, inDay / 3600, inDay % 3600 / 60,
-                  inDay % 60);
+    return Format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} UTC", year, month, day, inDay / 3600, inDay % 3600 / 60, inDay % 60);
 }
 
 Lines Vaults(const FString& line) {
@@ -106,7 +105,7 @@ Lines VaultLog(const FString& line) {
     for (const auto& move : read.records) {
         const std::string kind = move->kind == "admin" ? Format("admin take by {}", move->by) : move->kind;
         lines.push_back(Format("  {} {} {} {}: {} rows: {}", UtcTime(move->at), move->server, kind, move->vaultname,
-                                    move->rows, move->summary.empty() ? "-" : move->summary));
+                               move->rows, move->summary.empty() ? "-" : move->summary));
     }
     return lines;
 }

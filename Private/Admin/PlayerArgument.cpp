@@ -1,6 +1,5 @@
-#include "Private/Text/Format.h"
 #include "Private/Admin/PlayerArgument.h"
-
+#include "Private/Text/Format.h"
 
 #include <charconv>
 #include <vector>

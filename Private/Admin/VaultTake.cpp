@@ -1,11 +1,11 @@
 // An administrator's take: a player's vault loaded into the administrator's own inventory, as the
 // player's load would, and recorded in the move log as the administrator's.
 
-#include "Private/Text/Format.h"
 #include "Private/Admin/AdminCommands.h"
 #include "Private/Admin/PlayerArgument.h"
 #include "Private/Commands/ChatWords.h"
 #include "Private/CrashSafety/CrashSafety.h"
+#include "Private/Text/Format.h"
 #include "Private/Vault/Inventory.h"
 #include "Private/Vault/Store.h"
 #include "Private/Vault/VaultLoad.h"

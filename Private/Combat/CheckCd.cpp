@@ -1,5 +1,5 @@
-#include <ctime>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 
 #include "Private/Combat/DamageRecords.h"

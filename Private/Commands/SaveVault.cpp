@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "Private/Text/Format.h"
 #include "Host/ArkApi.h"
 #include "Private/Commands/Reply.h"
 #include "Private/Commands/VaultArgument.h"
@@ -18,6 +17,7 @@
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
 #include "Private/Plugin/SiblingCalls.h"
+#include "Private/Text/Format.h"
 #include "Private/Vault/ItemText.h"
 #include "Private/Vault/Store.h"
 

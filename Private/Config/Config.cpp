@@ -14,8 +14,8 @@
 #endif
 
 #include "Host/ArkApi.h"
-#include "Private/Text/TextSearch.h"
 #include "Private/Plugin/PluginFolder.h"
+#include "Private/Text/TextSearch.h"
 
 namespace Lockbury {
 

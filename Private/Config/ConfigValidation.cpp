@@ -1,6 +1,5 @@
-#include "Private/Text/Format.h"
 #include "Private/Config/ConfigValidation.h"
-
+#include "Private/Text/Format.h"
 
 #include <cmath>
 #include <map>
@@ -82,8 +81,8 @@ private:
         // The event would delete every vault at its next run: the load stops before it is made.
         Add("decay",
             Format("must be a number of minutes from 1 to {}, not {}; the plugin does not load, so the decay "
-                        "event of the database is left as it is",
-                        kMaxDecayMinutes, value.dump()),
+                   "event of the database is left as it is",
+                   kMaxDecayMinutes, value.dump()),
             true);
     }
 
@@ -186,7 +185,7 @@ private:
             (void)Format((text), std::forward<Args>(values)...);
         } catch (const std::exception& error) {
             Add(path, Format("cannot be filled with its {} value(s): {}; it is sent as it stands", sizeof...(Args),
-                                  error.what()));
+                             error.what()));
         }
     }
 

@@ -7,7 +7,6 @@
 #include "Private/Plugin/PlayerOutput.h"
 #include "Private/Text/Format.h"
 
-
 namespace Lockbury {
 
 namespace {

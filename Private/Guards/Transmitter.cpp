@@ -4,10 +4,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Private/Text/TextSearch.h"
 #include "Private/Config/Config.h"
 #include "Private/Guards/BlueprintPath.h"
 #include "Private/Guards/WorldSearch.h"
+#include "Private/Text/TextSearch.h"
 
 namespace Lockbury {
 namespace {

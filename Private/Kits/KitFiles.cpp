@@ -1,6 +1,5 @@
-#include "Private/Text/Format.h"
 #include "Private/Kits/KitFiles.h"
-
+#include "Private/Text/Format.h"
 
 #include <algorithm>
 #include <cerrno>

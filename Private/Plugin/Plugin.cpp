@@ -1,6 +1,5 @@
-#include "Private/Text/Format.h"
 #include "Private/Plugin/Plugin.h"
-
+#include "Private/Text/Format.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -38,8 +37,8 @@ void ReadCheckedConfig() {
     if (stopping > 0) {
         throw std::runtime_error(
             Format("config.json: the plugin is not loaded: {} of the problems above could "
-                        "destroy vaults or stall the server",
-                        stopping));
+                   "destroy vaults or stall the server",
+                   stopping));
     }
 }
 

@@ -18,7 +18,7 @@ namespace {
 using Lockbury::BytesToHex;
 using Lockbury::HexToBytes;
 
-std::vector<unsigned char> ToVector(const TArray<unsigned char>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::vector<unsigned char> ToVector(const TArray<unsigned char>& bytes) { return {begin(bytes), end(bytes)}; }
 
 std::vector<unsigned char> Decode(const std::string& text) { return ToVector(HexToBytes(text)); }
 
@@ -104,12 +104,15 @@ TEST(ItemText, RandomBytesRoundTrip) {
 
 TEST(VaultName, OnlyLettersDigitsAndUnderscoreSurvive) {
     using Lockbury::SanitizeVaultName;
-    EXPECT_EQ(SanitizeVaultName(FString("my-base!")), FString("my_base_"));
+    // Compared exactly: the game's string compares ignoring case.
+    EXPECT_EQ(SanitizeVaultName(FString("my-base!")).ToString(), "my_base_");
     const std::string alphabet = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    EXPECT_EQ(SanitizeVaultName(FString(alphabet)), FString(alphabet));
-    // One "_" per UTF-16 unit: a letter outside the alphabet, and a character beyond the BMP (two units).
-    EXPECT_EQ(SanitizeVaultName(FString(u"Caf\u00e9\U0001F600")), FString("Caf___"));
-    EXPECT_EQ(SanitizeVaultName(FString(u"a b_c")), FString("a_b_c"));
+    EXPECT_EQ(SanitizeVaultName(FString(alphabet)).ToString(), alphabet);
+    // One "_" per unit of the game's text: a letter outside the alphabet, and a character beyond
+    // the BMP (two UTF-16 units on a live server, one where wchar_t holds UTF-32).
+    EXPECT_EQ(SanitizeVaultName(FString(L"Caf\u00e9\U0001F600")).ToString(),
+              "Caf" + std::string(sizeof(wchar_t) == 2 ? 3 : 2, '_'));
+    EXPECT_EQ(SanitizeVaultName(FString(L"a b_c")).ToString(), "a_b_c");
     EXPECT_TRUE(SanitizeVaultName(FString()).IsEmpty());
 }
 

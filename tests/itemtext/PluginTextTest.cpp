@@ -27,7 +27,9 @@ TEST(PluginText, Utf8RoundTripsEveryPlaneAndReplacesWhatItCannotRead) {
     EXPECT_EQ(Utf8ToWide("\xC3"), replaced);  // cut short
     EXPECT_EQ(Utf8ToWide("\xC0\xAF"), replaced + replaced);  // an overlong '/'
     EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), replaced + replaced + replaced);  // an encoded surrogate
-    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a" + replaced + L"b");
+    EXPECT_EQ(Utf8ToWide("a\xFF"
+                         "b"),
+              L"a" + replaced + L"b");
     EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x"), "\xEF\xBF\xBDx");
 }
 
