@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "HostRuntime/Registry.h"
+#include "Sim/GameText.h"
 
 namespace Sim {
 
@@ -31,7 +32,7 @@ RCONPacket RconClient::Command(const std::string& utf8Line) {
     replies_.clear();
     // Id, type and the body's two terminating bytes, as the protocol counts a packet's length.
     const int length = static_cast<int>(std::min<std::size_t>(utf8Line.size() + 10, INT_MAX));
-    return RCONPacket{length, ++lastId_, kCommandPacket, FString(Utf::Utf8ToWide(utf8Line))};
+    return RCONPacket{length, ++lastId_, kCommandPacket, GameText(utf8Line)};
 }
 
 std::vector<std::string> RconClient::TakeReplies() { return std::move(replies_); }

@@ -9,6 +9,7 @@
 #include "HostRuntime/Commands.h"
 #include "HostRuntime/HostState.h"
 #include "HostRuntime/Registry.h"
+#include "Sim/GameText.h"
 #include "Sim/Loader/PluginLibrary.h"
 #include "Sim/RconClient.h"
 #include "Sim/Siblings/SiblingStandIns.h"
@@ -278,13 +279,13 @@ std::string Server::PlaceNonTargetable(const std::string& className, FVector loc
 
 bool Server::Chat(Player& player, const std::string& utf8Text) {
     Step();
-    FString line(Utf::Utf8ToWide(utf8Text));
+    FString line = GameText(utf8Text);
     return HostRuntime::DispatchChat(player.Controller(), &line, EChatSendMode::GlobalChat);
 }
 
 bool Server::Console(Player& player, const std::string& utf8Text) {
     Step();
-    FString line(Utf::Utf8ToWide(utf8Text));
+    FString line = GameText(utf8Text);
     return HostRuntime::DispatchConsole(player.Controller(), &line, false);
 }
 

@@ -6,6 +6,7 @@
 
 #include "HostRuntime/HostState.h"
 #include "Sim/Colours.h"
+#include "Sim/GameText.h"
 
 namespace Sim {
 namespace {
@@ -310,7 +311,7 @@ Player& World::Join(const std::string& name, std::uint64_t steamId) {
         data = &Make<PlayerDataObject>(NativeClass(Native::PlayerData),
                                        Wide("PrimalPlayerDataBP_C_" + std::to_string(steamId)));
     character->controller = &controller;
-    character->playerName = FString(Wide(name));
+    character->playerName = GameText(name);
     controller.pawn = character;
     controller.steamId = steamId;
     controller.inventory = inventory;
@@ -476,7 +477,7 @@ Structure& World::Place(const CatalogEntry& entry, FVector location, const std::
     auto& structure = Make<Structure>(ClassOf(entry), UniqueName(entry.info.name + "_C"));
     structure.location = location;
     structure.octreeGroup = EServerOctreeGroup::STRUCTURES;
-    structure.descriptiveName = FString(Utf::Utf8ToWide(descriptiveName.empty() ? entry.displayName : descriptiveName));
+    structure.descriptiveName = GameText(descriptiveName.empty() ? entry.displayName : descriptiveName);
     actors_.push_back(&structure);
     return structure;
 }

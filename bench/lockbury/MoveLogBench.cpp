@@ -38,9 +38,8 @@ SavedRows ReadRows(RawDatabase& db, std::uint64_t steamid) {
              fmt::format("SELECT id, itemname, IFNULL(qtd, '') FROM u_vault WHERE steamid = {} ORDER BY id", steamid))) {
         saved.ids.push_back(std::stoi(row.at(0)));
         saved.claimed[saved.ids.back()] = {row.at(1), row.at(2).empty() ? 1 : std::stoll(row.at(2))};
-        saved.rows.push_back(
-            row.at(2).empty() ? VaultRow::Item(FString(std::string_view(row.at(1))), "")
-                              : VaultRow::Resource(FString(std::string_view(row.at(1))), FString(), std::stoi(row.at(2))));
+        saved.rows.push_back(row.at(2).empty() ? VaultRow::Item(FString(row.at(1)), "")
+                                               : VaultRow::Resource(FString(row.at(1)), FString(), std::stoi(row.at(2))));
     }
     return saved;
 }

@@ -76,16 +76,15 @@ int main(int argc, char** argv) {
         settings.log = Lockbury::GetLog();
         MySql store(server.host, server.user, server.password, database, server.port, settings);
         const std::uint64_t player = 76561198000000001ull;
-        const FString vault(u"bench"), item(u"PrimalItem_WeaponPike_C_1"), wood(u"PrimalItemResource_Wood_C_2");
-        const FString blueprint(u"Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'");
+        const FString vault(L"bench"), item(L"PrimalItem_WeaponPike_C_1"), wood(L"PrimalItemResource_Wood_C_2");
+        const FString blueprint(L"Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'");
         const std::string itemdata(2048, 'a');  // an ordinary item's bytes as text
 
         Measure("AddVaultItem (2 KB item text)", runs,
                 [&](int) { failures += !store.AddVaultItem(player, vault, item, itemdata); });
         Measure("AddVaultResource", runs,
-                [&](int) { failures += !store.AddVaultResource(player, FString(u"ore"), wood, blueprint, 100); });
-        for (int v = 0; v < 20; ++v)
-            store.AddVaultItem(player, FString(u"v") + FString(std::to_string(v).c_str()), item, "00");
+                [&](int) { failures += !store.AddVaultResource(player, FString(L"ore"), wood, blueprint, 100); });
+        for (int v = 0; v < 20; ++v) store.AddVaultItem(player, FString(L"v") + FString(std::to_string(v)), item, "00");
 
         const std::string whole = "GetVaultItems (" + std::to_string(runs) + " rows of 2 KB)";
         Measure(whole.c_str(), runs, [&](int) { failures += store.GetVaultItems(player, vault, runs).Num() != runs; });

@@ -13,17 +13,17 @@ class DrivenBy {
 public:
     explicit DrivenBy(AController* controller) {
         controller_ = controller;
-        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kName, &Controller, &game_));
+        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kName, reinterpret_cast<LPVOID>(&Controller), &game_));
     }
-    ~DrivenBy() { ArkApi::GetHooks().DisableHook(kName, &Controller); }
+    ~DrivenBy() { ArkApi::GetHooks().DisableHook(kName, reinterpret_cast<LPVOID>(&Controller)); }
     DrivenBy(const DrivenBy&) = delete;
     DrivenBy& operator=(const DrivenBy&) = delete;
 
 private:
-    using ControllerFn = AController* (*)(APawn*);
+    using ControllerFn = AController*(APawn*);
     static constexpr const char* kName = "APawn.GetCharacterController";
     static AController* Controller(APawn*) { return controller_; }
-    static inline ControllerFn game_ = nullptr;
+    static inline ControllerFn* game_ = nullptr;
     static inline AController* controller_ = nullptr;
 };
 

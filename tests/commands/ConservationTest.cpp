@@ -36,7 +36,7 @@ protected:
                 now.resources.insert({cls, std::stoi(row.qtd)});
             } else {
                 const TArray<unsigned char> bytes = Lockbury::HexToBytes(row.itemdata);
-                now.itemBytes.insert({bytes.begin(), bytes.end()});
+                now.itemBytes.insert({begin(bytes), end(bytes)});
             }
         }
         return now;

@@ -102,7 +102,7 @@ protected:
                     if (info.blueprintPath == *row[1]) held[info.name] += std::stoi(row[2].value_or("0"));
             } else {
                 const TArray<unsigned char> bytes = Lockbury::HexToBytes(row[0].value_or(""));
-                const auto item = Sim::Server::Decode({bytes.begin(), bytes.end()});
+                const auto item = Sim::Server::Decode({begin(bytes), end(bytes)});
                 EXPECT_TRUE(item.has_value());
                 if (item) held[item->className] += item->quantity;
             }

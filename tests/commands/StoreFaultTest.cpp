@@ -47,7 +47,7 @@ protected:
                     if (info.blueprintPath == row.blueprint) now.resources[info.name] += std::stoi(row.qtd);
             } else {
                 const TArray<unsigned char> bytes = Lockbury::HexToBytes(row.itemdata);
-                auto item = Sim::Server::Decode({bytes.begin(), bytes.end()});
+                auto item = Sim::Server::Decode({begin(bytes), end(bytes)});
                 EXPECT_TRUE(item.has_value());
                 if (item) now.items.insert(item->payload);
             }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <map>
 #include <regex>
 #include <string>
@@ -61,7 +62,7 @@ TEST_F(StoreOperationsTest, ItemAndResourceRowsReadBackAsTheirKind) {
     EXPECT_EQ(*rows[0][3], "1");
     EXPECT_EQ(*rows[0][4], "1");
     EXPECT_EQ(*rows[1][2], "1");
-    EXPECT_EQ(std::stoll(*rows[0][5]), ArkApi::Tools::GetTime());
+    EXPECT_EQ(std::stoll(*rows[0][5]), std::time(nullptr));
     EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][info] Took 0 seconds to load from mysql"}));
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // What the store needs around it, as Load provides it: the plugin configuration, the plugin
-// logger on the host's sinks, and the host clock (unshifted, standing still). Reset for every test.
+// logger on the host's sinks, and the host clock (unshifted, standing still), which the store reads
+// with the C library's time() as the plugin does. Reset for every test.
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "HostRuntime/HostState.h"
 #include "Private/Config/Config.h"
 #include "Private/Plugin/Log.h"
+#include "Sim/GameText.h"
 #include "support/TestDatabase.h"
 #include "support/ThrowawayServer.h"
 
@@ -27,7 +29,8 @@ protected:
         HostRuntime::SetClockOffset(0);
         // Reads are timed in whole seconds of this clock: standing still, it cannot tick between
         // the two readings. Shifts still move it.
-        HostRuntime::SetFrozenClock(std::time(nullptr));
+        HostRuntime::SetFrozenClock(
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
     }
     void TearDown() override {
         HostRuntime::SetClockOffset(0);
@@ -88,6 +91,6 @@ protected:
 };
 
 // UTF-8 text (NUL bytes included) as the game's string.
-inline FString Wide(const std::string& utf8) { return FString(std::u16string_view(Utf::Utf8ToUtf16(utf8))); }
+inline FString Wide(const std::string& utf8) { return Sim::GameText(utf8); }
 
 }  // namespace StoreTest

@@ -21,35 +21,37 @@ Strings Info(const Strings& lines) {
 class EmptyActorSlots {
 public:
     EmptyActorSlots() {
-        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kOctree, &Octree, &octree_));
-        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kSphere, &Sphere, &sphere_));
+        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kOctree, reinterpret_cast<LPVOID>(&Octree), &octree_));
+        EXPECT_TRUE(ArkApi::GetHooks().SetHook(kSphere, reinterpret_cast<LPVOID>(&Sphere), &sphere_));
     }
     ~EmptyActorSlots() {
-        ArkApi::GetHooks().DisableHook(kOctree, &Octree);
-        ArkApi::GetHooks().DisableHook(kSphere, &Sphere);
+        ArkApi::GetHooks().DisableHook(kOctree, reinterpret_cast<LPVOID>(&Octree));
+        ArkApi::GetHooks().DisableHook(kSphere, reinterpret_cast<LPVOID>(&Sphere));
     }
     EmptyActorSlots(const EmptyActorSlots&) = delete;
     EmptyActorSlots& operator=(const EmptyActorSlots&) = delete;
 
 private:
     using Actors = TArray<AActor*>;
-    using OctreeFn = Actors* (*)(Actors*, UWorld*, FVector, float, int, bool);
-    using SphereFn = bool (*)(UObject*, FVector, float, TArray<EObjectTypeQuery>*, UClass*, Actors*, Actors*);
+    using Types = TArray<TEnumAsByte<EObjectTypeQuery>>;
+    using OctreeFn = Actors*(Actors*, UWorld*, FVector, float, EServerOctreeGroup::Type, bool);
+    using SphereFn = bool(UObject*, FVector, float, Types*, UClass*, Actors*, Actors*);
     static constexpr const char* kOctree = "UVictoryCore.ServerOctreeOverlapActors";
     static constexpr const char* kSphere = "UKismetSystemLibrary.SphereOverlapActors_NEW";
 
-    static Actors* Octree(Actors* result, UWorld* world, FVector at, float radius, int group, bool check) {
+    static Actors* Octree(Actors* result, UWorld* world, FVector at, float radius, EServerOctreeGroup::Type group,
+                          bool check) {
         octree_(result, world, at, radius, group, check)->Add(nullptr);
         return result;
     }
-    static bool Sphere(UObject* context, FVector at, float radius, TArray<EObjectTypeQuery>* types, UClass* filter,
-                       Actors* ignored, Actors* out) {
+    static bool Sphere(UObject* context, FVector at, float radius, Types* types, UClass* filter, Actors* ignored,
+                       Actors* out) {
         sphere_(context, at, radius, types, filter, ignored, out);
         out->Add(nullptr);
         return true;
     }
-    static inline OctreeFn octree_ = nullptr;
-    static inline SphereFn sphere_ = nullptr;
+    static inline OctreeFn* octree_ = nullptr;
+    static inline SphereFn* sphere_ = nullptr;
 };
 
 class Dumps : public TestSupport::PluginTest {

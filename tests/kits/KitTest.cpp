@@ -15,6 +15,7 @@
 #include "Private/Kits/KitFiles.h"
 #include "Private/Kits/PortableFileName.h"
 #include "Private/Plugin/PluginFolder.h"
+#include "Sim/Colours.h"
 #include "support/PluginTest.h"
 
 namespace {
@@ -62,20 +63,20 @@ private:
 // While it lives, the game spends the durability of every item its inventories take.
 class DurabilitySpentOnAdd {
 public:
-    DurabilitySpentOnAdd() { EXPECT_TRUE(ArkApi::GetHooks().SetHook(kName, &Add, &game_)); }
-    ~DurabilitySpentOnAdd() { ArkApi::GetHooks().DisableHook(kName, &Add); }
+    DurabilitySpentOnAdd() { EXPECT_TRUE(ArkApi::GetHooks().SetHook(kName, reinterpret_cast<LPVOID>(&Add), &game_)); }
+    ~DurabilitySpentOnAdd() { ArkApi::GetHooks().DisableHook(kName, reinterpret_cast<LPVOID>(&Add)); }
     DurabilitySpentOnAdd(const DurabilitySpentOnAdd&) = delete;
     DurabilitySpentOnAdd& operator=(const DurabilitySpentOnAdd&) = delete;
 
 private:
-    using AddFn = UPrimalItem* (*)(UPrimalInventoryComponent*, UPrimalItem*);
+    using AddFn = UPrimalItem*(UPrimalInventoryComponent*, UPrimalItem*);
     static constexpr const char* kName = "UPrimalInventoryComponent.AddItemObject";
     static UPrimalItem* Add(UPrimalInventoryComponent* inventory, UPrimalItem* item) {
         UPrimalItem* added = game_(inventory, item);
         item->ItemDurabilityField() = 0.0f;
         return added;
     }
-    static inline AddFn game_ = nullptr;
+    static inline AddFn* game_ = nullptr;
 };
 
 class Kits : public TestSupport::PluginTest {
@@ -109,12 +110,12 @@ TEST_F(Kits, CommandAloneGetsSyntaxTextInRedAndTouchesNoFolder) {
     for (const char* line : {"makekit", "makekit   "}) {
         EXPECT_EQ(admin.Console(line), Strings{"Wrong Syntax. Use makekit 'name of the kit'"});
         EXPECT_EQ(admin.Shown().kind, Sim::Output::Kind::Server);
-        EXPECT_EQ(admin.Shown().colour, Colors::Red());
+        EXPECT_EQ(admin.Shown().colour, Sim::Colours::Red());
         EXPECT_FALSE(admin.Shown().bold);
     }
     for (const char* line : {"getkit", "getkit  "}) {
         EXPECT_EQ(admin.Console(line), Strings{"Wrong Syntax. Use getkit 'name of the kit'"});
-        EXPECT_EQ(admin.Shown().colour, Colors::Red());
+        EXPECT_EQ(admin.Shown().colour, Sim::Colours::Red());
     }
     EXPECT_FALSE(fs::exists(KitsDir()));
 }
@@ -130,7 +131,7 @@ TEST_F(Kits, RoundTripKeepsEveryStorableItemAsItsRawBytes) {
 
     // Two spaces count as one and a third word is ignored; the kits folder is made when missing.
     EXPECT_EQ(admin.Console("makekit  starter extra"), Strings{"Kit created"});
-    EXPECT_EQ(admin.Shown().colour, Colors::Green());
+    EXPECT_EQ(admin.Shown().colour, Sim::Colours::Green());
     const std::string hatchetFile = FileName(hatchet);
     const std::string woodFile = FileName(wood);
     EXPECT_EQ(Files("starter"), (std::set<std::string>{hatchetFile, woodFile}));
@@ -158,7 +159,7 @@ TEST_F(Kits, EmptyInventoryMakesAnEmptyKit) {
     EXPECT_EQ(admin.Console("makekit nothing"), Strings{"Kit created"});
     EXPECT_TRUE(fs::is_directory(KitsDir() / "nothing"));
     EXPECT_EQ(admin.Console("getkit nothing"), Strings{"Kit not found"});
-    EXPECT_EQ(admin.Shown().colour, Colors::Red());
+    EXPECT_EQ(admin.Shown().colour, Sim::Colours::Red());
 
     admin->RemoveInventory();
     EXPECT_EQ(admin.Console("makekit noinventory"), Strings{"Kit created"});
@@ -255,9 +256,9 @@ TEST_F(Kits, OnlyNamesValidOnWindowsAndLinuxAlikeAreKitNames) {
     for (const auto& name : refused) {
         SCOPED_TRACE(name);
         EXPECT_EQ(admin.Console("makekit " + name), Strings{"Invalid kit name"});
-        EXPECT_EQ(admin.Shown().colour, Colors::Red());
+        EXPECT_EQ(admin.Shown().colour, Sim::Colours::Red());
         EXPECT_EQ(admin.Console("getkit " + name), Strings{"Invalid kit name"});
-        EXPECT_EQ(admin.Shown().colour, Colors::Red());
+        EXPECT_EQ(admin.Shown().colour, Sim::Colours::Red());
     }
     EXPECT_EQ(everything(), snapshot);
     EXPECT_EQ(admin->Inventory().size(), 1u);
@@ -290,7 +291,7 @@ TEST_F(Kits, UnwritableKitSaysHowManyItemsWereLost) {
     fs::create_directories(KitsDir());
     std::ofstream(KitsDir() / "blocked") << "not a folder";
     EXPECT_EQ(admin.Console("makekit blocked"), Strings{"Kit incomplete: 2 items could not be written"});
-    EXPECT_EQ(admin.Shown().colour, Colors::Red());
+    EXPECT_EQ(admin.Shown().colour, Sim::Colours::Red());
     EXPECT_EQ(admin->Inventory().size(), 3u);  // making a kit never takes anything away
     const auto tail = TestSupport::LogTail(server);
     ASSERT_EQ(tail.size(), 1u);  // one reason for the whole kit, not one per item
@@ -442,7 +443,7 @@ TEST_F(Kits, ItemFileNamesKeepOrdinaryObjectNamesAndDisarmHostileOnes) {
         EXPECT_LE(file.size(), 250u);  // room left for the temporary name within 255 bytes
         EXPECT_EQ(file.rfind("_123_456", 0), 0u);
         EXPECT_EQ(file.substr(file.size() - 4), ".bin");
-        EXPECT_EQ(Utf::Utf16ToUtf8(Utf::Utf8ToUtf16(file)), file);  // cut between characters, never inside one
+        EXPECT_EQ(Utf::WideToUtf8(Utf::Utf8ToWide(file)), file);  // cut between characters, never inside one
         EXPECT_FALSE(Lockbury::Kits::WriteWholeFileAtomically(folder / Lockbury::Utf8Path(file), {1, 2, 3}));
         written.insert(file);
     }
@@ -511,7 +512,7 @@ TEST_F(Kits, OlderKitsWhoseNamesDifferOnlyInCaseKeepTheirExactNames) {
     for (const char* line : {"getkit BASE", "makekit BASE"}) {
         SCOPED_TRACE(line);
         EXPECT_EQ(other.Console(line), Strings{"Kit name BASE matches several kits that differ only in case: Base, base"});
-        EXPECT_EQ(other.Shown().colour, Colors::Red());
+        EXPECT_EQ(other.Shown().colour, Sim::Colours::Red());
     }
     EXPECT_EQ(other->Inventory().size(), before);
     EXPECT_FALSE(fs::exists(KitsDir() / "BASE"));

@@ -33,7 +33,7 @@ protected:
         WriteText(doc.dump());
         Lockbury::ReadConfig();
     }
-    static FString Text(const char* s) { return FString(std::string_view(s)); }
+    static FString Text(const char* s) { return FString(s); }
 
     std::filesystem::path dir_;
 };
@@ -56,7 +56,7 @@ TEST_F(ConfigLookup, MissingFileIsAnErrorNamingTheFile) {
 TEST_F(ConfigLookup, ByteOrderMarkAndTrailingTextAreAccepted) {
     WriteText("\xEF\xBB\xBF{\"messages\": {\"sender\": \"Vault\"}} this is not JSON");
     ASSERT_NO_THROW(Lockbury::ReadConfig());
-    EXPECT_EQ(Lockbury::GetMessage("sender").ToString(), "Vault");
+    EXPECT_EQ(Lockbury::ConfiguredMessage("sender").ToString(), "Vault");
 }
 
 TEST_F(ConfigLookup, InvalidJsonRaisesTheParseError) {
@@ -70,9 +70,9 @@ TEST_F(ConfigLookup, TextsAreDecodedFromUtf8AndMissingOnesHaveDefaults) {
     EXPECT_EQ(Lockbury::GetCommandName("saveVault").ToString(), "/sauvegardé");
     EXPECT_EQ(Lockbury::GetCommandName("listVault").ToString(), "no command found");
     EXPECT_EQ(Lockbury::GetRequiredPermission("saveVault").ToString(), "no command found");
-    EXPECT_EQ(Lockbury::GetMessage("sender").ToString(), "Coffre ✓");
-    EXPECT_TRUE(Lockbury::GetMessage("empty").IsEmpty());
-    EXPECT_EQ(Lockbury::GetMessage("coolDown").ToString(), "no message found");
+    EXPECT_EQ(Lockbury::ConfiguredMessage("sender").ToString(), "Coffre ✓");
+    EXPECT_TRUE(Lockbury::ConfiguredMessage("empty").IsEmpty());
+    EXPECT_EQ(Lockbury::ConfiguredMessage("coolDown").ToString(), "no message found");
 }
 
 TEST_F(ConfigLookup, EmptyPermissionMeansNone) {
@@ -104,9 +104,9 @@ TEST_F(ConfigLookup, CommandsAbsentMeansEveryEntryIsMissing) {
 
 TEST_F(ConfigLookup, MessageLookupErrors) {
     Read({{"messages", {{"sender", 1}}}});
-    EXPECT_NE(ErrorOf([] { Lockbury::GetMessage("sender"); }).find("type_error.302"), std::string::npos);
+    EXPECT_NE(ErrorOf([] { Lockbury::ConfiguredMessage("sender"); }).find("type_error.302"), std::string::npos);
     Read({{"commands", json::object()}});
-    EXPECT_EQ(ErrorOf([] { Lockbury::GetMessage("sender"); }),
+    EXPECT_EQ(ErrorOf([] { Lockbury::ConfiguredMessage("sender"); }),
               "[json.exception.type_error.306] cannot use value() with null");
     EXPECT_TRUE(Config().contains("messages"));
 }
@@ -144,7 +144,7 @@ TEST_F(ConfigLookup, NonStringEntryRaisesOnTheFirstTest) {
 
 TEST_F(ConfigLookup, NonAsciiEntryMatchesOnlyQuestionMarks) {
     Read({{"blocked", json::array({"Bär"})}});  // "ä" is two bytes, so two "?"
-    EXPECT_FALSE(Lockbury::IsBlocked(FString(u"Bär")));
+    EXPECT_FALSE(Lockbury::IsBlocked(FString(L"Bär")));
     EXPECT_TRUE(Lockbury::IsBlocked(Text("B??r_Trophy")));
     EXPECT_FALSE(Lockbury::IsBlocked(Text("B?r_Trophy")));
 }

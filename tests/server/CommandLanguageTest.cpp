@@ -42,6 +42,7 @@ TEST(CommandLanguage, EveryWrongLineSaysWhatWasExpectedAndTheSessionGoesOn) {
                          "reload now\n"
                          "clock +-5\n"
                          "clock +9223372036854775807\n"
+                         "wait -1\n"
                          "inv Ann\n");
     const std::string give =
         "give NAME CLASS [QTY] [slot=N] [engram] [initial] [durability=X] [spoil=SECONDS] [payload=BYTES]";
@@ -75,6 +76,7 @@ TEST(CommandLanguage, EveryWrongLineSaysWhatWasExpectedAndTheSessionGoesOn) {
                   "error: line 21: usage: reload\n"
                   "error: line 22: expected a signed number of seconds; usage: clock +S | clock -S\n"
                   "error: line 23: the clock can be shifted at most 3155760000 s (100 years) from the real clock\n"
+                  "error: line 24: expected seconds from 0 to 86400; usage: wait S\n"
                   "[inv Ann] empty\n");
     EXPECT_EQ(run.status, 1);
 }
@@ -113,7 +115,7 @@ TEST(CommandLanguage, HelpListsEveryCommand) {
     for (const char* command :
          {"join NAME STEAMID", "leave NAME", "give NAME CLASS", "inv NAME", "pos NAME X Y Z", "place CLASS X Y Z",
           "kill NAME", "revive NAME", "chat NAME TEXT", "console NAME TEXT", "damage VICTIM SOURCE",
-          "perm NAME grant|revoke", "points NAME [N]", "clock +S", "gametime +S", "reload", "classes", "help"})
+          "perm NAME grant|revoke", "points NAME [N]", "clock +S", "wait S", "gametime +S", "reload", "classes", "help"})
         EXPECT_NE(run.output.find(command), std::string::npos) << command;
     EXPECT_EQ(run.status, 0);
 }
@@ -142,6 +144,12 @@ TEST(CommandLanguage, ProgramArgumentsAreChecked) {
     auto unknown = ServerProcess::Run({"--server-dir", "/tmp", "--frob"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown argument \"--frob\""), std::string::npos) << unknown.output;
+
+    for (const char* restore : {"--restore-save-time", "--restore-save-time=maybe"}) {
+        auto wrong = ServerProcess::Run({"--server-dir", "/tmp", restore});
+        EXPECT_EQ(wrong.status, 2);
+        EXPECT_NE(wrong.output.find("--restore-save-time takes =yes or =no"), std::string::npos) << wrong.output;
+    }
 
     auto missingDir = ServerProcess::Run({"--server-dir", "/no/such/folder"});
     EXPECT_EQ(missingDir.status, 3);

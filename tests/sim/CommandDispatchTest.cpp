@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "HostRuntime/Commands.h"
+#include "Sim/Colours.h"
 #include "support/PluginServer.h"
 
 namespace {
@@ -13,6 +14,7 @@ class CommandDispatch : public ::testing::Test {
 protected:
     ~CommandDispatch() override {
         ArkApi::GetCommands().RemoveChatCommand(FString("/Save"));
+        ArkApi::GetCommands().RemoveChatCommand(FString("/Save"));
         ArkApi::GetCommands().RemoveChatCommand(FString("/list"));
         ArkApi::GetCommands().RemoveConsoleCommand(FString("dumpi"));
     }
@@ -22,17 +24,19 @@ protected:
 TEST_F(CommandDispatch, AChatLineReachesTheCommandOfItsFirstWordIgnoringCase) {
     Sim::Player& ann = server.Join("Ann", 76561198000000001ull);
     std::vector<std::string> lines;
-    ASSERT_TRUE(ArkApi::GetCommands().AddChatCommand(
+    ArkApi::GetCommands().AddChatCommand(
         FString("/Save"), [&](AShooterPlayerController* pc, FString* line, EChatSendMode::Type) {
             lines.push_back(line->ToString());
-            ArkApi::GetApiUtils().SendServerMessage(pc, Colors::Green(), "saved {}", 3);
-        }));
-    ASSERT_TRUE(ArkApi::GetCommands().AddChatCommand(
-        FString("/list"), [&](AShooterPlayerController* pc, FString*, EChatSendMode::Type) {
-            ArkApi::GetApiUtils().SendChatMessage(pc, FString("Vault"), "none");
-        }));
-    EXPECT_FALSE(ArkApi::GetCommands().AddChatCommand(FString("/SAVE"), [](auto...) {})) << "a name is taken once";
-    EXPECT_EQ(server.ChatCommands(), (std::vector<std::string>{"/Save", "/list"}));
+            ArkApi::GetApiUtils().SendServerMessage(pc, Sim::Colours::Green(), "saved {}", 3);
+        });
+    ArkApi::GetCommands().AddChatCommand(FString("/list"),
+                                         [&](AShooterPlayerController* pc, FString*, EChatSendMode::Type) {
+                                             ArkApi::GetApiUtils().SendChatMessage(pc, FString("Vault"), "none");
+                                         });
+    // As the framework's table: a name added again is kept, but the first added wins.
+    ArkApi::GetCommands().AddChatCommand(
+        FString("/SAVE"), [&](AShooterPlayerController*, FString*, EChatSendMode::Type) { lines.push_back("second"); });
+    EXPECT_EQ(server.ChatCommands(), (std::vector<std::string>{"/Save", "/list", "/SAVE"}));
 
     EXPECT_TRUE(server.Chat(ann, "/save base one"));
     EXPECT_TRUE(server.Chat(ann, "  /SAVE   x"));
@@ -45,10 +49,14 @@ TEST_F(CommandDispatch, AChatLineReachesTheCommandOfItsFirstWordIgnoringCase) {
     ASSERT_EQ(ann.Received().size(), 3u);
     EXPECT_EQ(Texts(ann), (std::vector<std::string>{"saved 3", "saved 3", "none"}));
     EXPECT_EQ(ann.Received()[0].kind, Sim::Output::Kind::Server);
-    EXPECT_EQ(ann.Received()[0].colour, Colors::Green());
+    EXPECT_EQ(ann.Received()[0].colour, Sim::Colours::Green());
     EXPECT_EQ(ann.Received()[2].kind, Sim::Output::Kind::Chat);
     EXPECT_EQ(ann.Received()[2].sender, "Vault");
 
+    EXPECT_TRUE(ArkApi::GetCommands().RemoveChatCommand(FString("/save")));
+    EXPECT_EQ(server.ChatCommands(), (std::vector<std::string>{"/list", "/SAVE"}));
+    EXPECT_TRUE(server.Chat(ann, "/save base"));
+    EXPECT_EQ(lines.back(), "second") << "removing a name removes its first entry";
     EXPECT_TRUE(ArkApi::GetCommands().RemoveChatCommand(FString("/save")));
     EXPECT_FALSE(server.Chat(ann, "/save base"));
     EXPECT_EQ(server.ChatCommands(), (std::vector<std::string>{"/list"}));
@@ -73,8 +81,8 @@ TEST_F(CommandDispatch, AConsoleLineGetsTheControllerAndAnEscapedErrorIsKeptNotT
 
 TEST_F(CommandDispatch, NotificationsKeepScaleTimeAndUnicodeText) {
     Sim::Player& ann = server.Join("Ann", 1);
-    FString text(std::u16string_view(u"Tresor «Zoë» 🦖"));
-    ArkApi::GetApiUtils().SendNotification(ann.Controller(), Colors::Red(), 1.3f, 15.0f, nullptr, text);
+    const FString text(L"Tresor «Zoë» 🦖");
+    ArkApi::GetApiUtils().SendNotification(ann.Controller(), Sim::Colours::Red(), 1.3f, 15.0f, nullptr, *text);
     ASSERT_EQ(ann.Received().size(), 1u);
     const Sim::Output& out = ann.Received()[0];
     EXPECT_EQ(out.kind, Sim::Output::Kind::Notify);

@@ -21,26 +21,32 @@ protected:
 TEST_F(RconCommand, ALineReachesItsCommandAndTheRepliesReachTheSenderInOrder) {
     std::vector<int> ids;
     UWorld* seenWorld = nullptr;
-    ASSERT_TRUE(ArkApi::GetCommands().AddRconCommand(
-        FString("Vaults"), [&](RCONClientConnection* connection, RCONPacket* packet, UWorld* world) {
-            ids.push_back(packet->Id);
-            seenWorld = world;
-            FString echo = FString("got: ") + packet->Body;
-            FString second(std::u16string_view(u"Tresor «Zoë»\nline two"));
-            connection->SendMessageW(packet->Id, 0, &echo);
-            connection->SendMessageW(packet->Id, 0, &second);
-        }));
-    EXPECT_FALSE(ArkApi::GetCommands().AddRconCommand(FString("VAULTS"), [](auto...) {})) << "a name is taken once";
-    EXPECT_EQ(server.RconCommands(), Strings{"Vaults"});
+    ArkApi::GetCommands().AddRconCommand(FString("Vaults"),
+                                         [&](RCONClientConnection* connection, RCONPacket* packet, UWorld* world) {
+                                             ids.push_back(packet->Id);
+                                             seenWorld = world;
+                                             FString echo = FString("got: ") + packet->Body;
+                                             FString second(L"Tresor «Zoë»\nline two");
+                                             connection->SendMessageW(packet->Id, 0, &echo);
+                                             connection->SendMessageW(packet->Id, 0, &second);
+                                         });
+    int secondCalls = 0;
+    ArkApi::GetCommands().AddRconCommand(FString("VAULTS"), [&](auto...) { ++secondCalls; });
+    EXPECT_EQ(server.RconCommands(), (Strings{"Vaults", "VAULTS"})) << "the framework takes a name twice";
     EXPECT_TRUE(server.ConsoleCommands().empty()) << "RCON commands are a table of their own";
 
     EXPECT_EQ(server.Rcon("vaults 7656119"), (Strings{"got: vaults 7656119", "Tresor «Zoë»\nline two"}));
     EXPECT_EQ(server.Rcon("  VAULTS"), (Strings{"got:   VAULTS", "Tresor «Zoë»\nline two"}));
     ASSERT_EQ(ids.size(), 2u);
     EXPECT_NE(ids[0], ids[1]) << "each packet has its own id";
+    EXPECT_NE(seenWorld, nullptr);
     EXPECT_EQ(seenWorld, ArkApi::GetApiUtils().GetWorld());
+    EXPECT_EQ(secondCalls, 0) << "the first added wins";
 
     EXPECT_EQ(server.Rcon("vaultsall x"), Strings{"unknown command \"vaultsall\""});
+    EXPECT_TRUE(ArkApi::GetCommands().RemoveRconCommand(FString("vaults")));
+    EXPECT_TRUE(server.Rcon("vaults").empty()) << "the second takes the name once the first is removed";
+    EXPECT_EQ(secondCalls, 1);
     EXPECT_TRUE(ArkApi::GetCommands().RemoveRconCommand(FString("vaults")));
     EXPECT_FALSE(ArkApi::GetCommands().RemoveRconCommand(FString("vaults")));
     EXPECT_EQ(server.Rcon("vaults 7656119"), Strings{"unknown command \"vaults\""});

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "Host/ArkApi.h"
-#include "Host/SiblingPlugins.h"
 #include "HostRuntime/Registry.h"
 #include "support/PluginServer.h"
+#include "support/SiblingExports.h"
 
 namespace {
 
@@ -72,26 +72,27 @@ TEST(Registry, ARemovedEntryIsNotCalledThroughARememberedCallSite) {
 
 TEST(Registry, AHookReceivesCallsByNameUntilDisabled) {
     TestEntry entry;
-    using Fn = int (*)(int);
-    static Fn original = nullptr;
-    Fn detour = [](int v) { return original(v) + 1; };
+    using Fn = int(int);
+    static Fn* original = nullptr;
+    Fn* detour = [](int v) { return original(v) + 1; };
     auto& hooks = ArkApi::GetHooks();
-    ASSERT_TRUE(hooks.SetHook("Test.Twice", detour, &original));
+    ASSERT_TRUE(hooks.SetHook("Test.Twice", reinterpret_cast<LPVOID>(detour), &original));
     EXPECT_EQ(original, &Twice);
     EXPECT_EQ(kTwice(5), 11);
     EXPECT_EQ(HostRuntime::ActiveHooks(), (std::vector<std::string>{"Test.Twice"}));
-    EXPECT_FALSE(hooks.SetHook("Test.Twice", detour, &original)) << "one detour per function";
-    EXPECT_FALSE(hooks.SetHook(kTwice, detour, &original)) << "one detour per function, by the entry too";
-    EXPECT_FALSE(hooks.DisableHook("Test.Twice", &Thrice)) << "only the detour that is set can be disabled";
+    EXPECT_FALSE(hooks.SetHook("Test.Twice", reinterpret_cast<LPVOID>(detour), &original)) << "one detour per function";
+    EXPECT_FALSE(hooks.DisableHook("Test.Twice", reinterpret_cast<LPVOID>(&Thrice)))
+        << "only the detour that is set can be disabled";
 
-    ASSERT_TRUE(hooks.DisableHook(kTwice, detour));
+    ASSERT_TRUE(hooks.DisableHook(kTwice.name, reinterpret_cast<LPVOID>(detour)));
     EXPECT_EQ(kTwice(5), 10);
     EXPECT_TRUE(HostRuntime::ActiveHooks().empty());
 
-    using Wrong = float (*)(int);
-    Wrong wrongOriginal = nullptr;
-    Wrong wrong = [](int) { return 0.0f; };
-    const std::string error = ErrorOf([&] { hooks.SetHook("Test.Twice", wrong, &wrongOriginal); });
+    using Wrong = float(int);
+    Wrong* wrongOriginal = nullptr;
+    Wrong* wrong = [](int) { return 0.0f; };
+    const std::string error =
+        ErrorOf([&] { hooks.SetHook("Test.Twice", reinterpret_cast<LPVOID>(wrong), &wrongOriginal); });
     EXPECT_NE(error.find("float (int)"), std::string::npos) << error;
     EXPECT_TRUE(HostRuntime::ActiveHooks().empty());
 }
@@ -105,8 +106,8 @@ TEST(Registry, FieldsResolveOnlyOnObjectsThatHaveThem) {
     spec.engram = true;
     auto item = server.Give(ann, spec);
     EXPECT_EQ(item.handle->SlotIndexField(), 3);
-    EXPECT_TRUE(item.handle->bIsEngram());
-    EXPECT_FALSE(item.handle->bIsInitialItem());
+    EXPECT_TRUE(item.handle->bIsEngram()());
+    EXPECT_FALSE(item.handle->bIsInitialItem()());
     item.handle->SlotIndexField() = -1;
     EXPECT_EQ(ann.Inventory()[0].slot, -1) << "a field reference writes through to the game object";
 
@@ -118,43 +119,79 @@ TEST(Registry, FieldsResolveOnlyOnObjectsThatHaveThem) {
     // A destroyed object is refused, never read.
     FItemNetID id = item.id;
     ASSERT_TRUE(ann.InventoryComponent()->RemoveItem(&id, false, false, true, false));
-    EXPECT_FALSE(item.handle->IsValidLowLevelFast());
+    EXPECT_FALSE(item.handle->IsValidLowLevelFast(true));
     EXPECT_THROW(item.handle->GetItemQuantity(), std::logic_error);
 }
 
-TEST(Registry, SiblingExportsAreFoundWhileTheirPluginIsLoaded) {
+// The sibling plugins are libraries of their own, found as a plugin finds them: by module name and
+// the real plugin's mangled export name, only while loaded; their data outlasts an unload.
+TEST(Registry, SiblingExportsAreFoundByTheirMangledNamesWhileTheirPluginIsLoaded) {
     TestSupport::PluginServer server;
     server.Grant(7, "Vault.Save");
-    EXPECT_TRUE(Permissions::IsPlayerHasPermission(7, FString("Vault.Save")));
-    EXPECT_FALSE(Permissions::IsPlayerHasPermission(7, FString("Vault.Load")));
-    EXPECT_FALSE(Permissions::IsPlayerHasPermission(8, FString("Vault.Save")));
-    server.Revoke(7, "Vault.Save");
-    EXPECT_FALSE(Permissions::IsPlayerHasPermission(7, FString("Vault.Save")));
-
     server.SetPoints(7, 50);
-    EXPECT_FALSE(ArkShop::Points::SpendPoints(60, 7));
+    EXPECT_EQ(TestSupport::FindHasPermission(), nullptr) << "no plugin is loaded before the server starts";
+    server.Start();
+    const TestSupport::HasPermissionFn has = TestSupport::FindHasPermission();
+    const TestSupport::SpendPointsFn spend = TestSupport::FindSpendPoints();
+    ASSERT_NE(has, nullptr);
+    ASSERT_NE(spend, nullptr);
+    EXPECT_TRUE(has(7, FString("Vault.Save")));
+    EXPECT_FALSE(has(7, FString("Vault.Load")));
+    EXPECT_FALSE(has(8, FString("Vault.Save")));
+    server.Revoke(7, "Vault.Save");
+    EXPECT_FALSE(has(7, FString("Vault.Save")));
+    server.Grant(7, "Vault.Load");
+
+    EXPECT_FALSE(spend(60, 7));
     EXPECT_EQ(server.Points(7), 50) << "nothing is taken when the balance is short";
-    EXPECT_TRUE(ArkShop::Points::SpendPoints(50, 7));
-    EXPECT_EQ(server.Points(7), 0);
+    EXPECT_TRUE(spend(30, 7));
+    EXPECT_EQ(server.Points(7), 20);
 
     server.SetSiblingPluginsLoaded(false, true);
-    EXPECT_THROW(Permissions::IsPlayerHasPermission(7, FString("x")), ArkApi::SiblingPluginMissing);
-    EXPECT_FALSE(ArkShop::Points::SpendPoints(1, 7));
+    EXPECT_FALSE(server.SiblingPluginLoaded("Permissions"));
+    EXPECT_EQ(TestSupport::FindHasPermission(), nullptr) << "an unloaded plugin is not in the process";
+    EXPECT_TRUE(TestSupport::FindSpendPoints()(20, 7));
     server.SetSiblingPluginsLoaded(true, false);
+    EXPECT_EQ(TestSupport::FindSpendPoints(), nullptr);
+    EXPECT_TRUE(TestSupport::FindHasPermission()(7, FString("Vault.Load"))) << "granted before the unload";
+    server.SetPoints(7, 5);
+    server.SetSiblingPluginsLoaded(true, true);
+    EXPECT_TRUE(TestSupport::FindSpendPoints()(5, 7));
+    EXPECT_EQ(server.Points(7), 0);
+}
+
+// A reference a plugin takes to a sibling and keeps would keep it in the process after the
+// framework frees it, and a bound function would then call freed code: the simulator says so.
+TEST(Registry, ASiblingKeptInTheProcessByAnotherReferenceIsReported) {
+    TestSupport::PluginServer server;
+    server.Start();
+#if defined(_WIN32)
+    HMODULE kept = LoadLibraryA("Permissions.dll");
+#else
+    void* kept = dlopen("Permissions.so", RTLD_LAZY | RTLD_NOLOAD);
+#endif
+    ASSERT_NE(kept, nullptr);
     try {
-        ArkShop::Points::SpendPoints(1, 7);
-        FAIL();
-    } catch (const ArkApi::SiblingPluginMissing& e) {
-        EXPECT_EQ(e.Plugin(), "ArkShop");
+        server.SetSiblingPluginsLoaded(false, true);
+        ADD_FAILURE() << "an unload that left the library in the process was not reported";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("Permissions stand-in is still loaded"), std::string::npos) << e.what();
     }
+#if defined(_WIN32)
+    FreeLibrary(kept);
+#else
+    dlclose(kept);
+#endif
+    EXPECT_EQ(TestSupport::FindHasPermission(), nullptr);
+    EXPECT_FALSE(server.SiblingPluginLoaded("Permissions"));
 }
 
 TEST(Registry, TheAllocatorKeepsAlignmentAndContentsAcrossRealloc) {
     void* p = FMemory::Malloc(10, 64);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 64, 0u);
     std::memcpy(p, "abcdefghij", 10);
-    p = FMemory::Realloc(p, 1 << 20, 64);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 64, 0u);
+    p = FMemory::Realloc(p, 1 << 20);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 64, 0u) << "the block keeps its own alignment";
     EXPECT_EQ(std::memcmp(p, "abcdefghij", 10), 0);
     FMemory::Free(p);
     FMemory::Free(nullptr);

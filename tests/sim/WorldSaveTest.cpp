@@ -9,9 +9,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "Host/SiblingPlugins.h"
 #include "Sim/World/WorldFile.h"
 #include "support/ItemSpecs.h"
+#include "support/SiblingExports.h"
 
 namespace {
 
@@ -57,7 +57,8 @@ std::vector<std::string> ActorsNear(FVector at) {
                                             EServerOctreeGroup::STRUCTURES, false);
     std::vector<std::string> out;
     for (AActor* actor : found) {
-        std::string text = UVictoryCore::ClassToStringReference(actor->ClassField()).ToString();
+        FString reference;
+        std::string text = UVictoryCore::ClassToStringReference(&reference, actor->ClassField())->ToString();
         if (actor->IsA(APrimalTargetableActor::StaticClass()))
             text += " / " + static_cast<APrimalTargetableActor*>(actor)->DescriptiveNameField().ToString();
         out.push_back(text);
@@ -65,7 +66,15 @@ std::vector<std::string> ActorsNear(FVector at) {
     return out;
 }
 
-double RealNow() { return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count(); }
+std::int64_t RealNowTicks() {
+    return Sim::TicksFromUnixMicros(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+}
+
+// The game mode's LastSaveWorldTime, read as the plugin reads the FDateTime.
+std::int64_t TicksOf(FDateTime& time) { return reinterpret_cast<std::int64_t&>(time); }
+
+constexpr std::int64_t kTicksPerSecond = 10000000;
 
 std::vector<Sim::ItemRecord> SavedItemsOfAnn(const std::filesystem::path& file) {
     auto world = Sim::ReadWorldFile(file);
@@ -77,10 +86,10 @@ TEST(WorldSave, EverythingSavedComesBackAtTheNextStart) {
     Folder folder;
     std::vector<Sim::ItemView> annItems, bobItems;
     std::vector<std::string> actors;
-    double savedAt = 0;
+    std::int64_t savedAt = 0;
     {
         Sim::Server server(folder.Dir());
-        EXPECT_EQ(server.LastSaveWorldTime(), 0.0) << "a world never saved";
+        EXPECT_EQ(server.LastSaveWorldTime(), 0) << "a world never saved";
         server.AdvanceGameTime(900.5);
         Sim::Player& ann = server.Join("Ann", kAnn);
         server.Give(
@@ -106,16 +115,21 @@ TEST(WorldSave, EverythingSavedComesBackAtTheNextStart) {
         server.ShiftClock(86400);  // the plugin's clock; the save time is the real one
         server.SaveWorld();
         savedAt = server.LastSaveWorldTime();
-        EXPECT_NEAR(savedAt, RealNow(), 60.0);
+        EXPECT_NEAR(static_cast<double>(savedAt), static_cast<double>(RealNowTicks()), 60.0 * kTicksPerSecond)
+            << "100 ns ticks since 0001-01-01";
+        EXPECT_EQ(savedAt % 10, 0) << "kept to the microsecond";
         server.Give(ann, Item("PrimalItemResource_Stone").Quantity(5));  // after the save: not in it
     }  // no save at the end: the next start finds the world of the last save
 
     Sim::Server server(folder.Dir());
     EXPECT_EQ(server.LastSaveWorldTime(), savedAt) << "restored before anyone joins, to the microsecond";
+    EXPECT_EQ(TicksOf(ArkApi::GetApiUtils().GetShooterGameMode()->LastSaveWorldTimeField()), savedAt);
     EXPECT_EQ(server.GameTime(), 900.5);
     EXPECT_EQ(server.Points(kAnn), 250);
-    EXPECT_TRUE(Permissions::IsPlayerHasPermission(kBob, FString("Lockbury.Load")));
-    EXPECT_FALSE(Permissions::IsPlayerHasPermission(kAnn, FString("Lockbury.Load")));
+    const TestSupport::HasPermissionFn hasPermission = TestSupport::FindHasPermission();
+    ASSERT_NE(hasPermission, nullptr);
+    EXPECT_TRUE(hasPermission(kBob, FString("Lockbury.Load")));
+    EXPECT_FALSE(hasPermission(kAnn, FString("Lockbury.Load")));
     EXPECT_EQ(ActorsNear({0, 0, 0}), actors);
 
     Sim::Player& ann = server.Join("Annie", kAnn);  // the steam id finds the character, whatever the name
@@ -129,6 +143,27 @@ TEST(WorldSave, EverythingSavedComesBackAtTheNextStart) {
     EXPECT_GT(server.LastSaveWorldTime(), savedAt);
 }
 
+// Whether the game restores LastSaveWorldTime from its save file is not known; the simulator
+// plays both. Not restored, it is FDateTime's default until the first save of this run.
+TEST(WorldSave, ANotRestoredSaveTimeIsZeroUntilTheFirstSave) {
+    Folder folder;
+    std::int64_t savedAt = 0;
+    {
+        Sim::Server server(folder.Dir());
+        server.Join("Ann", kAnn);
+        server.SaveWorld();
+        savedAt = server.LastSaveWorldTime();
+    }
+    Sim::Server server(folder.Dir(), Sim::ServerOptions{.restoreSaveTime = false});
+    EXPECT_EQ(server.LastSaveWorldTime(), 0);
+    EXPECT_EQ(TicksOf(ArkApi::GetApiUtils().GetShooterGameMode()->LastSaveWorldTimeField()), 0);
+    EXPECT_EQ(server.Join("Ann", kAnn).Name(), "Ann") << "the world itself is restored all the same";
+    server.SaveWorld();
+    EXPECT_GT(server.LastSaveWorldTime(), savedAt) << "a save of this run sets it, later than the file's";
+    EXPECT_EQ(Sim::TicksFromUnixSeconds(Sim::ReadWorldFile(server.WorldFile())->lastSaveWorldTime),
+              server.LastSaveWorldTime());
+}
+
 TEST(WorldSave, ACrashInsideTheSaveLeavesTheOldWorldBeforeTheRenameAndTheNewOneAfter) {
 #if defined(_WIN32)
     GTEST_SKIP() << "a death test on Windows runs the test again in a new process, in a folder of its own";
@@ -140,7 +175,7 @@ TEST(WorldSave, ACrashInsideTheSaveLeavesTheOldWorldBeforeTheRenameAndTheNewOneA
     Sim::Player& ann = server.Join("Ann", kAnn);
     server.Give(ann, Item("PrimalItemResource_Wood").Quantity(10));
     server.SaveWorld();
-    const double oldTime = server.LastSaveWorldTime();
+    const std::int64_t oldTime = server.LastSaveWorldTime();
     server.Give(ann, Item("PrimalItemResource_Stone").Quantity(3));
 
     EXPECT_EXIT(server.Crash(), testing::ExitedWithCode(137), "crashed the server process ends");
@@ -149,33 +184,33 @@ TEST(WorldSave, ACrashInsideTheSaveLeavesTheOldWorldBeforeTheRenameAndTheNewOneA
     EXPECT_EXIT(server.CrashInSave(Sim::SaveCrash::BeforeRename), testing::ExitedWithCode(137), "before the new");
     auto world = Sim::ReadWorldFile(server.WorldFile());
     ASSERT_TRUE(world);
-    EXPECT_EQ(world->lastSaveWorldTime, oldTime);
+    EXPECT_EQ(Sim::TicksFromUnixSeconds(world->lastSaveWorldTime), oldTime);
     EXPECT_EQ(SavedItemsOfAnn(server.WorldFile()).size(), 1u);
 
     EXPECT_EXIT(server.CrashInSave(Sim::SaveCrash::AfterRename), testing::ExitedWithCode(137), "right after the new");
     world = Sim::ReadWorldFile(server.WorldFile());
     ASSERT_TRUE(world);
-    EXPECT_GT(world->lastSaveWorldTime, oldTime);
+    EXPECT_GT(Sim::TicksFromUnixSeconds(world->lastSaveWorldTime), oldTime);
     EXPECT_EQ(SavedItemsOfAnn(server.WorldFile()).size(), 2u);
 }
 
 // What the detours saw, for the test to look at.
 struct Seen {
-    double timeBefore = -1, timeAfter = -1;
+    std::int64_t timeBefore = -1, timeAfter = -1;
     std::vector<Sim::ItemRecord> fileBefore, fileAfter;
     int joinItems = -1;
     bool callOriginal = true;
 };
 Seen seen;
-void (*originalSave)(AShooterGameMode*, bool) = nullptr;
+void (*originalSave)(AShooterGameMode*) = nullptr;
 bool (*originalJoin)(AShooterGameMode*, AShooterPlayerController*, UPrimalPlayerData*, AShooterCharacter*, bool) = nullptr;
 
-void SaveDetour(AShooterGameMode* mode, bool force) {
+void SaveDetour(AShooterGameMode* mode) {
     const std::filesystem::path file = std::filesystem::path(ArkApi::Tools::GetCurrentDir()) / "SavedArks/World.json";
-    seen.timeBefore = mode->LastSaveWorldTimeField();
+    seen.timeBefore = TicksOf(mode->LastSaveWorldTimeField());
     seen.fileBefore = SavedItemsOfAnn(file);
-    if (seen.callOriginal) originalSave(mode, force);
-    seen.timeAfter = mode->LastSaveWorldTimeField();
+    if (seen.callOriginal) originalSave(mode);
+    seen.timeAfter = TicksOf(mode->LastSaveWorldTimeField());
     seen.fileAfter = SavedItemsOfAnn(file);
 }
 
@@ -192,11 +227,11 @@ TEST(WorldSave, HooksRunAroundTheSaveAndAfterAJoin) {
     {
         Sim::Server server(folder.Dir());
         auto& hooks = ArkApi::GetHooks();
-        ASSERT_TRUE(hooks.SetHook(GameNames::AShooterGameMode_SaveWorld, &SaveDetour, &originalSave));
+        ASSERT_TRUE(hooks.SetHook("AShooterGameMode.SaveWorld", reinterpret_cast<LPVOID>(&SaveDetour), &originalSave));
         Sim::Player& ann = server.Join("Ann", kAnn);
         server.Give(ann, Item("PrimalItemResource_Wood").Quantity(10));
         server.SaveWorld();
-        EXPECT_EQ(seen.timeBefore, 0.0);
+        EXPECT_EQ(seen.timeBefore, 0);
         EXPECT_TRUE(seen.fileBefore.empty()) << "the detour runs before the game's save";
         EXPECT_EQ(seen.timeAfter, server.LastSaveWorldTime());
         EXPECT_EQ(seen.fileAfter.size(), 1u) << "and the world is on disk when the original returns";
@@ -205,15 +240,16 @@ TEST(WorldSave, HooksRunAroundTheSaveAndAfterAJoin) {
         server.Give(ann, Item("PrimalItemResource_Stone").Quantity(3));
         EXPECT_THROW(server.SaveWorld(), std::runtime_error) << "a save a hook swallowed is no save";
         EXPECT_EQ(SavedItemsOfAnn(server.WorldFile()).size(), 1u);
-        ASSERT_TRUE(hooks.DisableHook(GameNames::AShooterGameMode_SaveWorld, &SaveDetour));
+        ASSERT_TRUE(hooks.DisableHook("AShooterGameMode.SaveWorld", reinterpret_cast<LPVOID>(&SaveDetour)));
         server.Shutdown();  // a clean shutdown saves
     }
     Sim::Server server(folder.Dir());
-    ASSERT_TRUE(
-        ArkApi::GetHooks().SetHook(GameNames::AShooterGameMode_HandleNewPlayer_Implementation, &JoinDetour, &originalJoin));
+    ASSERT_TRUE(ArkApi::GetHooks().SetHook("AShooterGameMode.HandleNewPlayer_Implementation",
+                                           reinterpret_cast<LPVOID>(&JoinDetour), &originalJoin));
     server.Join("Ann", kAnn);
     EXPECT_EQ(seen.joinItems, 2) << "the hook sees the restored character with its inventory";
-    EXPECT_TRUE(ArkApi::GetHooks().DisableHook(GameNames::AShooterGameMode_HandleNewPlayer_Implementation, &JoinDetour));
+    EXPECT_TRUE(ArkApi::GetHooks().DisableHook("AShooterGameMode.HandleNewPlayer_Implementation",
+                                               reinterpret_cast<LPVOID>(&JoinDetour)));
 }
 
 TEST(WorldSave, ADamagedWorldFileStopsTheStartNamingTheFileAndTheFault) {

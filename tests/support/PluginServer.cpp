@@ -20,9 +20,10 @@ std::filesystem::path PluginServer::MakeFolder() {
     throw std::runtime_error("cannot make a temporary server folder");
 }
 
-PluginServer::PluginServer() : PluginServer(MakeFolder()) {}
+PluginServer::PluginServer(Sim::ServerOptions options) : PluginServer(MakeFolder(), options) {}
 
-PluginServer::PluginServer(std::filesystem::path dir) : Sim::Server(dir), dir_(std::move(dir)) {
+PluginServer::PluginServer(std::filesystem::path dir, Sim::ServerOptions options)
+    : Sim::Server(dir, options), dir_(std::move(dir)) {
     // Cooldowns and decay times read in whole seconds; a test must not see a second tick between steps.
     FreezeClock();
 }

@@ -12,7 +12,7 @@ namespace TestSupport {
 
 class PluginServer : public Sim::Server {
 public:
-    PluginServer();
+    explicit PluginServer(Sim::ServerOptions options = {});
     ~PluginServer();
 
     const std::filesystem::path& Dir() const { return dir_; }
@@ -24,7 +24,7 @@ public:
 
 private:
     static std::filesystem::path MakeFolder();
-    PluginServer(std::filesystem::path dir);
+    PluginServer(std::filesystem::path dir, Sim::ServerOptions options);
 
     std::filesystem::path dir_;
 };
