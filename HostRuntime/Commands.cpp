@@ -167,11 +167,11 @@ bool DispatchRcon(RCONClientConnection* connection, RCONPacket* packet, UWorld* 
 }
 
 void RunTickCallbacks(float seconds) {
-    for (const auto& [id, callback] : TickTable().All()) RunHandler("tick callback", id, [&] { callback(seconds); });
+    for (const auto& entry : TickTable().All()) RunHandler("tick callback", entry.first, [&] { entry.second(seconds); });
 }
 
 void RunTimerCallbacks() {
-    for (const auto& [id, callback] : TimerTable().All()) RunHandler("timer callback", id, [&] { callback(); });
+    for (const auto& entry : TimerTable().All()) RunHandler("timer callback", entry.first, [&] { entry.second(); });
 }
 
 std::vector<std::string> ChatCommandNames() { return ChatTable().Names(); }

@@ -48,9 +48,11 @@ void CheckMessage(const std::vector<ConfigProblem>& validation, const std::strin
     const FString filled = Lockbury::FillMessage(key, format, std::forward<Args>(args)...);
     const bool unfilled = LoggedUnfilled(key);
     if (unfilled) {
-        FUZZ_REQUIRE_WITH(filled == format, "messages." + key + " was logged unfilled but sent changed");
+        FUZZ_REQUIRE_WITH(Fuzz::Units(filled) == Fuzz::Units(format),
+                          "messages." + key + " was logged unfilled but sent changed");
     } else {
-        const auto fields = static_cast<std::size_t>(std::count(format.View().begin(), format.View().end(), u'{'));
+        const std::wstring_view units = Fuzz::Units(format);
+        const auto fields = static_cast<std::size_t>(std::count(units.begin(), units.end(), L'{'));
         // A fill character may be a surrogate pair: two units per column.
         const std::size_t ceiling = static_cast<std::size_t>(format.Len()) + fields * (2 * kWidestField + 64);
         FUZZ_REQUIRE_WITH(
@@ -117,11 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     MayRefuse([] { (void)Lockbury::GetCommandName("saveVault"); });
-    MayRefuse([] { (void)Lockbury::IsBlocked(FString(u"PrimalItemResource_Wood_C_1")); });
+    MayRefuse([] { (void)Lockbury::IsBlocked(FString(L"PrimalItemResource_Wood_C_1")); });
     MayRefuse([] { (void)Lockbury::ConfigInt("commandCoolDown", 30); });
 
     CheckMessage(validation, "points", 5);
-    CheckMessage(validation, "wrongSyntax", FString(u"/savevault"));
+    CheckMessage(validation, "wrongSyntax", FString(L"/savevault"));
     CheckMessage(validation, "noVault");
     // The values the commands send come from the configuration too: the price of a load (sent
     // when at least 1), and cooldowns whose longest wait is the configured one. Any of them may

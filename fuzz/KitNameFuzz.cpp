@@ -22,7 +22,14 @@ namespace {
 const std::string kServerDir = "/srv/ark";
 const std::filesystem::path kKitsFolder = kServerDir + "/ArkApi/Plugins/Lockbury/kits";
 
-bool IsValidUtf8(std::string_view text) { return Utf::Utf16ToUtf8(Utf::Utf8ToUtf16(text)) == text; }
+bool IsValidUtf8(std::string_view text) { return Utf::WideToUtf8(Utf::Utf8ToWide(text)) == text; }
+
+// UTF-16 units of valid UTF-8, whatever the width of wchar_t here.
+std::size_t Utf16Units(std::string_view utf8) {
+    std::size_t units = 0;
+    for (const wchar_t c : Utf::Utf8ToWide(utf8)) units += static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+    return units;
+}
 
 std::string Upper(std::string_view text) {
     std::string upper(text);
@@ -57,7 +64,7 @@ void RequireSingleEntry(const std::string& name) {
 }
 
 void CheckKitName(const std::string& name) {
-    if (IsValidUtf8(name)) FUZZ_REQUIRE(Lockbury::Kits::Utf16Length(name) == Utf::Utf8ToUtf16(name).size());
+    if (IsValidUtf8(name)) FUZZ_REQUIRE(Lockbury::Kits::Utf16Length(name) == Utf16Units(name));
     if (!Lockbury::Kits::IsSafeKitName(name)) return;
     RequireSingleEntry(name);
     FUZZ_REQUIRE(Lockbury::Kits::Utf16Length(name) <= Lockbury::Kits::kMaxKitNameLength);
@@ -73,11 +80,11 @@ void CheckKitName(const std::string& name) {
 }
 
 void CheckCommandLine(const FString& line) {
-    const std::vector<std::u16string> words = Fuzz::SpaceSeparatedWords(line.View());
+    const std::vector<std::wstring> words = Fuzz::SpaceSeparatedWords(Fuzz::Units(line));
     const std::optional<std::string> name = Lockbury::Kits::KitNameArgument(line);
     FUZZ_REQUIRE(name.has_value() == (words.size() >= 2));
     if (!name) return;
-    FUZZ_REQUIRE(*name == FString(std::u16string_view(words[1])).ToString());
+    FUZZ_REQUIRE(*name == Utf::WideToUtf8(words[1]));
     CheckKitName(*name);
 }
 
