@@ -42,25 +42,31 @@ const char* KindText(MoveKind kind) {
     return "load";
 }
 
-// A name as a single-quoted literal, escaped by hand: the statement is built away from any
-// connection.
-std::string Literal(const std::string& text) { return "'" + ledra::mysql::escape_by_hand(text) + "'"; }
+}  // namespace
+
+const char* MoveLogStatements::CreateLog() { return kCreateLog; }
+const char* MoveLogStatements::CreateItems() { return kCreateItems; }
+
+std::string MoveLogStatements::MarkSession() const {
+    // Sent as each connection opens, before its sql_mode is known: a hex literal reads the same
+    // in every mode.
+    constexpr const char* kDigits = "0123456789ABCDEF";
+    std::string hex;
+    for (const unsigned char c : server_) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    return hex.empty() ? "SET @lockbury_server = ''" : Formatting::Format("SET @lockbury_server = X'{}'", hex);
+}
 
 // Item classes with their quantities, as the items of the record just written.
-std::string ItemValues(const std::map<std::string, std::int64_t>& quantities) {
+std::string MoveLogStatements::ItemValues(const std::map<std::string, std::int64_t>& quantities) const {
     if (quantities.empty()) return "DO 0";  // a move of nothing has no items
     std::string values;
     for (const auto& [name, quantity] : quantities)
         values += Formatting::Format("{}(LAST_INSERT_ID(), {}, {})", values.empty() ? "" : ",", Literal(name), quantity);
     return Formatting::Format("{}VALUES {}{}", kItemsHead, values, kItemsTail);
 }
-
-}  // namespace
-
-const char* MoveLogStatements::CreateLog() { return kCreateLog; }
-const char* MoveLogStatements::CreateItems() { return kCreateItems; }
-
-std::string MoveLogStatements::MarkSession() const { return Formatting::Format("SET @lockbury_server = '{}'", server_); }
 
 std::string MoveLogStatements::TriggerBody(int decayMinutes) {
     // The kind follows the decay event's own condition; the rows one session deletes of one vault
@@ -122,12 +128,12 @@ std::string MoveLogStatements::DropPruneEvent() { return Formatting::Format("DRO
 std::string MoveLogStatements::SaveEntry(std::uint64_t steamid, const std::string& vault, std::size_t rows,
                                          std::int64_t at) const {
     return Formatting::Format(
-        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) VALUES ({}, '{}', {}, '{}', "
+        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) VALUES ({}, {}, {}, '{}', "
         "'save', {})",
-        at, server_, steamid, vault, rows);
+        at, Literal(server_), steamid, vault, rows);
 }
 
-std::string MoveLogStatements::SavedItems(const std::vector<VaultRow>& rows) {
+std::string MoveLogStatements::SavedItems(const std::vector<VaultRow>& rows) const {
     std::map<std::string, std::int64_t> quantities;
     for (const VaultRow& row : rows)
         quantities[ClassOf(row.itemname.ToString())] += row.kind == VaultRow::Kind::Resource ? row.qtd : 1;
@@ -138,12 +144,12 @@ std::string MoveLogStatements::LoadEntry(const ClaimOutcome& outcome, std::uint6
                                          std::int64_t at) const {
     const std::string by = outcome.kind == MoveKind::Admin ? std::to_string(outcome.by) : "NULL";
     return Formatting::Format(
-        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved, by_steamid) VALUES ({}, '{}', "
+        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved, by_steamid) VALUES ({}, {}, "
         "{}, '{}', '{}', {}, {})",
-        at, server_, steamid, vault, KindText(outcome.kind), outcome.taken.size() + outcome.remainders.size(), by);
+        at, Literal(server_), steamid, vault, KindText(outcome.kind), outcome.taken.size() + outcome.remainders.size(), by);
 }
 
-std::string MoveLogStatements::LoadedItems(const ClaimOutcome& outcome, const Claimed& rows) {
+std::string MoveLogStatements::LoadedItems(const ClaimOutcome& outcome, const Claimed& rows) const {
     std::map<std::string, std::int64_t> quantities;
     const auto given = [&](std::int32_t id, std::int64_t left) {
         const auto row = rows.find(id);
@@ -157,9 +163,9 @@ std::string MoveLogStatements::LoadedItems(const ClaimOutcome& outcome, const Cl
 
 std::string MoveLogStatements::ReturnedEntry(const std::vector<std::int32_t>& ids, std::int64_t at) const {
     return Formatting::Format(
-        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) SELECT {}, '{}', steamid, "
+        "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved) SELECT {}, {}, steamid, "
         "vaultname, 'returned', COUNT(*) FROM u_vault WHERE id IN ({}) GROUP BY steamid, vaultname",
-        at, server_, StoreLog::IdList(ids));
+        at, Literal(server_), StoreLog::IdList(ids));
 }
 
 std::string MoveLogStatements::ReturnedItems(const std::vector<std::int32_t>& ids) {

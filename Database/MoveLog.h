@@ -6,6 +6,7 @@
 // recorded by a trigger on u_vault, so the decay event stays the cluster's shared one. Only texts
 // here; MySql runs them.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,8 +17,11 @@
 
 class MoveLogStatements {
 public:
-    // The server's name for the record, already escaped for a single-quoted literal.
-    explicit MoveLogStatements(std::string server) : server_(std::move(server)) {}
+    // Makes a text safe between single quotes for the connection the statement runs on (its
+    // character set and sql_mode, NO_BACKSLASH_ESCAPES included).
+    using Escape = std::function<std::string(const std::string&)>;
+    // The server's name for the record, as configured.
+    MoveLogStatements(std::string server, Escape escape) : server_(std::move(server)), escape_(std::move(escape)) {}
 
     static const char* CreateLog();
     static const char* CreateItems();
@@ -42,7 +46,7 @@ public:
 
     // A save's record: the entry, then its items from the rows written (no read).
     std::string SaveEntry(std::uint64_t steamid, const std::string& vault, std::size_t rows, std::int64_t at) const;
-    static std::string SavedItems(const std::vector<VaultRow>& rows);
+    std::string SavedItems(const std::vector<VaultRow>& rows) const;
     // A load's (or a take's) record: the entry, then what each row gave, from the rows as the
     // claim read them (no read of its own).
     struct ClaimedRow {
@@ -52,7 +56,7 @@ public:
     using Claimed = std::map<std::int32_t, ClaimedRow>;
     std::string LoadEntry(const ClaimOutcome& outcome, std::uint64_t steamid, const std::string& vault,
                           std::int64_t at) const;
-    static std::string LoadedItems(const ClaimOutcome& outcome, const Claimed& rows);
+    std::string LoadedItems(const ClaimOutcome& outcome, const Claimed& rows) const;
     // Rows of a save deleted again because their items stayed in the inventory: entry and items,
     // read from the rows.
     std::string ReturnedEntry(const std::vector<std::int32_t>& ids, std::int64_t at) const;
@@ -62,5 +66,9 @@ public:
     static std::string Read(std::uint64_t steamid, std::int32_t limit);
 
 private:
+    std::string Literal(const std::string& text) const { return "'" + escape_(text) + "'"; }
+    std::string ItemValues(const std::map<std::string, std::int64_t>& quantities) const;
+
     std::string server_;
+    Escape escape_;
 };

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <exception>
+#include <iterator>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -86,7 +88,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
              StoreSettings settings)
     : settings_(std::move(settings)),
       journal_(ledra::mysql::escape_by_hand(settings_.serverId)),
-      log_(ledra::mysql::escape_by_hand(settings_.logServer)) {
+      log_(settings_.logServer, [this](const std::string& text) { return Text(text); }) {
     constexpr const char* function = "MySql::MySql";
     try {
         ledra::mysql::connection_options options;
@@ -110,6 +112,8 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to limit lock waits: {} ({})", kSource, function,
                  db_.last_error_text(), db_.last_error());
             CloseConnection();  // the first command connects again, or fails, rather than wait unbounded
+        } else {
+            ReadServerIdentity();
         }
 
         // The connection is made once here; set-up statements do not try to open it again.
@@ -139,7 +143,11 @@ bool MySql::Connected() {
         return false;
     }
     packetLimit_ = 0;
-    if (db_.reopen(settings_.reconnectTimeout) && db_.query(kLimitLockWaits).succeeded()) return true;
+    insertReturning_.reset();
+    if (db_.reopen(settings_.reconnectTimeout) && db_.query(kLimitLockWaits).succeeded()) {
+        ReadServerIdentity();
+        return true;
+    }
     connectError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
     CloseConnection();  // no statement of a game command waits on locks unbounded
     lastError_ = "cannot connect: " + connectError_;
@@ -176,6 +184,7 @@ void MySql::Rollback() {
 
 Settlement MySql::Commit(const Move& move, const std::string& question, const Decide& decide) {
     const unsigned long session = db_.session_id();
+    const ServerIdentity sent = identity_;
     if (Run("COMMIT", Resend::Never).succeeded()) return Settlement::Committed;
     if (db_.is_open()) {  // refused, not lost: the transaction is still open
         Rollback();
@@ -183,11 +192,29 @@ Settlement MySql::Commit(const Move& move, const std::string& question, const De
         return Settlement::RolledBack;
     }
     LogFailure(move.function);
-    if (Connected() && EndSession(session)) {
-        auto rows = Run(question, Resend::OnAnyLoss);
-        if (rows.succeeded()) {
-            const Settlement settled = decide(rows);
-            if (settled != Settlement::Unknown) return settled;
+    if (Connected()) {
+        // KILL names a session of one server: behind a proxy the new connection may have reached
+        // another node, where that number is an unrelated session (or none).
+        if (!sent.Known() || !(identity_ == sent)) {
+            lastError_ = sent.Known() ? Formatting::Format("the new connection reached another database server ({} {} {}) "
+                                                           "than the one that had the COMMIT ({} {} {}), so its session {} "
+                                                           "cannot be ended",
+                                                           identity_.hostname, identity_.serverId, identity_.nodeName,
+                                                           sent.hostname, sent.serverId, sent.nodeName, session)
+                                      : Formatting::Format("the database server that had the COMMIT is not known, so its "
+                                                           "session {} cannot be ended",
+                                                           session);
+            Line(settings_.log, spdlog::level::warn, "({} {}) {}", kSource, move.function, lastError_);
+        } else if (EndSession(session)) {
+            // On a Galera node the read waits until the node has applied every COMMIT the
+            // cluster certified before it: a COMMIT that went through is seen.
+            const bool synced = !identity_.wsrep || Run("SET SESSION wsrep_sync_wait = 1", Resend::Never).succeeded();
+            auto rows = synced ? Run(question, identity_.wsrep ? Resend::Never : Resend::OnAnyLoss) : ledra::mysql::results{};
+            if (identity_.wsrep && db_.is_open()) Run("SET SESSION wsrep_sync_wait = DEFAULT", Resend::Never);
+            if (rows.succeeded()) {
+                const Settlement settled = decide(rows);
+                if (settled != Settlement::Unknown) return settled;
+            }
         }
     }
     const std::string subject =
@@ -243,26 +270,40 @@ std::size_t MySql::PacketLimit() {
 
 bool MySql::InsertBatched(const std::string& head, const std::vector<std::string>& values, std::size_t room,
                           std::vector<std::int32_t>* ids) {
+    // The server's own ids, never the first id plus a position: with auto_increment_increment
+    // above 1 (Galera, hosted servers) or innodb_autoinc_lock_mode 2 they need not be consecutive.
+    constexpr const char* kReturning = " RETURNING id";
     std::string sql;
     std::size_t inStatement = 0;
-    // A multi-row INSERT takes consecutive ids from the first it reports (InnoDB gives a
-    // statement of known row count one block of ids).
     auto send = [&] {
+        if (ids) sql += kReturning;
         auto result = Run(sql, Resend::Never);
-        if (!result.succeeded() || result.affected_rows() != inStatement) return false;
+        if (!result.succeeded()) return false;
         if (ids) {
-            for (std::size_t i = 0; i < inStatement; ++i) ids->push_back(static_cast<std::int32_t>(result.insert_id() + i));
+            std::size_t given = 0;
+            for (; !result.at_end(); result.next(), ++given) {
+                std::int32_t id = 0;
+                if (!result.get(0, id)) return false;
+                ids->push_back(id);
+            }
+            if (given != inStatement) {
+                lastError_ = Formatting::Format("an INSERT of {} rows returned {} ids", inStatement, given);
+                return false;
+            }
+        } else if (result.affected_rows() != inStatement) {
+            return false;
         }
         sql.clear();
         inStatement = 0;
         return true;
     };
+    const std::size_t tail = ids ? std::char_traits<char>::length(kReturning) : 0;
     // A value too large for any statement still goes alone; the server refuses it and the
     // caller rolls the whole transaction back, as a single-row add of it would fail.
     for (const std::string& value : values) {
-        if (!sql.empty() && sql.size() + 1 + value.size() > room && !send()) return false;
+        if (!sql.empty() && sql.size() + 1 + value.size() + tail > room && !send()) return false;
         if (sql.empty()) {
-            sql.reserve(std::min(room, head.size() + value.size() * (values.size())));
+            sql.reserve(std::min(room, head.size() + value.size() * (values.size()) + tail));
             sql = head;
         } else {
             sql += ',';
@@ -271,6 +312,59 @@ bool MySql::InsertBatched(const std::string& head, const std::vector<std::string
         ++inStatement;
     }
     return inStatement == 0 || send();
+}
+
+bool MySql::InsertReturning() {
+    if (!insertReturning_) {
+        // "10.11.6-MariaDB-0+deb12u1"; older client libraries show MariaDB as "5.5.5-10.11.6-MariaDB".
+        std::string version = db_.server_version();
+        if (version.rfind("5.5.5-", 0) == 0) version.erase(0, 6);
+        int major = 0, minor = 0;
+        const bool mariadb = version.find("MariaDB") != std::string::npos;
+        const bool parsed = std::sscanf(version.c_str(), "%d.%d", &major, &minor) == 2;
+        insertReturning_ = mariadb && parsed && (major > 10 || (major == 10 && minor >= 5));
+    }
+    return *insertReturning_;
+}
+
+bool MySql::VaultRowIds(std::uint64_t steamid, const std::string& vault, std::vector<std::int32_t>& ids) {
+    auto rows = Run(Formatting::Format("SELECT id FROM u_vault WHERE steamid = {} AND vaultname = '{}' ORDER BY id",
+                                       steamid, vault),
+                    Resend::Never);
+    if (!rows.succeeded()) return false;
+    for (; !rows.at_end(); rows.next()) {
+        std::int32_t id = 0;
+        rows.get(0, id);
+        ids.push_back(id);
+    }
+    return true;
+}
+
+void MySql::ReadServerIdentity() {
+    identity_ = {};
+    // SHOW VARIABLES answers on MySQL and MariaDB alike, with or without Galera's variables.
+    auto rows = db_.query(
+        "SHOW VARIABLES WHERE Variable_name IN ('server_id', 'hostname', 'wsrep_on', 'wsrep_node_name')");
+    for (; rows.succeeded() && !rows.at_end(); rows.next()) {
+        std::string name, value;
+        rows.get(0, name);
+        rows.get(1, value);
+        if (name == "server_id") identity_.serverId = value;
+        if (name == "hostname") identity_.hostname = value;
+        if (name == "wsrep_node_name") identity_.nodeName = value;
+        if (name == "wsrep_on") identity_.wsrep = value == "ON";
+    }
+    if (!identity_.wsrep) identity_.nodeName.clear();  // set on any server built with Galera, meaningful only on a node
+}
+
+std::string MySql::RecordExists(std::uint64_t logId) {
+    return Formatting::Format("SELECT COUNT(*) FROM u_vault_log WHERE id = {}", logId);
+}
+
+Settlement MySql::DecideByRecord(ledra::mysql::results& found) {
+    std::int32_t count = 0;
+    if (found.at_end() || !found.get(0, count)) return Settlement::Unknown;
+    return count > 0 ? Settlement::Committed : Settlement::RolledBack;
 }
 
 std::int64_t MySql::JournalSave(std::uint64_t steamid, const std::string& vault, const std::vector<VaultRow>& rows,
@@ -313,7 +407,8 @@ std::int64_t MySql::JournalLoad(const ClaimOutcome& outcome) {
 
 void MySql::CloseConnection() {
     db_.close();
-    packetLimit_ = 0;  // a new connection may have another limit
+    packetLimit_ = 0;  // a new connection may have another limit, or another server
+    insertReturning_.reset();
 }
 
 void MySql::LogFailure(const char* function) {
@@ -416,32 +511,49 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
             }
         }
 
-        // Nothing is written yet, so this one may heal a lost connection like a read.
-        if (!Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+        // Without RETURNING the save's ids are read back: its player's rows before and after its
+        // INSERTs, in one REPEATABLE READ snapshot (the first read takes it), so rows other
+        // sessions commit meanwhile stay out of both reads.
+        const bool returning = InsertReturning();
+        std::vector<std::int32_t> before;
+        if (!returning && !Run("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ", Resend::Never).succeeded()) {
+            LogFailure(function);
+            return written;
+        }
+        // Nothing is written yet, so this one may heal a lost connection like a read (unless the
+        // isolation level just set for it would be lost with the connection).
+        if (!Run("START TRANSACTION", returning ? Resend::OnAnyLoss : Resend::Never).succeeded()) {
             LogFailure(function);
             return written;
         }
         inTransaction = true;
+        if (!returning && !VaultRowIds(steamid, vault, before)) {
+            Rollback();
+            LogFailure(function);
+            return written;
+        }
         const std::size_t room = limit - kPacketMargin;
         std::vector<std::int32_t> ids;
         ids.reserve(rows.size());
-        if (!InsertBatched(kAddRowsHead, values, room, &ids) ||
-            (settings_.journal && JournalSave(steamid, vault, rows, ids, room) == 0) ||
-            !Run(log_.SaveEntry(steamid, vault, rows.size(), now), Resend::Never).succeeded() ||
-            !Run(MoveLogStatements::SavedItems(rows), Resend::Never).succeeded()) {
+        if (!InsertBatched(kAddRowsHead, values, room, returning ? &ids : nullptr) ||
+            (!returning && !NewRowIds(steamid, vault, before, rows.size(), ids))) {
+            Rollback();
+            LogFailure(function);
+            return written;
+        }
+        auto record = settings_.journal && JournalSave(steamid, vault, rows, ids, room) == 0
+                          ? ledra::mysql::results{}
+                          : Run(log_.SaveEntry(steamid, vault, rows.size(), now), Resend::Never);
+        const std::uint64_t logId = record.succeeded() ? record.insert_id() : 0;
+        if (logId == 0 || !Run(log_.SavedItems(rows), Resend::Never).succeeded()) {
             Rollback();
             LogFailure(function);
             return written;
         }
         inTransaction = false;
-        // The rows exist exactly when the COMMIT went through, and so does their journal entry.
-        written.settlement = Commit({function, "Save", "stored", ids},
-                                    Formatting::Format("SELECT COUNT(*) FROM u_vault WHERE id = {}", ids.front()),
-                                    [](ledra::mysql::results& found) {
-                                        std::int32_t count = 0;
-                                        if (found.at_end() || !found.get(0, count)) return Settlement::Unknown;
-                                        return count > 0 ? Settlement::Committed : Settlement::RolledBack;
-                                    });
+        // Settled by the save's own move record, written in its transaction: the rows may be
+        // loaded by another server before the question, the record stays.
+        written.settlement = Commit({function, "Save", "stored", ids}, RecordExists(logId), DecideByRecord);
         if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
         return written;
     } catch (const std::exception& error) {
@@ -457,6 +569,17 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
     }
 }
 
+bool MySql::NewRowIds(std::uint64_t steamid, const std::string& vault, const std::vector<std::int32_t>& before,
+                      std::size_t count, std::vector<std::int32_t>& ids) {
+    std::vector<std::int32_t> after;
+    if (!VaultRowIds(steamid, vault, after)) return false;
+    // Ascending ids are the rows in insert order: one server hands its ids out rising.
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(ids));
+    if (ids.size() == count) return true;
+    lastError_ = Formatting::Format("{} rows were written, {} found again", count, ids.size());
+    return false;
+}
+
 bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
     constexpr const char* function = "MySql::DeleteVaultRows";
     if (ids.empty()) return true;
@@ -465,17 +588,31 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
             LogFailure(function);
             return false;
         }
+        const Move move{function, "Deletion", "done", ids};
+        if (!Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+            LogFailure(function);
+            return false;
+        }
         // The record names the rows' own player and vault, so it is read from the rows before
-        // they go.
-        std::vector<std::string> statements{log_.ReturnedEntry(ids, std::time(nullptr)),
-                                            MoveLogStatements::ReturnedItems(ids),
+        // they go; with none of them left there is no record.
+        auto record = Run(log_.ReturnedEntry(ids, std::time(nullptr)), Resend::Never);
+        const std::uint64_t logId = record.succeeded() && record.affected_rows() > 0 ? record.insert_id() : 0;
+        std::vector<std::string> statements{MoveLogStatements::ReturnedItems(ids),
                                             Formatting::Format((kDeleteRows), IdList(ids))};
         // The rows' journal entries go with them: a save undone at a restart must not take these
         // items from the character, which kept them.
         if (settings_.journal) statements.push_back(journal_.ForgetSavedRows(ids));
-        return InTransaction(
-            {function, "Deletion", "done", ids}, statements, Formatting::Format((kRowsStill), IdList(ids)),
-            [](ledra::mysql::results& left) { return left.at_end() ? Settlement::Committed : Settlement::RolledBack; });
+        bool written = record.succeeded();
+        for (const std::string& sql : statements) written = written && Run(sql, Resend::Never).succeeded();
+        if (!written) {
+            Rollback();
+            LogFailure(function);
+            return false;
+        }
+        if (logId != 0) return Commit(move, RecordExists(logId), DecideByRecord) == Settlement::Committed;
+        return Commit(move, Formatting::Format((kRowsStill), IdList(ids)), [](ledra::mysql::results& left) {
+                   return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
+               }) == Settlement::Committed;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
     }
@@ -569,12 +706,15 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             return Settlement::RolledBack;
         }
         // Recorded before the rows change: what each row gives is read from the row.
-        if (moves &&
-            (!Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never).succeeded() ||
-             !Run(MoveLogStatements::LoadedItems(outcome, claimRows_), Resend::Never).succeeded())) {
-            Rollback();
-            LogFailure(function);
-            return Settlement::RolledBack;
+        std::uint64_t logId = 0;
+        if (moves) {
+            auto record = Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never);
+            logId = record.succeeded() ? record.insert_id() : 0;
+            if (logId == 0 || !Run(log_.LoadedItems(outcome, claimRows_), Resend::Never).succeeded()) {
+                Rollback();
+                LogFailure(function);
+                return Settlement::RolledBack;
+            }
         }
         if (!outcome.taken.empty() &&
             !Run(Formatting::Format((kDeleteRows), IdList(outcome.taken)), Resend::Never).succeeded()) {
@@ -595,24 +735,16 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
                 return Settlement::RolledBack;
             }
         }
-        // The load went through exactly when no deleted row is left and every kept remainder
-        // has its new quantity.
+        // The load went through exactly when its move record exists: the rows themselves may be
+        // changed meanwhile by another server (a remainder loaded there), the record is only ever
+        // this load's. A claim that moves nothing has no record and nothing to settle.
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
         const Settlement settled =
-            Commit({function, "Load", "settled", all}, Formatting::Format((kRowsStill), IdList(all)),
-                   [&](ledra::mysql::results& rows) {
-                       const std::set<std::int32_t> taken(outcome.taken.begin(), outcome.taken.end());
-                       for (; !rows.at_end(); rows.next()) {
-                           std::int32_t id = 0, qtd = 0;
-                           rows.get(0, id);
-                           rows.get(1, qtd);
-                           if (taken.contains(id)) return Settlement::RolledBack;
-                           for (const auto& [kept, left] : outcome.remainders)
-                               if (kept == id && qtd != left) return Settlement::RolledBack;
-                       }
-                       return Settlement::Committed;
-                   });
+            moves ? Commit({function, "Load", "settled", all}, RecordExists(logId), DecideByRecord)
+                  : Commit({function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
+                        return Settlement::Committed;  // it changed nothing either way
+                    });
         return settled;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,9 +95,33 @@ private:
     // it cannot be read).
     std::size_t PacketLimit();
     // Sends head + values as few INSERTs as room allows, inside the open transaction; each
-    // statement must add one row per value. The ids given, when asked for.
+    // statement must add one row per value. With ids, every statement ends in RETURNING id and
+    // the ids the server gave are appended in row order (only where InsertReturning()).
     bool InsertBatched(const std::string& head, const std::vector<std::string>& values, std::size_t room,
                        std::vector<std::int32_t>* ids);
+    // Whether the server answers INSERT ... RETURNING (MariaDB 10.5 and later); read from the
+    // connection's handshake, once per connection.
+    bool InsertReturning();
+    // Ids of a player's vault rows as this transaction sees them, ascending; false when the read
+    // failed. A save without RETURNING reads them before and after its INSERTs, inside one
+    // snapshot: the new ids are exactly the save's own rows, whatever the increment, the offset,
+    // the lock mode or other servers' inserts.
+    bool VaultRowIds(std::uint64_t steamid, const std::string& vault, std::vector<std::int32_t>& ids);
+    // What identifies the database server a connection reached, read once at connect; empty when
+    // it could not be read. Only a session on the same server can be ended with KILL.
+    struct ServerIdentity {
+        std::string serverId, hostname, nodeName;
+        bool wsrep = false;  // a Galera node: a read sees another node's COMMIT only with wsrep_sync_wait
+        bool Known() const { return !hostname.empty(); }
+        bool operator==(const ServerIdentity&) const = default;
+    };
+    void ReadServerIdentity();
+    // The save's own rows: those read now that were not before (both ascending), count of them.
+    bool NewRowIds(std::uint64_t steamid, const std::string& vault, const std::vector<std::int32_t>& before,
+                   std::size_t count, std::vector<std::int32_t>& ids);
+    // The question that settles a move by its own move-log record, written in its transaction.
+    static std::string RecordExists(std::uint64_t logId);
+    static Settlement DecideByRecord(ledra::mysql::results& found);
     // The journal entry of a save (its rows written), or of a load (before its rows change);
     // 0 when a statement failed. Inside the open transaction.
     std::int64_t JournalSave(std::uint64_t steamid, const std::string& vault, const std::vector<VaultRow>& rows,
@@ -125,6 +150,8 @@ private:
     ledra::mysql::connection db_;
     StoreSettings settings_;
     std::size_t packetLimit_ = 0;  // of the connection held now; 0 = not read yet
+    std::optional<bool> insertReturning_;  // of the connection held now; empty = not read yet
+    ServerIdentity identity_;  // of the connection held now
     std::chrono::steady_clock::time_point nextConnect_{};  // no attempt before this
     std::string lastError_;  // why the last statement or connect failed
     std::string connectError_;  // why the last connect failed

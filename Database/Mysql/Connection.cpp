@@ -77,6 +77,12 @@ unsigned long connection::session_id() const {
     return handle_ ? mysql_thread_id(handle_) : 0;
 }
 
+std::string connection::server_version() const {
+    std::lock_guard lock(mutex_);
+    const char* text = handle_ ? mysql_get_server_info(handle_) : nullptr;
+    return text ? std::string(text) : std::string();
+}
+
 unsigned connection::last_error() const {
     std::lock_guard lock(mutex_);
     return last_error_;

@@ -28,6 +28,8 @@ public:
     bool is_open() const;
     // The server's id of this session (0 while closed): how another session names it in KILL.
     unsigned long session_id() const;
+    // The server's version text as its handshake gave it ("10.11.6-MariaDB-..."; empty while closed).
+    std::string server_version() const;
 
     // Runs one statement and stores its whole result while holding the lock. On a closed
     // connection it fails at once without calling the client library.

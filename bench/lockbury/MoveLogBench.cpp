@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "Database/MoveLog.h"
+#include "Database/Mysql/Connection.h"
 #include "bench/lockbury/BenchServer.h"
 #include "bench/lockbury/ItemFill.h"
 #include "bench/lockbury/RelayedServer.h"
@@ -85,7 +86,7 @@ MoveLogCost MeasureMoveLog(const DbServer& server, const std::string& database, 
         Sim::Player& player = relayed.game.Join(fmt::format("log{}", items), steamid);
         const std::string kept = fmt::format("kept{}", items);
         db.Exec(fmt::format("CREATE TEMPORARY TABLE {} LIKE u_vault", kept));
-        const MoveLogStatements log("bench-log");
+        const MoveLogStatements log("bench-log", ledra::mysql::escape_by_hand);
         for (int run = 0; run <= runs; ++run) {
             double saveMs = 0, loadMs = 0;
             SavedRows saved;
@@ -106,9 +107,9 @@ MoveLogCost MeasureMoveLog(const DbServer& server, const std::string& database, 
             for (const std::int32_t id : saved.ids)
                 if (std::find(left.ids.begin(), left.ids.end(), id) == left.ids.end()) outcome.taken.push_back(id);
             const std::vector<std::string> saveRecord{log.SaveEntry(steamid, vault, saved.rows.size(), 0),
-                                                      MoveLogStatements::SavedItems(saved.rows)};
+                                                      log.SavedItems(saved.rows)};
             const std::vector<std::string> loadRecord{log.LoadEntry(outcome, steamid, vault, 0),
-                                                      MoveLogStatements::LoadedItems(outcome, saved.claimed)};
+                                                      log.LoadedItems(outcome, saved.claimed)};
             saveRecords.push_back(Replay(db, saveRecord));
             db.Exec(fmt::format("DELETE FROM u_vault WHERE steamid = {}", steamid));
             db.Exec(fmt::format("INSERT INTO u_vault SELECT * FROM {}", kept));

@@ -4,6 +4,7 @@
 // not happen is told the store failed.
 #include <map>
 #include <set>
+#include <thread>
 
 #include "commands/VaultFixture.h"
 #include "support/Relay.h"
@@ -33,7 +34,7 @@ protected:
     }
 
     Holdings Now(Sim::Player& player) {
-        Holdings now;
+        Holdings now = InRows(Rows(player.SteamId()));
         for (const auto& item : player.Inventory()) {
             if (item.className.rfind("PrimalItemResource_", 0) == 0) {
                 now.resources[item.className] += item.quantity;
@@ -41,7 +42,11 @@ protected:
                 now.items.insert(item.payload);
             }
         }
-        for (const auto& row : Rows(player.SteamId())) {
+        return now;
+    }
+    static Holdings InRows(const std::vector<StoredRow>& rows) {
+        Holdings now;
+        for (const auto& row : rows) {
             if (!row.blueprint.empty()) {
                 for (const auto& info : Sim::Server::Classes())
                     if (info.blueprintPath == row.blueprint) now.resources[info.name] += std::stoi(row.qtd);
@@ -218,6 +223,34 @@ TEST_F(StoreFaults, CommitThatCannotBeSettledKeepsTheItemsAndNamesTheRows) {
     EXPECT_EQ(ClassesIn(player).size(), 6u) << "every item stays (the wood came back as three stacks)";
     EXPECT_EQ(Rows(player.SteamId(), "again").size(), 6u) << "and is stored: doubled, not lost";
     EXPECT_EQ(LogLinesContaining("Save of vault rows 5,6,7,8,9,10 may or may not be stored"), 1);
+}
+
+// The COMMIT's answer is lost, and before the store asks whether it went through, another server
+// loads the saved rows (a player fast on two servers, an administrator's take). The save is
+// still settled as stored by its own move record: the items leave the inventory once and are on
+// the other server only, nothing doubled.
+TEST_F(StoreFaults, LostCommitIsSettledByTheMovesOwnRecordWhenItsRowsWentElsewhere) {
+    Start();
+    auto& player = Fresh();
+    const Holdings before = GiveBelongings(player);
+    relay.CutAnswerOf("COMMIT");
+    relay.HoldAt("KILL");  // the new connection is made; the question is not asked yet
+    std::vector<StoredRow> elsewhere;
+    std::thread otherServer([&] {
+        for (int i = 0; i < 500 && relay.Armed(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        elsewhere = Rows(player.SteamId());
+        db.Exec("DELETE FROM u_vault WHERE steamid = " + std::to_string(player.SteamId()));
+        relay.Release();
+    });
+    const auto told = Say(player, "/savevault base");
+    otherServer.join();
+
+    EXPECT_FALSE(relay.Armed()) << "the fault happened";
+    EXPECT_EQ(told, Strings{}) << "stored";
+    EXPECT_TRUE(player.Inventory().empty()) << "the items left the inventory";
+    EXPECT_FALSE(elsewhere.empty());
+    EXPECT_EQ(InRows(elsewhere), before) << "every item on the other server, once";
+    EXPECT_TRUE(Rows(player.SteamId()).empty());
 }
 
 // A host that accepts connections and never answers: every vault command says the store failed,
