@@ -55,11 +55,20 @@ void MySql::PrepareMoveLog() {
     } catch (const std::exception&) {
         decay = 0;
     }
-    if (decay > 0 && DefinitionDiffers(MoveLogStatements::ReadTrigger(), MoveLogStatements::TriggerBody(decay)) &&
-        !RunAll(MoveLogStatements::CreateTrigger(decay))) {
+    // A CREATE that fails because another server made the same object at the same moment (1359
+    // trigger exists, 1537 event exists) is no error when the object is then as wanted.
+    const auto replaced = [this](const std::string& read, const std::string& wanted,
+                                 const std::vector<std::string>& create, std::string& reason) {
+        if (!DefinitionDiffers(read, wanted) || RunAll(create)) return true;
+        reason = db_.last_error_text();
+        return !DefinitionDiffers(read, wanted);
+    };
+    std::string reason;
+    if (decay > 0 && !replaced(MoveLogStatements::ReadTrigger(), MoveLogStatements::TriggerBody(decay),
+                               MoveLogStatements::CreateTrigger(decay), reason)) {
         Line(settings_.log, spdlog::level::critical,
              "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
-             MoveLogStatements::TriggerName(), db_.last_error_text());
+             MoveLogStatements::TriggerName(), reason);
     }
     if (settings_.logDays <= 0) {
         if (!db_.query(MoveLogStatements::DropPruneEvent()).succeeded())
@@ -67,10 +76,10 @@ void MySql::PrepareMoveLog() {
                  MoveLogStatements::PruneEventName(), db_.last_error_text());
         return;
     }
-    if (DefinitionDiffers(MoveLogStatements::ReadPruneEvent(), MoveLogStatements::PruneBody(settings_.logDays)) &&
-        !RunAll(MoveLogStatements::CreatePruneEvent(settings_.logDays))) {
+    if (!replaced(MoveLogStatements::ReadPruneEvent(), MoveLogStatements::PruneBody(settings_.logDays),
+                  MoveLogStatements::CreatePruneEvent(settings_.logDays), reason)) {
         Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
-             kSource, function, MoveLogStatements::PruneEventName(), db_.last_error_text());
+             kSource, function, MoveLogStatements::PruneEventName(), reason);
     }
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "Database/DecaySchedule.h"
 #include "StoreEnvironment.h"
@@ -61,6 +63,44 @@ TEST_F(StoreSetupTest, ALoadWithAnotherDecayReplacesTheEventAndKeepsTheRows) {
                              scratch.Params().database + "' AND EVENT_NAME = 'Vault_Decay'"),
               "1");
     EXPECT_EQ(second->GetVaultItems(1, StoreTest::Wide("keep"), 10).Num(), 1);
+}
+
+// As on a Galera cluster: a node shows the event another node made as SLAVESIDE_DISABLED, and
+// servers start at the same moment. Neither re-creates the event (which would push its next run
+// back) nor logs a critical line, and the objects exist once as wanted.
+TEST_F(StoreSetupTest, EventsOfAClusterAreKeptAndMadeOnceByServersStartingTogether) {
+    const std::string db = scratch.Params().database;
+    const std::string schedule = "SELECT CONCAT(STATUS, ' ', STARTS, ' ', INTERVAL_VALUE, ' ', INTERVAL_FIELD) FROM "
+                                 "information_schema.EVENTS WHERE EVENT_SCHEMA = '" +
+                                 db + "' AND EVENT_NAME = 'Vault_Decay'";
+    OpenStore(scratch.Params()).reset();
+    scratch.Exec("ALTER EVENT Vault_Decay DISABLE ON SLAVE");
+    const std::string madeElsewhere = scratch.Scalar(schedule);
+    ASSERT_EQ(madeElsewhere.rfind("SLAVESIDE_DISABLED ", 0), 0u) << madeElsewhere;
+    ClearLog();
+    OpenStore(scratch.Params()).reset();
+    EXPECT_EQ(scratch.Scalar(schedule), madeElsewhere) << "kept, its next run where it was";
+    EXPECT_TRUE(Log().empty()) << "nothing to say";
+
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        scratch.Exec("DROP EVENT IF EXISTS Vault_Decay");
+        scratch.Exec("DROP EVENT IF EXISTS Vault_Log_Prune");
+        scratch.Exec("DROP TRIGGER IF EXISTS u_vault_log_removed");
+        ClearLog();
+        std::vector<std::thread> servers;
+        for (int i = 0; i < 2; ++i) servers.emplace_back([&] { OpenStore(scratch.Params()).reset(); });
+        for (auto& server : servers) server.join();
+        EXPECT_TRUE(Log().empty()) << (Log().empty() ? "" : Log().front());
+        EXPECT_EQ(Schema("SELECT EVENT_NAME, STATUS, INTERVAL_VALUE, INTERVAL_FIELD FROM information_schema.EVENTS "
+                         "WHERE EVENT_SCHEMA = '" +
+                         db + "' ORDER BY EVENT_NAME"),
+                  "Vault_Decay ENABLED 5 MINUTE | Vault_Log_Prune ENABLED 1 HOUR | ");
+        EXPECT_EQ(EventBody(), DecaySchedule::EventBody(60));
+        EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db +
+                                 "' AND TRIGGER_NAME = 'u_vault_log_removed'"),
+                  "1");
+    }
 }
 
 TEST_F(StoreSetupTest, MissingDecayLogsTheErrorAndLeavesNoEvent) {
