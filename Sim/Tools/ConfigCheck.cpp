@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <vector>
@@ -55,6 +56,30 @@ void PrintCrashSafety(Printer& printer, const json& config, DatabaseProbe& probe
                    : "the load would create the journal tables"));
 }
 
+// Why the load could not make the move log's trigger with this account, or nothing. It needs the
+// TRIGGER privilege; with the binary log on (always on a Galera cluster) also SUPER, or
+// log_bin_trust_function_creators set on the server.
+std::optional<std::string> TriggerRefusal(DatabaseProbe& probe) {
+    // USER_PRIVILEGES names the account as 'user'@'host'.
+    const std::string grantee =
+        "GRANTEE = CONCAT(CHAR(39), REPLACE(CURRENT_USER(), '@', CONCAT(CHAR(39), '@', CHAR(39))), CHAR(39))";
+    const auto held = [&](const char* privilege) {
+        const auto found =
+            probe.Scalar(std::string("SELECT (SELECT COUNT(*) FROM information_schema.USER_PRIVILEGES WHERE ") + grantee +
+                         " AND PRIVILEGE_TYPE = '" + privilege +
+                         "') + (SELECT COUNT(*) FROM information_schema.SCHEMA_PRIVILEGES WHERE " + grantee +
+                         " AND TABLE_SCHEMA = DATABASE() AND PRIVILEGE_TYPE = '" + privilege + "')");
+        return found && *found != "0";
+    };
+    if (!held("TRIGGER")) return "the account lacks the TRIGGER privilege on the database";
+    const auto binlog = probe.Scalar("SELECT @@log_bin");
+    const auto trusted = probe.Scalar("SELECT @@log_bin_trust_function_creators");
+    if (binlog && *binlog == "1" && !(trusted && *trusted == "1") && !held("SUPER"))
+        return "the binary log is on and the account has neither SUPER nor log_bin_trust_function_creators=1 on the "
+               "server";
+    return std::nullopt;
+}
+
 // What the move log would be: how long its records stay, and under which server name.
 void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
     const json days = config.contains("logDays") ? config["logDays"] : json(30);
@@ -72,6 +97,18 @@ void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
     const std::string kept = days.is_number() && days.get<double>() >= 1
                                  ? "records kept " + days.dump() + " days, pruned hourly by the event Vault_Log_Prune"
                                  : "records kept for ever (logDays " + days.dump() + ")";
+    const auto refusal = config.contains("decay") && config["decay"].is_number() ? TriggerRefusal(probe) : std::nullopt;
+    if (refusal) {
+        const auto triggers = probe.Scalar(
+            "SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE() AND TRIGGER_NAME = "
+            "'u_vault_log_removed'");
+        printer.Line(triggers && *triggers != "0"
+                         ? "move log: the trigger u_vault_log_removed exists, but a load that must make it again (another "
+                           "decay) would fail (" +
+                               *refusal + ")"
+                         : "move log: the load would fail to create the trigger u_vault_log_removed (" + *refusal +
+                               "): decays would not be recorded, and each start logs a critical line");
+    }
     printer.Line("move log: server name \"" + name + "\", " + kept + ", " +
                  (records ? "table u_vault_log holds " + *records + " records"
                           : "the load would create the tables u_vault_log and u_vault_log_items") +
