@@ -196,20 +196,23 @@ Settlement MySql::Commit(const Move& move, const std::string& question, const De
         // KILL names a session of one server: behind a proxy the new connection may have reached
         // another node, where that number is an unrelated session (or none).
         if (!sent.Known() || !(identity_ == sent)) {
-            lastError_ = sent.Known() ? Formatting::Format("the new connection reached another database server ({} {} {}) "
-                                                           "than the one that had the COMMIT ({} {} {}), so its session {} "
-                                                           "cannot be ended",
-                                                           identity_.hostname, identity_.serverId, identity_.nodeName,
-                                                           sent.hostname, sent.serverId, sent.nodeName, session)
-                                      : Formatting::Format("the database server that had the COMMIT is not known, so its "
-                                                           "session {} cannot be ended",
-                                                           session);
+            lastError_ = sent.Known() ? Formatting::Format(
+                                            "the new connection reached another database server ({} {} {}) "
+                                            "than the one that had the COMMIT ({} {} {}), so its session {} "
+                                            "cannot be ended",
+                                            identity_.hostname, identity_.serverId, identity_.nodeName, sent.hostname,
+                                            sent.serverId, sent.nodeName, session)
+                                      : Formatting::Format(
+                                            "the database server that had the COMMIT is not known, so its "
+                                            "session {} cannot be ended",
+                                            session);
             Line(settings_.log, spdlog::level::warn, "({} {}) {}", kSource, move.function, lastError_);
         } else if (EndSession(session)) {
             // On a Galera node the read waits until the node has applied every COMMIT the
             // cluster certified before it: a COMMIT that went through is seen.
             const bool synced = !identity_.wsrep || Run("SET SESSION wsrep_sync_wait = 1", Resend::Never).succeeded();
-            auto rows = synced ? Run(question, identity_.wsrep ? Resend::Never : Resend::OnAnyLoss) : ledra::mysql::results{};
+            auto rows =
+                synced ? Run(question, identity_.wsrep ? Resend::Never : Resend::OnAnyLoss) : ledra::mysql::results{};
             if (identity_.wsrep && db_.is_open()) Run("SET SESSION wsrep_sync_wait = DEFAULT", Resend::Never);
             if (rows.succeeded()) {
                 const Settlement settled = decide(rows);
@@ -328,9 +331,9 @@ bool MySql::InsertReturning() {
 }
 
 bool MySql::VaultRowIds(std::uint64_t steamid, const std::string& vault, std::vector<std::int32_t>& ids) {
-    auto rows = Run(Formatting::Format("SELECT id FROM u_vault WHERE steamid = {} AND vaultname = '{}' ORDER BY id",
-                                       steamid, vault),
-                    Resend::Never);
+    auto rows = Run(
+        Formatting::Format("SELECT id FROM u_vault WHERE steamid = {} AND vaultname = '{}' ORDER BY id", steamid, vault),
+        Resend::Never);
     if (!rows.succeeded()) return false;
     for (; !rows.at_end(); rows.next()) {
         std::int32_t id = 0;
@@ -343,8 +346,7 @@ bool MySql::VaultRowIds(std::uint64_t steamid, const std::string& vault, std::ve
 void MySql::ReadServerIdentity() {
     identity_ = {};
     // SHOW VARIABLES answers on MySQL and MariaDB alike, with or without Galera's variables.
-    auto rows = db_.query(
-        "SHOW VARIABLES WHERE Variable_name IN ('server_id', 'hostname', 'wsrep_on', 'wsrep_node_name')");
+    auto rows = db_.query("SHOW VARIABLES WHERE Variable_name IN ('server_id', 'hostname', 'wsrep_on', 'wsrep_node_name')");
     for (; rows.succeeded() && !rows.at_end(); rows.next()) {
         std::string name, value;
         rows.get(0, name);
@@ -740,11 +742,11 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         // this load's. A claim that moves nothing has no record and nothing to settle.
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
-        const Settlement settled =
-            moves ? Commit({function, "Load", "settled", all}, RecordExists(logId), DecideByRecord)
-                  : Commit({function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
-                        return Settlement::Committed;  // it changed nothing either way
-                    });
+        const Settlement settled = moves
+                                       ? Commit({function, "Load", "settled", all}, RecordExists(logId), DecideByRecord)
+                                       : Commit({function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
+                                             return Settlement::Committed;  // it changed nothing either way
+                                         });
         return settled;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);

@@ -57,8 +57,8 @@ void MySql::PrepareMoveLog() {
     }
     // A CREATE that fails because another server made the same object at the same moment (1359
     // trigger exists, 1537 event exists) is no error when the object is then as wanted.
-    const auto replaced = [this](const std::string& read, const std::string& wanted,
-                                 const std::vector<std::string>& create, std::string& reason) {
+    const auto replaced = [this](const std::string& read, const std::string& wanted, const std::vector<std::string>& create,
+                                 std::string& reason) {
         if (!DefinitionDiffers(read, wanted) || RunAll(create)) return true;
         reason = db_.last_error_text();
         return !DefinitionDiffers(read, wanted);

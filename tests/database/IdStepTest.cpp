@@ -78,16 +78,17 @@ protected:
         return rows;
     }
     std::vector<std::int32_t> RowsOf(std::uint64_t steamid, const std::string& vault) const {
-        return Ids(Query(fmt::format("SELECT id FROM u_vault WHERE steamid = {} AND vaultname = '{}' ORDER BY id",
-                                     steamid, vault)));
+        return Ids(Query(
+            fmt::format("SELECT id FROM u_vault WHERE steamid = {} AND vaultname = '{}' ORDER BY id", steamid, vault)));
     }
     // Another node's rows in every gap between the given ids: a delete by computed ids hits them.
     void FillGaps(const std::vector<std::int32_t>& ids, const std::string& vault) {
         for (std::int32_t id = ids.front() + 1; id < ids.back(); ++id) {
             if (std::find(ids.begin(), ids.end(), id) != ids.end()) continue;
-            server->Exec(fmt::format("INSERT INTO {}.u_vault (id, steamid, vaultname, itemname, itemdata, dtinsert) "
-                                     "VALUES ({}, {}, '{}', 'PrimalItem_Other_C', 'ff', UNIX_TIMESTAMP())",
-                                     params.database, id, kOther, vault));
+            server->Exec(
+                fmt::format("INSERT INTO {}.u_vault (id, steamid, vaultname, itemname, itemdata, dtinsert) "
+                            "VALUES ({}, {}, '{}', 'PrimalItem_Other_C', 'ff', UNIX_TIMESTAMP())",
+                            params.database, id, kOther, vault));
         }
     }
 

@@ -70,9 +70,10 @@ TEST_F(StoreSetupTest, ALoadWithAnotherDecayReplacesTheEventAndKeepsTheRows) {
 // back) nor logs a critical line, and the objects exist once as wanted.
 TEST_F(StoreSetupTest, EventsOfAClusterAreKeptAndMadeOnceByServersStartingTogether) {
     const std::string db = scratch.Params().database;
-    const std::string schedule = "SELECT CONCAT(STATUS, ' ', STARTS, ' ', INTERVAL_VALUE, ' ', INTERVAL_FIELD) FROM "
-                                 "information_schema.EVENTS WHERE EVENT_SCHEMA = '" +
-                                 db + "' AND EVENT_NAME = 'Vault_Decay'";
+    const std::string schedule =
+        "SELECT CONCAT(STATUS, ' ', STARTS, ' ', INTERVAL_VALUE, ' ', INTERVAL_FIELD) FROM "
+        "information_schema.EVENTS WHERE EVENT_SCHEMA = '" +
+        db + "' AND EVENT_NAME = 'Vault_Decay'";
     OpenStore(scratch.Params()).reset();
     scratch.Exec("ALTER EVENT Vault_Decay DISABLE ON SLAVE");
     const std::string madeElsewhere = scratch.Scalar(schedule);

@@ -240,14 +240,15 @@ TEST_F(SqlModeTest, TheMoveLogRecordsNamesExactlyInEveryQuotingMode) {
     const std::string name = "It's a back\\slash\\";
     const std::string serverDefault = Scalar(server->Params("modes"), "SELECT @@GLOBAL.sql_mode");
     int n = 0;
-    for (const std::string& mode : {std::string("NO_BACKSLASH_ESCAPES"), std::string("ANSI_QUOTES,NO_BACKSLASH_ESCAPES"),
-                                    serverDefault}) {
+    for (const std::string& mode :
+         {std::string("NO_BACKSLASH_ESCAPES"), std::string("ANSI_QUOTES,NO_BACKSLASH_ESCAPES"), serverDefault}) {
         SCOPED_TRACE(mode);
         server->Exec("SET GLOBAL sql_mode = '" + mode + "'");
         const TestSupport::DbParams params = server->Params("log_mode_" + std::to_string(n++));
         auto store = OpenStore(params);
-        ASSERT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("named"), {VaultRow::Item(Wide(name + "_7"), "00"),
-                                                                       VaultRow::Resource(Wide(name), Wide(kWoodPath), 3)})));
+        ASSERT_TRUE(Stored(store->AddVaultRows(
+            kPlayer, Wide("named"),
+            {VaultRow::Item(Wide(name + "_7"), "00"), VaultRow::Resource(Wide(name), Wide(kWoodPath), 3)})));
         EXPECT_EQ(Scalar(params, "SELECT CONCAT(itemname, ' x', quantity) FROM u_vault_log_items"), name + " x4");
         EXPECT_EQ(Scalar(params, "SELECT itemname FROM u_vault ORDER BY id LIMIT 1"), name + "_7");
     }
