@@ -20,9 +20,9 @@ void AdjustReturnedItem(UPrimalItem* added, float storedDurability) {
     if (RestartCryopod(added, storedDurability)) return;
     UWorld* world = ArkApi::GetApiUtils().GetWorld();
     if (added->CanSpoil() && world) {
-        const double now = world->GetTimeSeconds();
+        const long double now = world->GetTimeSeconds();
         added->CreationTimeField() = now;
-        added->NextSpoilingTimeField() = static_cast<double>(added->GetSpoilingTime()) + now;
+        added->NextSpoilingTimeField() = static_cast<long double>(added->GetSpoilingTime()) + now;
         added->UpdatedItem(false);
     }
 }

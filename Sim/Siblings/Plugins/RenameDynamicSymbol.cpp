@@ -109,7 +109,9 @@ private:
         const std::uint32_t buckets = At<std::uint32_t>(hash.sh_offset);
         const std::uint32_t chains = At<std::uint32_t>(hash.sh_offset + 4);
         if (buckets == 0 || index >= chains) throw std::runtime_error(path_ + " has a damaged hash table");
-        auto bucket = [&](std::uint32_t b) -> std::uint32_t& { return At<std::uint32_t>(hash.sh_offset + 8 + 4 * b); };
+        auto bucket = [&](std::uint32_t b) -> std::uint32_t& {
+            return At<std::uint32_t>(hash.sh_offset + 8 + std::size_t{4} * b);
+        };
         auto chain = [&](std::size_t i) -> std::uint32_t& {
             return At<std::uint32_t>(hash.sh_offset + 8 + 4 * std::size_t{buckets} + 4 * i);
         };
