@@ -25,8 +25,9 @@ foreach(folder fmt spdlog nlohmann mariadb)
   lockbury_windows_headers(${folder})
 endforeach()
 
-# windows.h without winsock.h (the client's headers bring winsock2.h) and without min/max macros.
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+# windows.h without winsock.h (the client's headers bring winsock2.h) and without min/max macros,
+# and with TCHAR as wchar_t, as the framework's plugins are built (the game's FString holds TCHAR).
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
 # Programs and DLLs side by side, as the loader looks for a program's DLLs beside it.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
 

@@ -31,8 +31,8 @@ protected:
 };
 
 TEST_F(WorldSearch, TheOctreeGivesTheGroupWithinTheRadiusNearestFirst) {
-    const std::string far = server.Place("TekTransmitter", {300, 0, 0});
-    const std::string near = server.Place("Wall_Wood", {0, 100, 0});
+    const std::string farthest = server.Place("TekTransmitter", {300, 0, 0});
+    const std::string nearer = server.Place("Wall_Wood", {0, 100, 0});
     const std::string outside = server.Place("StorageBox_Small", {0, 0, 300.5f});
     const std::string plain = server.PlaceNonTargetable("Rock", {0, 0, 50});
     server.Join("Ann", 1);  // a player pawn is in another group
@@ -41,12 +41,12 @@ TEST_F(WorldSearch, TheOctreeGivesTheGroupWithinTheRadiusNearestFirst) {
     TArray<AActor*>* returned =
         UVictoryCore::ServerOctreeOverlapActors(&result, world, {0, 0, 0}, 300.0f, EServerOctreeGroup::STRUCTURES, false);
     EXPECT_EQ(returned, &result);
-    EXPECT_EQ(Names(result), (std::vector<std::string>{plain, near, far}));
+    EXPECT_EQ(Names(result), (std::vector<std::string>{plain, nearer, farthest}));
 
     TArray<AActor*> none;
     UVictoryCore::ServerOctreeOverlapActors(&none, world, {5000, 0, 0}, 300.0f, EServerOctreeGroup::STRUCTURES, false);
     EXPECT_EQ(none.Num(), 0);
-    EXPECT_EQ(far.rfind("TekTransmitter_C_", 0), 0u) << far;
+    EXPECT_EQ(farthest.rfind("TekTransmitter_C_", 0), 0u) << farthest;
 }
 
 TEST_F(WorldSearch, TheSphereSearchKeepsOnlyActorsOfTheFilterClass) {

@@ -72,5 +72,6 @@ unsigned long* STDCALL mysql_fetch_lengths(MYSQL_RES* /*result*/) { return nullp
 MYSQL_ROW STDCALL mysql_fetch_row(MYSQL_RES* /*result*/) { return nullptr; }
 void STDCALL mysql_free_result(MYSQL_RES* /*result*/) {}
 unsigned int STDCALL mysql_num_fields(MYSQL_RES* /*result*/) { return 0; }
+char* STDCALL mysql_get_server_info(MYSQL* /*mysql*/) { return nullptr; }
 
 }  // extern "C"
