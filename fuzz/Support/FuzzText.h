@@ -46,15 +46,16 @@ inline FString FromUnits(std::string_view bytes) {
     return FromWide(std::move(units));
 }
 
-// The words between single spaces, empty ones dropped: the rule the chat commands document,
-// written the obvious way.
+// The words between single spaces, empty ones dropped, a NUL inside a word kept as U+0001 (the
+// game's string would end the word there): the rule the chat commands document, written the
+// obvious way.
 inline std::vector<std::wstring> SpaceSeparatedWords(std::wstring_view line) {
     std::vector<std::wstring> words(1);
     for (const wchar_t c : line) {
         if (c == L' ') {
             if (!words.back().empty()) words.emplace_back();
         } else {
-            words.back().push_back(c);
+            words.back().push_back(c == L'\0' ? L'\x1' : c);
         }
     }
     if (words.back().empty()) words.pop_back();
