@@ -2,11 +2,13 @@
 // administrators make. The records themselves are written by each move, in its own transaction
 // (Database/MysqlDB.cpp).
 
+#include <chrono>
 #include <exception>
 #include <string>
 #include <utility>
 
 #include "Database/MysqlDB.h"
+#include "Database/SetupClaim.h"
 #include "Database/StoreLog.h"
 #include "Database/Text/Format.h"
 
@@ -15,6 +17,9 @@ namespace {
 constexpr const char* kReadRows =
     "SELECT id, IFNULL(itemname, ''), IFNULL(qtd, 1), IFNULL(dtinsert, 0) FROM u_vault WHERE steamid = {} AND "
     "vaultname = '{}' ORDER BY id LIMIT {}";
+
+// How long a start waits for the trigger another server of the cluster claimed to make.
+constexpr std::chrono::milliseconds kClaimWait{30000};
 
 }  // namespace
 
@@ -64,12 +69,26 @@ void MySql::PrepareMoveLog() {
         return !DefinitionDiffers(read, wanted);
     };
     std::string reason;
-    if (decay > 0 && !replaced(MoveLogStatements::ReadTrigger(), MoveLogStatements::TriggerBody(decay),
-                               MoveLogStatements::CreateTrigger(decay), reason)) {
+    const std::string body = decay > 0 ? MoveLogStatements::TriggerBody(decay) : std::string();
+    const bool onCluster = decay > 0 && identity_.wsrep && DefinitionDiffers(MoveLogStatements::ReadTrigger(), body);
+    const bool claimed =
+        onCluster && SetupClaim::Take(db_, MoveLogStatements::TriggerName(), Text(body), Text(settings_.logServer));
+    if (onCluster && !claimed) {
+        // Another server makes it now: waiting keeps this start from logging a false failure.
+        if (!SetupClaim::AwaitDefinition(db_, MoveLogStatements::ReadTrigger(), body, kClaimWait)) {
+            Line(settings_.log, spdlog::level::critical,
+                 "({} {}) Failed to create trigger {}: decays will not be in the move log (another server claimed "
+                 "making it in {} and it is not as wanted after {} s)",
+                 kSource, function, MoveLogStatements::TriggerName(), SetupClaim::kTable,
+                 std::chrono::duration_cast<std::chrono::seconds>(kClaimWait).count());
+        }
+    } else if (decay > 0 && !replaced(MoveLogStatements::ReadTrigger(), body, MoveLogStatements::CreateTrigger(decay),
+                                      reason)) {
         Line(settings_.log, spdlog::level::critical,
              "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
              MoveLogStatements::TriggerName(), reason);
     }
+    if (claimed) SetupClaim::Release(db_, MoveLogStatements::TriggerName());
     if (settings_.logDays <= 0) {
         if (!db_.query(MoveLogStatements::DropPruneEvent()).succeeded())
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event {}: {}", kSource, function,

@@ -73,10 +73,13 @@ std::optional<std::string> TriggerRefusal(DatabaseProbe& probe) {
     };
     if (!held("TRIGGER")) return "the account lacks the TRIGGER privilege on the database";
     const auto binlog = probe.Scalar("SELECT @@log_bin");
+    // A Galera node asks the same of a trigger's maker with the binary log off (none on MySQL).
+    const auto galera = probe.Scalar("SELECT @@wsrep_on");
     const auto trusted = probe.Scalar("SELECT @@log_bin_trust_function_creators");
-    if (binlog && *binlog == "1" && !(trusted && *trusted == "1") && !held("SUPER"))
-        return "the binary log is on and the account has neither SUPER nor log_bin_trust_function_creators=1 on the "
-               "server";
+    const bool logged = (binlog && *binlog == "1") || (galera && *galera == "1");
+    if (logged && !(trusted && *trusted == "1") && !held("SUPER"))
+        return "the binary log or Galera replication is on and the account has neither SUPER nor "
+               "log_bin_trust_function_creators=1 on the server";
     return std::nullopt;
 }
 
@@ -115,6 +118,19 @@ void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
                  (config.contains("decay") && config["decay"].is_number()
                       ? "; decays are recorded by the trigger u_vault_log_removed"
                       : "; without a decay the trigger u_vault_log_removed is left as it is"));
+}
+
+// On a Galera node: which node, and the claim table that lets one server at a time make the
+// trigger. Nothing on one server.
+void PrintCluster(Printer& printer, DatabaseProbe& probe) {
+    const auto galera = probe.Scalar("SELECT @@wsrep_on");
+    if (!galera || *galera != "1") return;
+    const auto node = probe.Scalar("SELECT @@wsrep_node_name");
+    const auto size = probe.Scalar("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'WSREP_CLUSTER_SIZE'");
+    const auto claims = probe.Scalar("SELECT COUNT(*) FROM u_vault_setup");
+    printer.Line("cluster: Galera node " + node.value_or("?") + " of " + size.value_or("?") +
+                 "; a load that must make the trigger u_vault_log_removed first claims it in the table u_vault_setup (" +
+                 (claims ? "it holds " + *claims + " claims" : "the load would create it") + ")");
 }
 
 bool IsErrorLine(const std::string& line) {
@@ -403,6 +419,7 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
     printer_.Line(rows ? "the load would keep the table u_vault as it is" : "the load would create the table u_vault");
     PrintCrashSafety(printer_, config, probe);
     PrintMoveLog(printer_, config, probe);
+    PrintCluster(printer_, probe);
     if (!config.contains("decay") || !config["decay"].is_number()) {
         printer_.Line("the load would drop the event Vault_Decay and make none: vaults would not decay");
         return true;

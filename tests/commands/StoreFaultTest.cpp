@@ -208,13 +208,20 @@ TEST_F(StoreFaults, CommitThatCannotBeSettledKeepsTheItemsAndNamesTheRows) {
     auto& player = Fresh();
     const Holdings before = GiveBelongings(player);
     ASSERT_EQ(Say(player, "/savevault base"), Strings{});
+    // The ids the database gave (on a Galera cluster they step by the number of nodes).
+    const auto ids = [&](const std::string& vault) {
+        std::string list;
+        for (const auto& row : Rows(player.SteamId(), vault)) list += (list.empty() ? "" : ",") + row.id;
+        return list;
+    };
+    const std::string saved = ids("base");
     relay.CutAnswerOf("COMMIT");
     relay.DropBefore("KILL");
     server.ClearLog();
     EXPECT_EQ(Say(player, "/loadvault base"), Strings{});
     EXPECT_FALSE(relay.Armed());
     EXPECT_EQ(Now(player), before) << "the load did happen: nothing doubled";
-    EXPECT_EQ(LogLinesContaining("Load of vault rows 1,2,3,4 may or may not be settled"), 1);
+    EXPECT_EQ(LogLinesContaining("Load of vault rows " + saved + " may or may not be settled"), 1) << saved;
 
     relay.CutAnswerOf("COMMIT");
     relay.DropBefore("KILL");
@@ -222,7 +229,7 @@ TEST_F(StoreFaults, CommitThatCannotBeSettledKeepsTheItemsAndNamesTheRows) {
     EXPECT_EQ(Say(player, "/savevault again"), kUnavailable);
     EXPECT_EQ(ClassesIn(player).size(), 6u) << "every item stays (the wood came back as three stacks)";
     EXPECT_EQ(Rows(player.SteamId(), "again").size(), 6u) << "and is stored: doubled, not lost";
-    EXPECT_EQ(LogLinesContaining("Save of vault rows 5,6,7,8,9,10 may or may not be stored"), 1);
+    EXPECT_EQ(LogLinesContaining("Save of vault rows " + ids("again") + " may or may not be stored"), 1) << ids("again");
 }
 
 // The COMMIT's answer is lost, and before the store asks whether it went through, another server

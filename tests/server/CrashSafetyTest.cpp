@@ -185,7 +185,7 @@ public:
         : random_(seed),
           restoreSaveTime_(restoreSaveTime),
           a_("A", db_.Params(), restoreSaveTime),
-          b_("B", db_.Params(), restoreSaveTime) {
+          b_("B", db_.OnNode(2), restoreSaveTime) {
         nodes_ = {&a_, &b_};
         for (int i = 0; i < 4; ++i) players_.push_back({"P" + std::to_string(i), 76561198000000300ULL + i, i % 2});
         for (Node* node : nodes_) node->Start();

@@ -1,5 +1,6 @@
 // Two lockbury-server processes with their own folders and one database: two game servers of a
-// cluster. Both run at the same time; a vault saved on A is listed and loaded on B.
+// cluster. Both run at the same time; a vault saved on A is listed and loaded on B. On a Galera
+// cluster (the label galera) B reaches the database through another node than A.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -19,11 +20,11 @@ std::vector<std::string> Args(const ServerFolder& folder, const std::string& nam
 
 TEST(TwoServers, AVaultSavedOnAIsListedAndLoadedOnB) {
     TestSupport::ScratchDatabase db;
-    auto config = TestSupport::DefaultConfig(db.Params());
-    config["messages"]["vaultList"] = "{}: {} items\n";
+    auto config = TestSupport::DefaultConfig(db.Params()), configB = TestSupport::DefaultConfig(db.OnNode(2));
+    config["messages"]["vaultList"] = configB["messages"]["vaultList"] = "{}: {} items\n";
     ServerFolder a, b;
-    config["decay"] = 120;
-    b.WriteConfig(config);
+    configB["decay"] = 120;
+    b.WriteConfig(configB);
     config["decay"] = 45;
     a.WriteConfig(config);
 
@@ -83,10 +84,9 @@ std::vector<int> Hatchets(const std::string& output, std::size_t from) {
 // once in total, and the other server gives what is left (here nothing).
 TEST(TwoServers, OneVaultLoadedOnBothAtOnceIsGivenOnce) {
     TestSupport::ScratchDatabase db;
-    auto config = TestSupport::DefaultConfig(db.Params());
     ServerFolder a, b;
-    a.WriteConfig(config);
-    b.WriteConfig(config);
+    a.WriteConfig(TestSupport::DefaultConfig(db.Params()));
+    b.WriteConfig(TestSupport::DefaultConfig(db.OnNode(2)));
     ServerProcess serverA(Args(a, "A")), serverB(Args(b, "B"));
 
     constexpr int kTrials = 5, kItems = 40;

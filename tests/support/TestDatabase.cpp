@@ -47,6 +47,9 @@ std::vector<Row> Run(const DbParams& p, const std::string& sql) {
         throw std::runtime_error("cannot reach the test database at " + p.host + ":" + std::to_string(p.port) + ": " +
                                  db.last_error_text() + " (start it with scripts/db start)");
     }
+    // On a Galera node, a read waits until the node has applied what the others committed, so a
+    // test sees the rows a server on another node wrote. Unknown to a server without it: ignored.
+    db.query("SET SESSION wsrep_sync_wait = 1");
     ledra::mysql::results result = db.query(sql);
     if (!result.succeeded()) throw std::runtime_error("query failed: " + db.last_error_text() + " in: " + sql);
     std::vector<Row> rows;
@@ -81,6 +84,14 @@ ScratchDatabase::ScratchDatabase() {
     Run(params_, "DROP DATABASE IF EXISTS " + name);
     Run(params_, "CREATE DATABASE " + name);
     params_.database = name;
+    // The other nodes of a cluster apply the CREATE a moment later: a server attached to one of
+    // them connects only once its read (synced, see Run) has seen it.
+    for (const int node : {2, 3}) {
+        DbParams other = OnNode(node);
+        if (other.port == params_.port) continue;
+        other.database.clear();
+        Run(other, "SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = '" + name + "'");
+    }
 }
 
 ScratchDatabase::~ScratchDatabase() {
@@ -91,6 +102,14 @@ ScratchDatabase::~ScratchDatabase() {
     } catch (const std::exception&) {
         // The server may have been stopped on purpose by the test.
     }
+}
+
+DbParams ScratchDatabase::OnNode(int node) const {
+    DbParams p = params_;
+    const char* variable = node == 2 ? "LOCKBURY_DB_SECOND_PORT" : node == 3 ? "LOCKBURY_DB_THIRD_PORT" : nullptr;
+    if (variable == nullptr) return p;
+    if (const std::string port = Env(variable); !port.empty()) p.port = std::stoi(port);
+    return p;
 }
 
 std::vector<Row> ScratchDatabase::Query(const std::string& sql) const { return Run(params_, sql); }

@@ -38,6 +38,10 @@ public:
     ScratchDatabase& operator=(const ScratchDatabase&) = delete;
 
     const DbParams& Params() const { return params_; }
+    // The same database through another node of a cluster: node 2 is LOCKBURY_DB_SECOND_PORT,
+    // node 3 LOCKBURY_DB_THIRD_PORT (scripts/cluster). On one server, or when unset, the same
+    // parameters as Params(), so a test of two game servers runs unchanged on either.
+    DbParams OnNode(int node) const;
     // Runs a statement in this database; throws std::runtime_error with the server's message on failure.
     std::vector<Row> Query(const std::string& sql) const;
     void Exec(const std::string& sql) const { Query(sql); }
