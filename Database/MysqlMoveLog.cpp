@@ -82,8 +82,8 @@ void MySql::PrepareMoveLog() {
                  kSource, function, MoveLogStatements::TriggerName(), SetupClaim::kTable,
                  std::chrono::duration_cast<std::chrono::seconds>(kClaimWait).count());
         }
-    } else if (decay > 0 && !replaced(MoveLogStatements::ReadTrigger(), body, MoveLogStatements::CreateTrigger(decay),
-                                      reason)) {
+    } else if (decay > 0 &&
+               !replaced(MoveLogStatements::ReadTrigger(), body, MoveLogStatements::CreateTrigger(decay), reason)) {
         Line(settings_.log, spdlog::level::critical,
              "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
              MoveLogStatements::TriggerName(), reason);

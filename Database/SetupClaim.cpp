@@ -48,14 +48,14 @@ bool SetupClaim::Take(ledra::mysql::connection& db, const std::string& object, c
                            escapedDefinition, kClaimSeconds, object),
         read);
     // A COMMIT refused by certification (another node's claim of the same moment) loses.
-    const bool won = read && taken != "1" &&
-                     db.query(Formatting::Format(
-                                  "INSERT INTO u_vault_setup (object, definition, server, claimed) VALUES ('{}', "
-                                  "MD5('{}'), '{}', UNIX_TIMESTAMP()) ON DUPLICATE KEY UPDATE definition = "
-                                  "VALUES(definition), server = VALUES(server), claimed = VALUES(claimed)",
-                                  object, escapedDefinition, escapedServer))
-                         .succeeded() &&
-                     db.query("COMMIT").succeeded();
+    const bool won =
+        read && taken != "1" &&
+        db.query(Formatting::Format("INSERT INTO u_vault_setup (object, definition, server, claimed) VALUES ('{}', "
+                                    "MD5('{}'), '{}', UNIX_TIMESTAMP()) ON DUPLICATE KEY UPDATE definition = "
+                                    "VALUES(definition), server = VALUES(server), claimed = VALUES(claimed)",
+                                    object, escapedDefinition, escapedServer))
+            .succeeded() &&
+        db.query("COMMIT").succeeded();
     if (!won && db.is_open()) db.query("ROLLBACK");
     return won;
 }

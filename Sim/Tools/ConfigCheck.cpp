@@ -126,7 +126,8 @@ void PrintCluster(Printer& printer, DatabaseProbe& probe) {
     const auto galera = probe.Scalar("SELECT @@wsrep_on");
     if (!galera || *galera != "1") return;
     const auto node = probe.Scalar("SELECT @@wsrep_node_name");
-    const auto size = probe.Scalar("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'WSREP_CLUSTER_SIZE'");
+    const auto size = probe.Scalar(
+        "SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'WSREP_CLUSTER_SIZE'");
     const auto claims = probe.Scalar("SELECT COUNT(*) FROM u_vault_setup");
     printer.Line("cluster: Galera node " + node.value_or("?") + " of " + size.value_or("?") +
                  "; a load that must make the trigger u_vault_log_removed first claims it in the table u_vault_setup (" +

@@ -10,6 +10,9 @@
 // minutes) and puts its figures into results.json beside those of the last default run; a default
 // run keeps the scale figures of the last --scale run in the same way. --scale-rows 10000,100000
 // does the same at other sizes.
+// --cluster PORT runs only the commands on one server (LOCKBURY_DB_*) against the same commands on
+// the node of a Galera cluster at PORT (scripts/bench --cluster starts one), as ratios, and puts
+// those figures into results.json beside the others in the same way.
 // --only ITEMS BYTES narrows the save and load to one case (for a profiler); put it after --smoke.
 // The benchmark makes a database of its own on the server and drops it again.
 #include <unistd.h>
@@ -47,6 +50,8 @@ namespace {
 
 using namespace Bench;
 
+const std::string kClusterPrefix = "cluster: ";
+
 struct Plan {
     bool smoke = false;
     int dbRuns = 5;  // each autocommitted statement costs a disk flush: few, long runs
@@ -70,6 +75,7 @@ struct Plan {
     std::vector<int> fighters{10, 100, 1000, 10000};
     int hits = 200000, hookRuns = 7;
     bool scaleOnly = false;  // --scale
+    unsigned clusterPort = 0;  // --cluster PORT
     ScalePlan scale;
 
     static Plan Smoke() {
@@ -377,9 +383,47 @@ void ScaleTargets(const Report& r, const ScalePlan& plan) {
         std::printf("  %-4s %-84s (%.3f)\n", t.value <= t.limit ? "met" : "MISS", t.what.c_str(), t.value);
 }
 
-// Writes this run's figures, keeping from the file already there those of the other kind of run
-// (the scale figures for a default run, the others for a scale run).
-void WriteKeepingTheOtherRun(const Report& report, const std::filesystem::path& file, bool keepScale) {
+// The same commands on one server and on a node of the cluster, one after the other: a save and a
+// load of the relayed vault and the list of 10 vaults.
+void OnCluster(const Plan& plan, Report& report, const DbServer& single, const DbServer& node) {
+    report.Section("One MariaDB against a node of a three-node Galera cluster (ms; ratios)");
+    struct Times {
+        SaveLoad moves;
+        double list = 0;
+    };
+    auto measure = [&](const DbServer& server) {
+        ScratchDatabase scratch(server);
+        BenchServer game(server, scratch.Name());
+        RawDatabase db(server, scratch.Name());
+        std::printf("(database %s on %s:%u)\n", scratch.Name().c_str(), server.host.c_str(), server.port);
+        Times t;
+        t.moves = MeasureSaveLoad(game, db, plan.relayedItems, plan.relayedBytes, plan.dbRuns);
+        t.list = MeasureList(game, db, 10, BenchServer::kDecayMinutes, plan.listRuns).list;
+        return t;
+    };
+    const Times one = measure(single), galera = measure(node);
+    const std::string tag = std::to_string(plan.relayedItems) + " x " + Size(plan.relayedBytes);
+    for (const auto& [what, a, b] : {std::tuple{"save " + tag, one.moves.save, galera.moves.save},
+                                     std::tuple{"load " + tag, one.moves.load, galera.moves.load},
+                                     std::tuple{std::string("list 10 vaults"), one.list, galera.list}}) {
+        report.Add(kClusterPrefix + what + ", one server", a, "ms");
+        report.Add(kClusterPrefix + what + ", Galera node", b, "ms");
+        report.Add(kClusterPrefix + what + ", Galera node / one server", b / a, "ratio");
+    }
+}
+
+// The kinds of run whose figures live side by side in one results.json, told apart by prefix.
+enum class RunKind { Default, Scale, Cluster };
+
+RunKind KindOf(const std::string& name) {
+    if (name.rfind("scale ", 0) == 0) return RunKind::Scale;
+    if (name.rfind(kClusterPrefix, 0) == 0) return RunKind::Cluster;
+    return RunKind::Default;
+}
+
+// Writes this run's figures, keeping from the file already there those of the other kinds of run
+// (the scale and cluster figures for a default run, and so on).
+void WriteKeepingTheOtherRuns(const Report& report, const std::filesystem::path& file, RunKind kind) {
     std::ifstream in(file);
     const auto before = nlohmann::json::parse(in, nullptr, false);
     in.close();
@@ -392,11 +436,11 @@ void WriteKeepingTheOtherRun(const Report& report, const std::filesystem::path& 
         for (const auto& f : before) {
             if (!f.is_object() || !f.contains("name") || !f["name"].is_string()) continue;
             const std::string name = f["name"];
-            if ((name.rfind("scale ", 0) == 0) == keepScale && !measuredNow(name))
+            if (KindOf(name) != kind && !measuredNow(name))
                 figures.push_back({name, f.value("value", 0.0), f.value("unit", std::string())});
         }
     }
-    figures.insert(keepScale ? figures.begin() : figures.end(), ours.begin(), ours.end());
+    figures.insert(kind == RunKind::Default ? figures.begin() : figures.end(), ours.begin(), ours.end());
     nlohmann::json out = nlohmann::json::array();
     for (const auto& f : figures) out.push_back({{"name", f.name}, {"value", f.value}, {"unit", f.unit}});
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);
@@ -422,13 +466,15 @@ int main(int argc, char** argv) {
             plan.scale.rows.clear();
             std::stringstream list(argv[++i]);
             for (std::string size; std::getline(list, size, ',');) plan.scale.rows.push_back(std::stoi(size));
+        } else if (arg == "--cluster" && i + 1 < argc) {
+            plan.clusterPort = static_cast<unsigned>(std::stoul(argv[++i]));
         } else if (arg == "--only" && i + 2 < argc) {  // one save/load case, e.g. for a profiler
             plan.itemCounts = {std::stoi(argv[++i])};
             plan.itemSizes = {std::stoul(argv[++i])};
         } else {
-            std::fprintf(
-                stderr,
-                "usage: lockbury-bench [--smoke] [--scale] [--scale-rows N,N...] [--out FILE] [--only ITEMS BYTES]\n");
+            std::fprintf(stderr,
+                         "usage: lockbury-bench [--smoke] [--scale] [--scale-rows N,N...] [--cluster PORT] [--out FILE] "
+                         "[--only ITEMS BYTES]\n");
             return 2;
         }
     }
@@ -443,7 +489,14 @@ int main(int argc, char** argv) {
         std::printf("lockbury-bench%s: %u cores; medians\n", plan.smoke ? " --smoke" : "",
                     std::thread::hardware_concurrency());
         report.Add("cores", std::thread::hardware_concurrency(), "count");
-        if (plan.scaleOnly) {
+        RunKind kind = RunKind::Default;
+        if (plan.clusterPort != 0) {
+            kind = RunKind::Cluster;
+            DbServer node = server;
+            node.port = plan.clusterPort;
+            OnCluster(plan, report, server, node);
+        } else if (plan.scaleOnly) {
+            kind = RunKind::Scale;
             ScratchDatabase scratch(server);
             Scale(plan, report, server, scratch);
         } else {
@@ -462,13 +515,13 @@ int main(int argc, char** argv) {
                 Scale(plan, report, server, scratch);
             }
         }
-        WriteKeepingTheOtherRun(report, out, !plan.scaleOnly);
+        WriteKeepingTheOtherRuns(report, out, kind);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lockbury-bench: %s\n", e.what());
         return 1;
     }
     if (plan.scaleOnly) ScaleTargets(report, plan.scale);
-    if (!plan.smoke && !plan.scaleOnly) Targets(report);
+    if (!plan.smoke && !plan.scaleOnly && plan.clusterPort == 0) Targets(report);
     std::printf("\nresults: %s\n", out.c_str());
     return 0;
 }

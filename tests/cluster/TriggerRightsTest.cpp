@@ -39,8 +39,7 @@ protected:
 TEST_F(TriggerRights, AMissingSuperIsNamedBeforeTheLoadAndTheVaultsStillWork) {
     ASSERT_EQ(db.Scalar("SELECT @@wsrep_on"), "1") << "runs on the three-node cluster: scripts/cluster start";
     server.WriteConfig(config);
-    const std::string check =
-        Output("'" LOCKBURY_SERVER_PATH "' --check-config '" + server.Dir().string() + "' 2>&1");
+    const std::string check = Output("'" LOCKBURY_SERVER_PATH "' --check-config '" + server.Dir().string() + "' 2>&1");
     EXPECT_NE(check.find("move log: the load would fail to create the trigger u_vault_log_removed (the binary log or "
                          "Galera replication is on and the account has neither SUPER nor "
                          "log_bin_trust_function_creators=1 on the server): decays would not be recorded"),

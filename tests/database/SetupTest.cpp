@@ -103,8 +103,10 @@ TEST_F(StoreSetupTest, EventsOfAClusterAreKeptAndMadeOnceByServersStartingTogeth
                   "Vault_Decay 5 MINUTE | Vault_Log_Prune 1 HOUR | ");
         int enabled = 0;
         for (const auto& node : distinctNodes)
-            enabled += std::stoi(TestSupport::ScalarAt(node, "SELECT COUNT(*) FROM information_schema.EVENTS WHERE "
-                                                             "EVENT_SCHEMA = '" + db + "' AND STATUS = 'ENABLED'"));
+            enabled += std::stoi(TestSupport::ScalarAt(node,
+                                                       "SELECT COUNT(*) FROM information_schema.EVENTS WHERE "
+                                                       "EVENT_SCHEMA = '" +
+                                                           db + "' AND STATUS = 'ENABLED'"));
         EXPECT_EQ(enabled, 2) << "each event runs on one node: the node that made it";
         EXPECT_EQ(EventBody(), DecaySchedule::EventBody(60));
         EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db +
