@@ -134,6 +134,10 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
     }
 }
 
+MySql::~MySql() {
+    if (claim_) claim_->Abandon();  // no statement at the end: the server rolls it back as the connection closes
+}
+
 bool MySql::Connected() {
     if (db_.is_open()) return true;
     const auto now = std::chrono::steady_clock::now();
@@ -174,24 +178,8 @@ ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
     return result;
 }
 
-void MySql::Rollback() {
-    if (!db_.is_open()) return;  // the server rolled back when the connection went
-    const std::string reason = lastError_;
-    // A connection that cannot roll back is dropped, so no later statement lands in the transaction.
-    if (!Run("ROLLBACK", Resend::Never).succeeded()) CloseConnection();
-    lastError_ = reason;  // the failure worth telling is the one that made us roll back
-}
-
-Settlement MySql::Commit(const Move& move, const std::string& question, const Decide& decide) {
-    const unsigned long session = db_.session_id();
-    const ServerIdentity sent = identity_;
-    if (Run("COMMIT", Resend::Never).succeeded()) return Settlement::Committed;
-    if (db_.is_open()) {  // refused, not lost: the transaction is still open
-        Rollback();
-        LogFailure(move.function);
-        return Settlement::RolledBack;
-    }
-    LogFailure(move.function);
+Settlement MySql::SettleLostCommit(const Move& move, const std::string& question, const Decide& decide,
+                                   unsigned long session, const ServerIdentity& sent) {
     if (Connected()) {
         // KILL names a session of one server: behind a proxy the new connection may have reached
         // another node, where that number is an unrelated session (or none).
@@ -230,18 +218,18 @@ Settlement MySql::Commit(const Move& move, const std::string& question, const De
 bool MySql::InTransaction(const Move& move, const std::vector<std::string>& statements, const std::string& question,
                           const Decide& decide) {
     // Nothing is written before START TRANSACTION, so it may heal a lost connection like a read.
-    if (!Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+    Transaction transaction(*this);
+    if (!transaction.Begin(Resend::OnAnyLoss)) {
         LogFailure(move.function);
         return false;
     }
     for (const std::string& sql : statements) {
         if (!Run(sql, Resend::Never).succeeded()) {
-            Rollback();
             LogFailure(move.function);
             return false;
         }
     }
-    return Commit(move, question, decide) == Settlement::Committed;
+    return transaction.Commit(move, question, decide) == Settlement::Committed;
 }
 
 bool MySql::EndSession(unsigned long session) {
@@ -492,7 +480,6 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         written.settlement = Settlement::Committed;
         return written;
     }
-    bool inTransaction = false;
     try {
         const std::int64_t now = std::time(nullptr);
         const std::size_t limit = Connected() ? PacketLimit() : 0;
@@ -524,13 +511,12 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         }
         // Nothing is written yet, so this one may heal a lost connection like a read (unless the
         // isolation level just set for it would be lost with the connection).
-        if (!Run("START TRANSACTION", returning ? Resend::OnAnyLoss : Resend::Never).succeeded()) {
+        Transaction transaction(*this);
+        if (!transaction.Begin(returning ? Resend::OnAnyLoss : Resend::Never)) {
             LogFailure(function);
             return written;
         }
-        inTransaction = true;
         if (!returning && !VaultRowIds(steamid, vault, before)) {
-            Rollback();
             LogFailure(function);
             return written;
         }
@@ -539,7 +525,6 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         ids.reserve(rows.size());
         if (!InsertBatched(kAddRowsHead, values, room, returning ? &ids : nullptr) ||
             (!returning && !NewRowIds(steamid, vault, before, rows.size(), ids))) {
-            Rollback();
             LogFailure(function);
             return written;
         }
@@ -548,25 +533,16 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                           : Run(log_.SaveEntry(steamid, vault, rows.size(), now), Resend::Never);
         const std::uint64_t logId = record.succeeded() ? record.insert_id() : 0;
         if (logId == 0 || !Run(log_.SavedItems(rows), Resend::Never).succeeded()) {
-            Rollback();
             LogFailure(function);
             return written;
         }
-        inTransaction = false;
         // Settled by the save's own move record, written in its transaction: the rows may be
         // loaded by another server before the question, the record stays.
-        written.settlement = Commit({function, "Save", "stored", ids}, RecordExists(logId), DecideByRecord);
+        written.settlement = transaction.Commit({function, "Save", "stored", ids}, RecordExists(logId), DecideByRecord);
         if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
         return written;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
-        if (inTransaction) {
-            try {
-                Rollback();
-            } catch (const std::exception&) {
-                CloseConnection();
-            }
-        }
         return RowsWritten{};
     }
 }
@@ -591,7 +567,8 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
             return false;
         }
         const Move move{function, "Deletion", "done", ids};
-        if (!Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+        Transaction transaction(*this);
+        if (!transaction.Begin(Resend::OnAnyLoss)) {
             LogFailure(function);
             return false;
         }
@@ -607,14 +584,13 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
         bool written = record.succeeded();
         for (const std::string& sql : statements) written = written && Run(sql, Resend::Never).succeeded();
         if (!written) {
-            Rollback();
             LogFailure(function);
             return false;
         }
-        if (logId != 0) return Commit(move, RecordExists(logId), DecideByRecord) == Settlement::Committed;
-        return Commit(move, Formatting::Format((kRowsStill), IdList(ids)), [](ledra::mysql::results& left) {
-                   return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
-               }) == Settlement::Committed;
+        if (logId != 0) return transaction.Commit(move, RecordExists(logId), DecideByRecord) == Settlement::Committed;
+        return transaction.Commit(move, Formatting::Format((kRowsStill), IdList(ids)), [](ledra::mysql::results& left) {
+            return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
+        }) == Settlement::Committed;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
     }
@@ -654,21 +630,19 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
     constexpr const char* function = "MySql::ClaimVaultItems";
     VaultRead<VaultItem> claimed;
     claimed.failed = true;
-    if (claimOpen_) ReleaseClaim();  // a claim left open by a caller's fault gives nothing
-    bool inTransaction = false;
+    ReleaseClaim();  // a claim left open by a caller's fault gives nothing
     try {
         const std::int64_t start = std::time(nullptr);
         // The journal's statements of the load are split below the packet limit, which cannot be
         // read inside the transaction (a lost answer there would be sent again outside it).
         if (settings_.journal && Connected()) PacketLimit();
-        if (!Connected() || !Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+        Transaction transaction(*this);
+        if (!Connected() || !transaction.Begin(Resend::OnAnyLoss)) {
             LogFailure(function);
             return claimed;
         }
-        inTransaction = true;
         auto rows = Run(Formatting::Format((kClaimItems), steamid, Text(vaultname.ToString()), limit), Resend::Never);
         if (!rows.succeeded()) {
-            Rollback();
             LogFailure(function);
             return claimed;
         }
@@ -682,28 +656,24 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         claimSteamId_ = steamid;
         claimVault_ = Text(vaultname.ToString());
         Line(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", std::time(nullptr) - start);
-        if (claimed.records.Num() == 0) {
-            Rollback();
-        } else {
-            claimOpen_ = true;
-        }
+        // A claim of nothing has nothing to settle: its transaction ends here.
+        if (claimed.records.Num() > 0) claim_.emplace(std::move(transaction));
         return claimed;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
-        if (inTransaction) Rollback();
         return VaultRead<VaultItem>{true, {}};
     }
 }
 
 Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
     constexpr const char* function = "MySql::SettleClaim";
-    if (!claimOpen_) return Settlement::RolledBack;
-    claimOpen_ = false;
+    if (!claim_) return Settlement::RolledBack;
+    Transaction transaction(std::move(*claim_));
+    claim_.reset();
     try {
         // Journaled before the rows change: the server copies them whole.
         const bool moves = !outcome.taken.empty() || !outcome.remainders.empty();
         if (settings_.journal && moves && JournalLoad(outcome) == 0) {
-            Rollback();
             LogFailure(function);
             return Settlement::RolledBack;
         }
@@ -713,14 +683,12 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             auto record = Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never);
             logId = record.succeeded() ? record.insert_id() : 0;
             if (logId == 0 || !Run(log_.LoadedItems(outcome, claimRows_), Resend::Never).succeeded()) {
-                Rollback();
                 LogFailure(function);
                 return Settlement::RolledBack;
             }
         }
         if (!outcome.taken.empty() &&
             !Run(Formatting::Format((kDeleteRows), IdList(outcome.taken)), Resend::Never).succeeded()) {
-            Rollback();
             LogFailure(function);
             return Settlement::RolledBack;
         }
@@ -732,7 +700,6 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
                 ids.push_back(id);
             }
             if (!Run(Formatting::Format((kKeepRemainders), cases, IdList(ids)), Resend::Never).succeeded()) {
-                Rollback();
                 LogFailure(function);
                 return Settlement::RolledBack;
             }
@@ -742,28 +709,19 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         // this load's. A claim that moves nothing has no record and nothing to settle.
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
-        const Settlement settled = moves
-                                       ? Commit({function, "Load", "settled", all}, RecordExists(logId), DecideByRecord)
-                                       : Commit({function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
-                                             return Settlement::Committed;  // it changed nothing either way
-                                         });
+        const Settlement settled =
+            moves ? transaction.Commit({function, "Load", "settled", all}, RecordExists(logId), DecideByRecord)
+                  : transaction.Commit({function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
+                        return Settlement::Committed;  // it changed nothing either way
+                    });
         return settled;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
-        Rollback();
         return Settlement::RolledBack;
     }
 }
 
-void MySql::ReleaseClaim() {
-    if (!claimOpen_) return;
-    claimOpen_ = false;
-    try {
-        Rollback();
-    } catch (const std::exception&) {
-        CloseConnection();
-    }
-}
+void MySql::ReleaseClaim() { claim_.reset(); }
 
 VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
     VaultRead<VaultList> read;

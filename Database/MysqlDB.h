@@ -25,7 +25,7 @@ public:
     MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port,
           StoreSettings settings = {});
     // A claim still open gives nothing: the server rolls it back as the connection closes.
-    ~MySql() override = default;
+    ~MySql() override;
 
     MySql(const MySql&) = delete;
     MySql& operator=(const MySql&) = delete;
@@ -68,17 +68,44 @@ private:
         OnAnyLoss,  // running it twice changes nothing: reads, START TRANSACTION, deletes by id
     };
 
+    struct Move;
+    using Decide = std::function<Settlement(ledra::mysql::results&)>;
+    // One transaction on the store's connection (Database/StoreTransaction.cpp), the store's one
+    // place that rolls back: its destructor does, unless it was committed. A load's claim keeps
+    // its transaction open from ClaimVaultItems to SettleClaim in claim_.
+    class Transaction {
+    public:
+        explicit Transaction(MySql& store) : store_(&store) {}
+        Transaction(Transaction&& other) noexcept;
+        Transaction& operator=(Transaction&&) = delete;
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        ~Transaction() { Rollback(); }
+
+        // START TRANSACTION; resent after a lost connection as `resend` allows.
+        bool Begin(Resend resend);
+        // COMMIT. When its answer is lost, asks a fresh connection which side of it the database
+        // is on (MySql::SettleLostCommit); when refused, rolls back.
+        Settlement Commit(const Move& move, const std::string& question, const Decide& decide);
+        // Ends it without its changes, keeping the store's last error; a connection that cannot
+        // is dropped, so no later statement lands in the transaction.
+        void Rollback() noexcept;
+        // Left to the server, which rolls it back as the connection closes (the store's end).
+        void Abandon() { open_ = false; }
+
+    private:
+        MySql* store_;
+        bool open_ = false;
+    };
+
     // True with an open connection. A closed one is opened again with the short time-out,
     // unless an attempt failed less than reconnectInterval ago: then it fails at once.
     bool Connected();
     ledra::mysql::results Run(const std::string& sql, Resend resend);
-    // Ends an open transaction without its changes; a connection that cannot is dropped.
-    void Rollback();
-    // Runs COMMIT. When its answer is lost, asks a fresh connection which side of it the
-    // database is on: the old session is ended first, so a COMMIT still on its way cannot land
-    // after the answer; then the query, whose rows decide tells Committed from RolledBack.
-    // When it cannot be asked, one error line names the rows: "<move> of <subject> <ids> may
-    // or may not be <done>: ...; <then>".
+    // After a COMMIT whose answer was lost: the old session is ended first, so a COMMIT still
+    // on its way cannot land after the answer; then the question, whose rows decide tells
+    // Committed from RolledBack. When it cannot be asked, one error line names the rows:
+    // "<move> of <subject> <ids> may or may not be <done>: ...; <then>".
     struct Move {
         const char* function = nullptr;  // "MySql::AddVaultRows"
         const char* what = nullptr;  // "Save"
@@ -87,8 +114,9 @@ private:
         const char* subject = "vault rows";
         const char* then = "the items stay in the inventory";
     };
-    using Decide = std::function<Settlement(ledra::mysql::results&)>;
-    Settlement Commit(const Move& move, const std::string& question, const Decide& decide);
+    struct ServerIdentity;
+    Settlement SettleLostCommit(const Move& move, const std::string& question, const Decide& decide, unsigned long session,
+                                const ServerIdentity& sent);
     // Ends a session of ours that lost its client, and waits until it is gone.
     bool EndSession(unsigned long session);
     // The server's max_allowed_packet for this connection, read once per connection (0 when
@@ -130,6 +158,9 @@ private:
     // Creates the move log's tables, and replaces its trigger and prune event when their
     // definitions differ from this server's; at load, on the connection just opened.
     void PrepareMoveLog();
+    // On a Galera node, whether this server may make the object with this definition now
+    // (Database/SetupClaim.h).
+    bool ClaimMaking(const std::string& object, const std::string& definition);
     // Replaces a database object (trigger, event) only when the text read back differs.
     bool DefinitionDiffers(const std::string& read, const std::string& wanted);
     // Set-up statements in order, on the connection as it stands; false at the first that fails.
@@ -155,7 +186,7 @@ private:
     std::chrono::steady_clock::time_point nextConnect_{};  // no attempt before this
     std::string lastError_;  // why the last statement or connect failed
     std::string connectError_;  // why the last connect failed
-    bool claimOpen_ = false;  // a load's transaction waits for SettleClaim or ReleaseClaim
+    std::optional<Transaction> claim_;  // a load's transaction waits for SettleClaim or ReleaseClaim
     std::uint64_t claimSteamId_ = 0;  // whose vault the open claim holds, for its journal entry
     std::string claimVault_;  // escaped
     MoveLogStatements::Claimed claimRows_;  // what each row of the open claim holds, for its record

@@ -71,8 +71,7 @@ void MySql::PrepareMoveLog() {
     std::string reason;
     const std::string body = decay > 0 ? MoveLogStatements::TriggerBody(decay) : std::string();
     const bool onCluster = decay > 0 && identity_.wsrep && DefinitionDiffers(MoveLogStatements::ReadTrigger(), body);
-    const bool claimed =
-        onCluster && SetupClaim::Take(db_, MoveLogStatements::TriggerName(), Text(body), Text(settings_.logServer));
+    const bool claimed = onCluster && ClaimMaking(MoveLogStatements::TriggerName(), body);
     if (onCluster && !claimed) {
         // Another server makes it now: waiting keeps this start from logging a false failure.
         if (!SetupClaim::AwaitDefinition(db_, MoveLogStatements::ReadTrigger(), body, kClaimWait)) {
@@ -88,7 +87,7 @@ void MySql::PrepareMoveLog() {
              "({} {}) Failed to create trigger {}: decays will not be in the move log ({})", kSource, function,
              MoveLogStatements::TriggerName(), reason);
     }
-    if (claimed) SetupClaim::Release(db_, MoveLogStatements::TriggerName());
+    if (claimed) db_.query(SetupClaim::Release(MoveLogStatements::TriggerName()));
     if (settings_.logDays <= 0) {
         if (!db_.query(MoveLogStatements::DropPruneEvent()).succeeded())
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to drop event {}: {}", kSource, function,
@@ -100,6 +99,27 @@ void MySql::PrepareMoveLog() {
         Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
              kSource, function, MoveLogStatements::PruneEventName(), reason);
     }
+}
+
+bool MySql::ClaimMaking(const std::string& object, const std::string& definition) {
+    constexpr const char* function = "MySql::ClaimMaking";
+    if (!db_.query(SetupClaim::CreateTable()).succeeded()) return false;
+    const SetupClaim::SyncedReads synced(db_);
+    Transaction transaction(*this);
+    if (!transaction.Begin(Resend::Never)) return false;
+    auto taken = Run(SetupClaim::Taken(object, Text(definition)), Resend::Never);
+    std::string recent;
+    if (!taken.succeeded() || (!taken.at_end() && taken.get(0, recent) && recent == "1")) return false;
+    const std::string server = Text(settings_.logServer);
+    if (!Run(SetupClaim::Write(object, Text(definition), server), Resend::Never).succeeded()) return false;
+    // A COMMIT refused by certification (another node's claim of the same moment) loses.
+    const std::string subject = Formatting::Format("the claim on {}", object);
+    return transaction.Commit({function, "Making", "claimed", {}, subject.c_str(), "another server makes it"},
+                              SetupClaim::Mine(object, server), [](ledra::mysql::results& mine) {
+                                  std::string count;
+                                  if (mine.at_end() || !mine.get(0, count)) return Settlement::Unknown;
+                                  return count == "0" ? Settlement::RolledBack : Settlement::Committed;
+                              }) == Settlement::Committed;
 }
 
 VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) {

@@ -71,7 +71,6 @@ bool MySql::WorldSaved(std::int64_t savedAt) {
         return recorded;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
-        Rollback();
         return false;
     }
 }
@@ -155,7 +154,8 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
     constexpr const char* function = "MySql::SettleUnwind";
     std::vector<std::int32_t> leaving;
     try {
-        if (!Connected() || !Run("START TRANSACTION", Resend::OnAnyLoss).succeeded()) {
+        Transaction transaction(*this);
+        if (!Connected() || !transaction.Begin(Resend::OnAnyLoss)) {
             LogFailure(function);
             return std::nullopt;
         }
@@ -179,14 +179,13 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
         done = done && Run(JournalStatements::MoveRows(journalId, appliedId), Resend::Never).succeeded() &&
                Run(JournalStatements::DropEntryOnly(journalId), Resend::Never).succeeded();
         if (!done) {
-            Rollback();
             LogFailure(function);
             return std::nullopt;
         }
         journalHigh_ = std::max(journalHigh_, appliedId);
         // Settled exactly when the unwind's entry is gone: it is applied under its new id.
         const std::string subject = Formatting::Format("journal entry {}", journalId);
-        const Settlement settled = Commit(
+        const Settlement settled = transaction.Commit(
             {function, "Applying", "done", kNoRows, subject.c_str(), "it is applied again at the next join"},
             JournalStatements::EntryKind(journalId),
             [](ledra::mysql::results& rows) { return rows.at_end() ? Settlement::Committed : Settlement::RolledBack; });
@@ -194,7 +193,6 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
         return leaving;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
-        Rollback();
         return std::nullopt;
     }
 }
@@ -298,7 +296,6 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
              Seconds(world.restoredAt), watermark, saves, loads, items);
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
-        Rollback();
         recovery = JournalRecovery{};
     }
     return recovery;

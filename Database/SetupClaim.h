@@ -2,11 +2,11 @@
 // On a Galera cluster, one server at a time makes the move log's trigger. Two trigger statements
 // through different nodes at the same moment leave a node waiting for ever (each holds the
 // trigger's lock that the other's replicated statement waits for), and with it the whole cluster
-// once its flow control stops. So a server first claims the making in a row of u_vault_setup:
-// the cluster's certification lets only one of two claims of the same moment commit. The maker
-// releases the claim when done; a claim of the same definition less than a minute old belongs to
-// a server making it now, and the others wait for the definition to appear. One MariaDB server
-// never needs it.
+// once its flow control stops. So a server first claims the making in a row of u_vault_setup,
+// in a transaction of the store (MySql::ClaimMaking): the cluster's certification lets only one
+// of two claims of the same moment commit. The maker releases the claim when done; a claim of
+// the same definition less than a minute old belongs to a server making it now, and the others
+// wait for the definition to appear. One MariaDB server never needs it.
 #include <chrono>
 #include <string>
 
@@ -18,17 +18,30 @@ public:
     static constexpr int kClaimSeconds = 60;
 
     static const char* CreateTable();
-
-    // Whether this server may make `object` with the wanted definition now. `escape` makes a text
-    // safe between single quotes on this connection. Runs with wsrep_sync_wait, so the claim
-    // read sees every claim the cluster committed.
-    static bool Take(ledra::mysql::connection& db, const std::string& object, const std::string& escapedDefinition,
-                     const std::string& escapedServer);
+    // 1 when a claim of this definition (escaped) less than kClaimSeconds old holds the object;
+    // locks the row (FOR UPDATE).
+    static std::string Taken(const std::string& object, const std::string& escapedDefinition);
+    static std::string Write(const std::string& object, const std::string& escapedDefinition,
+                             const std::string& escapedServer);
+    // After a lost COMMIT: 1 when the claim is this server's and fresh.
+    static std::string Mine(const std::string& object, const std::string& escapedServer);
     // After the making, whether it worked or not: the next server that finds the definition
     // differing may claim at once.
-    static void Release(ledra::mysql::connection& db, const std::string& object);
-    // Waits up to `limit` for the definition read by `read` to be `wanted` (read with
-    // wsrep_sync_wait each time).
+    static std::string Release(const std::string& object);
+
+    // Reads on the connection see every COMMIT the cluster made before them, while it lives.
+    class SyncedReads {
+    public:
+        explicit SyncedReads(ledra::mysql::connection& db);
+        ~SyncedReads();
+        SyncedReads(const SyncedReads&) = delete;
+        SyncedReads& operator=(const SyncedReads&) = delete;
+
+    private:
+        ledra::mysql::connection& db_;
+    };
+
+    // Waits up to `limit` for the definition read by `read` to be `wanted` (synced reads).
     static bool AwaitDefinition(ledra::mysql::connection& db, const std::string& read, const std::string& wanted,
                                 std::chrono::milliseconds limit);
 };

@@ -1,0 +1,44 @@
+// MySql::Transaction: a transaction on the store's connection that rolls back unless committed.
+#include <exception>
+#include <utility>
+
+#include "Database/MysqlDB.h"
+
+MySql::Transaction::Transaction(Transaction&& other) noexcept
+    : store_(other.store_), open_(std::exchange(other.open_, false)) {}
+
+bool MySql::Transaction::Begin(Resend resend) {
+    Rollback();  // never two at once on one connection
+    open_ = store_->Run("START TRANSACTION", resend).succeeded();
+    return open_;
+}
+
+Settlement MySql::Transaction::Commit(const Move& move, const std::string& question, const Decide& decide) {
+    const unsigned long session = store_->db_.session_id();
+    const ServerIdentity sent = store_->identity_;
+    if (store_->Run("COMMIT", Resend::Never).succeeded()) {
+        open_ = false;
+        return Settlement::Committed;
+    }
+    if (store_->db_.is_open()) {  // refused, not lost: the transaction is still open
+        Rollback();
+        store_->LogFailure(move.function);
+        return Settlement::RolledBack;
+    }
+    open_ = false;  // the server has it, committed or not
+    store_->LogFailure(move.function);
+    return store_->SettleLostCommit(move, question, decide, session, sent);
+}
+
+void MySql::Transaction::Rollback() noexcept {
+    if (!open_) return;
+    open_ = false;
+    try {
+        if (!store_->db_.is_open()) return;  // the server rolled back when the connection went
+        const std::string reason = store_->lastError_;
+        if (!store_->Run("ROLLBACK", Resend::Never).succeeded()) store_->CloseConnection();
+        store_->lastError_ = reason;  // the failure worth telling is the one that made us roll back
+    } catch (const std::exception&) {
+        store_->CloseConnection();
+    }
+}
