@@ -1,6 +1,7 @@
 #include "Database/Journal.h"
 #include "Database/Text/Format.h"
 
+#include "Database/MoveKinds.h"
 #include "Database/StoreLog.h"
 
 namespace {
@@ -9,7 +10,7 @@ namespace {
 // exactly as it was.
 constexpr const char* kCreateJournal =
     "CREATE TABLE IF NOT EXISTS u_vault_journal (id BIGINT NOT NULL AUTO_INCREMENT,server_id VARCHAR(64) NOT "
-    "NULL,kind ENUM('save','load','unwind','applied') NOT NULL,steamid BIGINT UNSIGNED NOT NULL,vaultname VARCHAR(400),at "
+    "NULL,kind {} NOT NULL,steamid BIGINT UNSIGNED NOT NULL,vaultname VARCHAR(400),at "
     "INT NOT NULL,PRIMARY KEY(id),KEY `server` (`server_id`,`id`))";
 constexpr const char* kCreateJournalRows =
     "CREATE TABLE IF NOT EXISTS u_vault_journal_rows (journal_id BIGINT NOT NULL,row_id INT NOT NULL,qtd_before "
@@ -58,7 +59,7 @@ std::string NothingBack(const JournalStatements::Claimed& claimed) {
 }  // namespace
 
 const std::vector<JournalStatements::Table>& JournalStatements::Tables() {
-    static const std::vector<Table> tables{{"u_vault_journal", kCreateJournal},
+    static const std::vector<Table> tables{{"u_vault_journal", Formatting::Format(kCreateJournal, MoveKinds::Enum(true))},
                                            {"u_vault_journal_rows", kCreateJournalRows},
                                            {"u_vault_journal_items", kCreateItems},
                                            {"u_vault_world", kCreateWorld}};

@@ -21,7 +21,7 @@ public:
 
     struct Table {
         const char* name;
-        const char* create;  // IF NOT EXISTS
+        std::string create;  // IF NOT EXISTS
     };
     static const std::vector<Table>& Tables();
 

@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "Database/MoveKinds.h"
 #include "Database/Mysql/Connection.h"
 #include "Database/StoreLog.h"
 
@@ -12,10 +13,9 @@ namespace {
 // share a record (NULLs never collide in a unique key).
 constexpr const char* kCreateLog =
     "CREATE TABLE IF NOT EXISTS u_vault_log (id BIGINT NOT NULL AUTO_INCREMENT,at INT NOT NULL,server_id "
-    "VARCHAR(64) NOT NULL,steamid BIGINT NOT NULL,vaultname VARCHAR(400),kind "
-    "ENUM('save','load','admin','returned','decay','removed') NOT NULL,rows_moved INT NOT NULL,by_steamid BIGINT "
-    "NULL,batch CHAR(32) NULL,PRIMARY KEY(id),KEY `player` (`steamid`,`id`),KEY `at` (`at`),UNIQUE KEY `batch` "
-    "(`batch`))";
+    "VARCHAR(64) NOT NULL,steamid BIGINT NOT NULL,vaultname VARCHAR(400),kind {} NOT NULL,rows_moved INT NOT "
+    "NULL,by_steamid BIGINT NULL,batch CHAR(32) NULL,PRIMARY KEY(id),KEY `player` (`steamid`,`id`),KEY `at` "
+    "(`at`),UNIQUE KEY `batch` (`batch`))";
 constexpr const char* kCreateItems =
     "CREATE TABLE IF NOT EXISTS u_vault_log_items (log_id BIGINT NOT NULL,itemname VARCHAR(400) NOT NULL,quantity "
     "BIGINT NOT NULL,PRIMARY KEY(log_id,itemname))";
@@ -44,7 +44,10 @@ const char* KindText(MoveKind kind) {
 
 }  // namespace
 
-const char* MoveLogStatements::CreateLog() { return kCreateLog; }
+std::string MoveLogStatements::CreateLog() {
+    static const std::string create = Formatting::Format(kCreateLog, MoveKinds::Enum(false));
+    return create;
+}
 const char* MoveLogStatements::CreateItems() { return kCreateItems; }
 
 std::string MoveLogStatements::MarkSession() const {

@@ -23,7 +23,7 @@ public:
     // The server's name for the record, as configured.
     MoveLogStatements(std::string server, Escape escape) : server_(std::move(server)), escape_(std::move(escape)) {}
 
-    static const char* CreateLog();
+    static std::string CreateLog();
     static const char* CreateItems();
     // The session variable that marks a connection as a Lockbury server's: the trigger leaves
     // its deletions alone, since each move records itself.

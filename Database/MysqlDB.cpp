@@ -125,6 +125,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
                     Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create {} table !", kSource, function,
                          table.name);
             }
+            WidenKindColumn("u_vault_journal", true);
         }
         PrepareMoveLog();
         const std::function<int()> decay = [this] { return Decay(settings_); };

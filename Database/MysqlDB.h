@@ -158,6 +158,9 @@ private:
     // Creates the move log's tables, and replaces its trigger and prune event when their
     // definitions differ from this server's; at load, on the connection just opened.
     void PrepareMoveLog();
+    // Gives a table's stored kind ENUM the kinds of this version it lacks (Database/MoveKinds.h),
+    // in one line; at load.
+    void WidenKindColumn(const char* table, bool journaled);
     // On a Galera node, whether this server may make the object with this definition now
     // (Database/SetupClaim.h).
     bool ClaimMaking(const std::string& object, const std::string& definition);

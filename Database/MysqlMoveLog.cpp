@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "Database/MoveKinds.h"
 #include "Database/MysqlDB.h"
 #include "Database/SetupClaim.h"
 #include "Database/StoreLog.h"
@@ -43,7 +44,7 @@ bool MySql::RunAll(const std::vector<std::string>& statements) {
 void MySql::PrepareMoveLog() {
     constexpr const char* function = "MySql::PrepareMoveLog";
     if (!db_.is_open()) return;  // the failed connect said so; every move fails until it is made
-    for (const char* create : {MoveLogStatements::CreateLog(), MoveLogStatements::CreateItems()}) {
+    for (const std::string& create : {MoveLogStatements::CreateLog(), std::string(MoveLogStatements::CreateItems())}) {
         if (!db_.query(create).succeeded()) {
             Line(settings_.log, spdlog::level::critical,
                  "({} {}) Failed to create the move log's tables: {}; every move fails until they exist", kSource, function,
@@ -51,6 +52,7 @@ void MySql::PrepareMoveLog() {
             return;
         }
     }
+    WidenKindColumn("u_vault_log", false);
     // Every server of a cluster writes the same definitions from the same settings, so a load
     // replaces nothing unless a setting changed.
     // Without a decay time the store makes no decay event and says so; the trigger is left as it is.
@@ -98,6 +100,33 @@ void MySql::PrepareMoveLog() {
                   MoveLogStatements::CreatePruneEvent(settings_.logDays), reason)) {
         Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create event {}: the move log is not pruned ({})",
              kSource, function, MoveLogStatements::PruneEventName(), reason);
+    }
+}
+
+void MySql::WidenKindColumn(const char* table, bool journaled) {
+    constexpr const char* function = "MySql::WidenKindColumn";
+    auto read = db_.query(Formatting::Format(
+        "SELECT COLUMN_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{}' AND "
+        "COLUMN_NAME = 'kind'",
+        table));
+    std::string type;
+    if (!read.succeeded() || read.at_end() || !read.get(0, type)) return;  // no such table: its CREATE said so
+    const std::vector<std::string> missing = MoveKinds::Missing(type, journaled);
+    if (missing.empty()) return;
+    // Values added at the end change no stored row: the server does it in place, without a copy.
+    const std::string modify =
+        Formatting::Format("ALTER TABLE {} MODIFY kind {} NOT NULL", table, MoveKinds::Widened(type, journaled));
+    const bool widened =
+        db_.query(modify + ", ALGORITHM=INSTANT").succeeded() || db_.query(modify + ", LOCK=NONE").succeeded();
+    std::string added;
+    for (const std::string& value : missing) added += (added.empty() ? "'" : ", '") + value + "'";
+    if (widened) {
+        Line(settings_.log, spdlog::level::info, "({} {}) {}.kind gains {}, kinds of moves this version writes", kSource,
+             function, table, added);
+    } else {
+        Line(settings_.log, spdlog::level::critical,
+             "({} {}) Failed to give {}.kind the kinds {}: {}; moves of those kinds fail until it has them", kSource,
+             function, table, added, db_.last_error_text());
     }
 }
 

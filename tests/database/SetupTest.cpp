@@ -115,6 +115,49 @@ TEST_F(StoreSetupTest, EventsOfAClusterAreKeptAndMadeOnceByServersStartingTogeth
     }
 }
 
+// Tables made by an earlier version lack kinds this one writes; a newer server's kind is kept. The
+// rows stay as they are, and each table gains its kinds in one line.
+TEST_F(StoreSetupTest, AStoredKindColumnGainsTheKindsItLacksAndKeepsANewerServers) {
+    scratch.Exec(
+        "CREATE TABLE u_vault_log (id BIGINT NOT NULL AUTO_INCREMENT,at INT NOT NULL,server_id VARCHAR(64) NOT NULL,"
+        "steamid BIGINT NOT NULL,vaultname VARCHAR(400),kind ENUM('save','load','admin','fromthefuture') NOT NULL,"
+        "rows_moved INT NOT NULL,by_steamid BIGINT NULL,batch CHAR(32) NULL,PRIMARY KEY(id),UNIQUE KEY `batch` "
+        "(`batch`))");
+    scratch.Exec(
+        "INSERT INTO u_vault_log (at, server_id, steamid, kind, rows_moved) VALUES (1, 'old', 7, 'admin', 2), "
+        "(2, 'new', 7, 'fromthefuture', 3)");
+    scratch.Exec(
+        "CREATE TABLE u_vault_journal (id BIGINT NOT NULL AUTO_INCREMENT,server_id VARCHAR(64) NOT NULL,kind "
+        "ENUM('save','load') NOT NULL,steamid BIGINT UNSIGNED NOT NULL,vaultname VARCHAR(400),at INT NOT NULL,"
+        "PRIMARY KEY(id))");
+    scratch.Exec("INSERT INTO u_vault_journal (server_id, kind, steamid, at) VALUES ('s1', 'load', 7, 1)");
+    StoreSettings settings;
+    settings.decayMinutes = [] { return 60; };
+    settings.log = Lockbury::GetLog();
+    settings.journal = true;
+    settings.serverId = "s1";
+    const auto& p = scratch.Params();
+    auto store = std::make_unique<MySql>(p.host, p.user, p.password, p.database, p.port, settings);
+
+    const auto kindOf = [&](const char* table) {
+        return scratch.Scalar(std::string("SELECT COLUMN_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = "
+                                          "DATABASE() AND COLUMN_NAME = 'kind' AND TABLE_NAME = '") +
+                              table + "'");
+    };
+    EXPECT_EQ(kindOf("u_vault_log"), "enum('save','load','admin','fromthefuture','returned','decay','removed')");
+    EXPECT_EQ(kindOf("u_vault_journal"), "enum('save','load','unwind','applied')");
+    EXPECT_EQ(Schema("SELECT server_id, kind FROM u_vault_log ORDER BY id"), "old admin | new fromthefuture | ");
+    EXPECT_EQ(Schema("SELECT kind FROM u_vault_journal"), "load | ");
+    EXPECT_EQ(Log(), (std::vector<std::string>{
+                         "[Lockbury][info] (Database/MysqlDB MySql::WidenKindColumn) u_vault_journal.kind gains "
+                         "'unwind', 'applied', kinds of moves this version writes",
+                         "[Lockbury][info] (Database/MysqlDB MySql::WidenKindColumn) u_vault_log.kind gains "
+                         "'returned', 'decay', 'removed', kinds of moves this version writes"}));
+    ClearLog();
+    store = std::make_unique<MySql>(p.host, p.user, p.password, p.database, p.port, settings);
+    EXPECT_TRUE(Log().empty()) << "nothing to widen the second time";
+}
+
 TEST_F(StoreSetupTest, MissingDecayLogsTheErrorAndLeavesNoEvent) {
     OpenStore(scratch.Params());  // an event from an earlier load
     ClearLog();

@@ -1,0 +1,48 @@
+#include "Database/MoveKinds.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string EnumOf(const std::vector<std::string>& values) {
+    std::string text = "ENUM(";
+    for (std::size_t i = 0; i < values.size(); ++i) text += (i ? ",'" : "'") + values[i] + "'";
+    return text + ")";
+}
+
+std::vector<std::string> Wanted(bool journaled) {
+    std::vector<std::string> values;
+    for (const MoveKindEntry& kind : MoveKinds::kAll)
+        if (journaled ? kind.journaled : kind.logged) values.emplace_back(kind.text);
+    return values;
+}
+
+}  // namespace
+
+std::string MoveKinds::Enum(bool journaled) { return EnumOf(Wanted(journaled)); }
+
+std::vector<std::string> MoveKinds::Values(const std::string& columnType) {
+    // Kind texts hold no quotes, so every value is the text between a pair of them.
+    std::vector<std::string> values;
+    for (std::size_t open = columnType.find('\''); open != std::string::npos;) {
+        const std::size_t close = columnType.find('\'', open + 1);
+        if (close == std::string::npos) break;
+        values.push_back(columnType.substr(open + 1, close - open - 1));
+        open = columnType.find('\'', close + 1);
+    }
+    return values;
+}
+
+std::vector<std::string> MoveKinds::Missing(const std::string& columnType, bool journaled) {
+    const std::vector<std::string> stored = Values(columnType);
+    std::vector<std::string> missing;
+    for (std::string& value : Wanted(journaled))
+        if (std::find(stored.begin(), stored.end(), value) == stored.end()) missing.push_back(std::move(value));
+    return missing;
+}
+
+std::string MoveKinds::Widened(const std::string& columnType, bool journaled) {
+    std::vector<std::string> values = Values(columnType);
+    for (std::string& value : Missing(columnType, journaled)) values.push_back(std::move(value));
+    return EnumOf(values);
+}

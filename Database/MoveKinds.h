@@ -1,0 +1,39 @@
+#pragma once
+// Every kind of move the store writes down, in one table: the text a row holds in the move log's
+// kind column (u_vault_log) and in the journal's (u_vault_journal). The tables' ENUMs are made
+// from it, and a load gives a stored ENUM the values it lacks (Widened), so a kind added here
+// reaches databases made by an earlier version.
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct MoveKindEntry {
+    std::string_view text;
+    bool logged;  // a kind of move-log record
+    bool journaled;  // a kind of journal entry (crash safety)
+};
+
+class MoveKinds {
+public:
+    static constexpr std::array<MoveKindEntry, 8> kAll{{
+        {"save", true, true},
+        {"load", true, true},  // an administrator's take is journaled as a load
+        {"admin", true, false},
+        {"returned", true, false},
+        {"decay", true, false},
+        {"removed", true, false},
+        {"unwind", false, true},
+        {"applied", false, true},
+    }};
+
+    // "ENUM('save','load',...)": the logged or the journaled kinds, in the table's order.
+    static std::string Enum(bool journaled);
+    // The values of a column type as information_schema gives it ("enum('save','load')").
+    static std::vector<std::string> Values(const std::string& columnType);
+    // The wanted kinds a stored column type lacks, in the table's order.
+    static std::vector<std::string> Missing(const std::string& columnType, bool journaled);
+    // The stored values in their order (a newer server's among them), then the missing ones:
+    // rows keep their values, and no server's kind is taken away.
+    static std::string Widened(const std::string& columnType, bool journaled);
+};
