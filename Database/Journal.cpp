@@ -162,9 +162,8 @@ std::string JournalStatements::DropEntryOnly(std::int64_t journalId) {
 
 std::string JournalStatements::MovesAbove(std::int64_t watermark) const {
     return Formatting::Format(
-        "SELECT id, kind FROM u_vault_journal WHERE server_id = '{}' AND id > {} AND kind IN ('save', 'load') ORDER BY "
-        "id DESC",
-        server_, watermark);
+        "SELECT id, kind FROM u_vault_journal WHERE server_id = '{}' AND id > {} AND kind IN ({}) ORDER BY id DESC",
+        server_, watermark, MoveKinds::Undone());
 }
 
 std::string JournalStatements::Unwinds() const {

@@ -21,6 +21,13 @@ std::vector<std::string> Wanted(bool journaled) {
 
 std::string MoveKinds::Enum(bool journaled) { return EnumOf(Wanted(journaled)); }
 
+std::string MoveKinds::Undone() {
+    std::string list;
+    for (const MoveKindEntry& kind : kAll)
+        if (kind.undone) list += (list.empty() ? "'" : ", '") + std::string(kind.text) + "'";
+    return list;
+}
+
 std::vector<std::string> MoveKinds::Values(const std::string& columnType) {
     // Kind texts hold no quotes, so every value is the text between a pair of them.
     std::vector<std::string> values;

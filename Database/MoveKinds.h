@@ -12,23 +12,26 @@ struct MoveKindEntry {
     std::string_view text;
     bool logged;  // a kind of move-log record
     bool journaled;  // a kind of journal entry (crash safety)
+    bool undone;  // a journaled move a recovery undoes when the world restored lacks it (MySql::UndoMove)
 };
 
 class MoveKinds {
 public:
     static constexpr std::array<MoveKindEntry, 8> kAll{{
-        {"save", true, true},
-        {"load", true, true},  // an administrator's take is journaled as a load
-        {"admin", true, false},
-        {"returned", true, false},
-        {"decay", true, false},
-        {"removed", true, false},
-        {"unwind", false, true},
-        {"applied", false, true},
+        {"save", true, true, true},
+        {"load", true, true, true},  // an administrator's take is journaled as a load
+        {"admin", true, false, false},
+        {"returned", true, false, false},
+        {"decay", true, false, false},
+        {"removed", true, false, false},
+        {"unwind", false, true, false},
+        {"applied", false, true, false},
     }};
 
     // "ENUM('save','load',...)": the logged or the journaled kinds, in the table's order.
     static std::string Enum(bool journaled);
+    // "'save', 'load'": the journaled kinds a recovery undoes, for an IN (...).
+    static std::string Undone();
     // The values of a column type as information_schema gives it ("enum('save','load')").
     static std::vector<std::string> Values(const std::string& columnType);
     // The wanted kinds a stored column type lacks, in the table's order.

@@ -377,7 +377,7 @@ std::int64_t MySql::JournalSave(std::uint64_t steamid, const std::string& vault,
 
 std::int64_t MySql::JournalLoad(const ClaimOutcome& outcome) {
     const std::size_t count = outcome.taken.size() + outcome.remainders.size();
-    auto entry = Run(journal_.Entry("load", claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never);
+    auto entry = Run(journal_.Entry("load", claimSteamId_, Text(claimVault_), std::time(nullptr)), Resend::Never);
     if (!entry.succeeded() || entry.insert_id() == 0) return 0;
     const auto journalId = static_cast<std::int64_t>(entry.insert_id());
     journalHigh_ = std::max(journalHigh_, journalId);
@@ -655,7 +655,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         }
         claimed.failed = false;
         claimSteamId_ = steamid;
-        claimVault_ = Text(vaultname.ToString());
+        claimVault_ = vaultname.ToString();
         Line(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", std::time(nullptr) - start);
         // A claim of nothing has nothing to settle: its transaction ends here.
         if (claimed.records.Num() > 0) claim_.emplace(std::move(transaction));
@@ -681,7 +681,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         // Recorded before the rows change: what each row gives is read from the row.
         std::uint64_t logId = 0;
         if (moves) {
-            auto record = Run(log_.LoadEntry(outcome, claimSteamId_, claimVault_, std::time(nullptr)), Resend::Never);
+            auto record = Run(log_.LoadEntry(outcome, claimSteamId_, Text(claimVault_), std::time(nullptr)), Resend::Never);
             logId = record.succeeded() ? record.insert_id() : 0;
             if (logId == 0 || !Run(log_.LoadedItems(outcome, claimRows_), Resend::Never).succeeded()) {
                 LogFailure(function);

@@ -191,7 +191,7 @@ private:
     std::string connectError_;  // why the last connect failed
     std::optional<Transaction> claim_;  // a load's transaction waits for SettleClaim or ReleaseClaim
     std::uint64_t claimSteamId_ = 0;  // whose vault the open claim holds, for its journal entry
-    std::string claimVault_;  // escaped
+    std::string claimVault_;  // as the player named it (UTF-8), escaped where a statement takes it
     MoveLogStatements::Claimed claimRows_;  // what each row of the open claim holds, for its record
     JournalStatements journal_;
     MoveLogStatements log_;
