@@ -113,6 +113,7 @@ private:
         const std::vector<std::int32_t>& ids;  // may be empty: the subject alone names what it is
         const char* subject = "vault rows";
         const char* then = "the items stay in the inventory";
+        bool refusalExpected = false;  // a refused COMMIT is an answer (a claim lost to another node), not a failure
     };
     struct ServerIdentity;
     Settlement SettleLostCommit(const Move& move, const std::string& question, const Decide& decide, unsigned long session,

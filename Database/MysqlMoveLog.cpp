@@ -143,7 +143,7 @@ bool MySql::ClaimMaking(const std::string& object, const std::string& definition
     if (!Run(SetupClaim::Write(object, Text(definition), server), Resend::Never).succeeded()) return false;
     // A COMMIT refused by certification (another node's claim of the same moment) loses.
     const std::string subject = Formatting::Format("the claim on {}", object);
-    return transaction.Commit({function, "Making", "claimed", {}, subject.c_str(), "another server makes it"},
+    return transaction.Commit({function, "Making", "claimed", {}, subject.c_str(), "another server makes it", true},
                               SetupClaim::Mine(object, server), [](ledra::mysql::results& mine) {
                                   std::string count;
                                   if (mine.at_end() || !mine.get(0, count)) return Settlement::Unknown;

@@ -22,7 +22,7 @@ Settlement MySql::Transaction::Commit(const Move& move, const std::string& quest
     }
     if (store_->db_.is_open()) {  // refused, not lost: the transaction is still open
         Rollback();
-        store_->LogFailure(move.function);
+        if (!move.refusalExpected) store_->LogFailure(move.function);
         return Settlement::RolledBack;
     }
     open_ = false;  // the server has it, committed or not

@@ -55,6 +55,9 @@ public:
     void SetBlackHole(bool on);
     // Closes both sides of every connection being relayed now.
     void CutAll();
+    // New clients go to 127.0.0.1:serverPort from now on, as a proxy fails over to another
+    // node; connections relayed now stay where they are.
+    void Retarget(int serverPort) { serverPort_ = serverPort; }
     // Every chunk passed on, either way, waits this long first (one way; twice per round trip).
     void SetDelay(std::chrono::microseconds oneWay);
 
@@ -81,7 +84,7 @@ private:
     void Close(Link& link);
     void CloseBlackHoled();  // with the mutex held
 
-    int serverPort_;
+    std::atomic<int> serverPort_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
