@@ -198,11 +198,8 @@ Settlement MySql::SettleLostCommit(const Move& move, const std::string& question
             Line(settings_.log, spdlog::level::warn, "({} {}) {}", kSource, move.function, lastError_);
         } else if (EndSession(session)) {
             // On a Galera node the read waits until the node has applied every COMMIT the
-            // cluster certified before it: a COMMIT that went through is seen.
-            const bool synced = !identity_.wsrep || Run("SET SESSION wsrep_sync_wait = 1", Resend::Never).succeeded();
-            auto rows =
-                synced ? Run(question, identity_.wsrep ? Resend::Never : Resend::OnAnyLoss) : ledra::mysql::results{};
-            if (identity_.wsrep && db_.is_open()) Run("SET SESSION wsrep_sync_wait = DEFAULT", Resend::Never);
+            // cluster certified before it (ReadServerIdentity): a COMMIT that went through is seen.
+            auto rows = Run(question, Resend::OnAnyLoss);
             if (rows.succeeded()) {
                 const Settlement settled = decide(rows);
                 if (settled != Settlement::Unknown) return settled;
@@ -346,6 +343,10 @@ void MySql::ReadServerIdentity() {
         if (name == "wsrep_on") identity_.wsrep = value == "ON";
     }
     if (!identity_.wsrep) identity_.nodeName.clear();  // set on any server built with Galera, meaningful only on a node
+    // A Galera node applies another node's COMMIT a moment after it was certified; until then a
+    // plain read misses it, and a player who saved on one server would find no vault on another.
+    // So every read of the store's session waits for the node to catch up (one round trip).
+    if (identity_.wsrep) db_.query("SET SESSION wsrep_sync_wait = @@session.wsrep_sync_wait | 1");
 }
 
 std::string MySql::RecordExists(std::uint64_t logId) {

@@ -140,7 +140,7 @@ private:
     // it could not be read. Only a session on the same server can be ended with KILL.
     struct ServerIdentity {
         std::string serverId, hostname, nodeName;
-        bool wsrep = false;  // a Galera node: a read sees another node's COMMIT only with wsrep_sync_wait
+        bool wsrep = false;  // a Galera node: the session's reads wait for it with wsrep_sync_wait
         bool Known() const { return !hostname.empty(); }
         bool operator==(const ServerIdentity&) const = default;
     };

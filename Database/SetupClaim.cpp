@@ -36,11 +36,13 @@ std::string SetupClaim::Release(const std::string& object) {
 }
 
 SetupClaim::SyncedReads::SyncedReads(ledra::mysql::connection& db) : db_(db) {
+    auto read = db_.query("SELECT @@session.wsrep_sync_wait");
+    if (!read.succeeded() || read.at_end() || !read.get(0, before_)) before_ = "DEFAULT";
     db_.query("SET SESSION wsrep_sync_wait = 15");
 }
 
 SetupClaim::SyncedReads::~SyncedReads() {
-    if (db_.is_open()) db_.query("SET SESSION wsrep_sync_wait = DEFAULT");
+    if (db_.is_open()) db_.query("SET SESSION wsrep_sync_wait = " + before_);
 }
 
 bool SetupClaim::AwaitDefinition(ledra::mysql::connection& db, const std::string& read, const std::string& wanted,

@@ -39,6 +39,7 @@ public:
 
     private:
         ledra::mysql::connection& db_;
+        std::string before_;  // the session's own value, put back at the end
     };
 
     // Waits up to `limit` for the definition read by `read` to be `wanted` (synced reads).
