@@ -21,11 +21,17 @@ std::vector<std::string> Wanted(bool journaled) {
 
 std::string MoveKinds::Enum(bool journaled) { return EnumOf(Wanted(journaled)); }
 
-std::string MoveKinds::Undone() {
+std::string MoveKinds::QuotedList(const std::vector<std::string>& values) {
     std::string list;
-    for (const MoveKindEntry& kind : kAll)
-        if (kind.undone) list += (list.empty() ? "'" : ", '") + std::string(kind.text) + "'";
+    for (const std::string& value : values) list += (list.empty() ? "'" : ", '") + value + "'";
     return list;
+}
+
+std::string MoveKinds::Undone() {
+    std::vector<std::string> undone;
+    for (const MoveKindEntry& kind : kAll)
+        if (kind.undone) undone.emplace_back(kind.text);
+    return QuotedList(undone);
 }
 
 std::vector<std::string> MoveKinds::Values(const std::string& columnType) {

@@ -32,6 +32,8 @@ public:
     static std::string Enum(bool journaled);
     // "'save', 'load'": the journaled kinds a recovery undoes, for an IN (...).
     static std::string Undone();
+    // "'a', 'b'": values quoted for an IN (...) or a log line.
+    static std::string QuotedList(const std::vector<std::string>& values);
     // The values of a column type as information_schema gives it ("enum('save','load')").
     static std::vector<std::string> Values(const std::string& columnType);
     // The wanted kinds a stored column type lacks, in the table's order.

@@ -165,6 +165,9 @@ private:
     // On a Galera node, whether this server may make the object with this definition now
     // (Database/SetupClaim.h).
     bool ClaimMaking(const std::string& object, const std::string& definition);
+    // Waits a while for another server's making: whether the definition read became `wanted`
+    // (reads synced with the cluster).
+    bool AwaitDefinition(const std::string& read, const std::string& wanted);
     // Replaces a database object (trigger, event) only when the text read back differs.
     bool DefinitionDiffers(const std::string& read, const std::string& wanted);
     // Set-up statements in order, on the connection as it stands; false at the first that fails.

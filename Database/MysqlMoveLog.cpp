@@ -5,6 +5,7 @@
 #include <chrono>
 #include <exception>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "Database/MoveKinds.h"
@@ -76,7 +77,7 @@ void MySql::PrepareMoveLog() {
     const bool claimed = onCluster && ClaimMaking(MoveLogStatements::TriggerName(), body);
     if (onCluster && !claimed) {
         // Another server makes it now: waiting keeps this start from logging a false failure.
-        if (!SetupClaim::AwaitDefinition(db_, MoveLogStatements::ReadTrigger(), body, kClaimWait)) {
+        if (!AwaitDefinition(MoveLogStatements::ReadTrigger(), body)) {
             Line(settings_.log, spdlog::level::critical,
                  "({} {}) Failed to create trigger {}: decays will not be in the move log (another server claimed "
                  "making it in {} and it is not as wanted after {} s)",
@@ -118,8 +119,7 @@ void MySql::WidenKindColumn(const char* table, bool journaled) {
         Formatting::Format("ALTER TABLE {} MODIFY kind {} NOT NULL", table, MoveKinds::Widened(type, journaled));
     const bool widened =
         db_.query(modify + ", ALGORITHM=INSTANT").succeeded() || db_.query(modify + ", LOCK=NONE").succeeded();
-    std::string added;
-    for (const std::string& value : missing) added += (added.empty() ? "'" : ", '") + value + "'";
+    const std::string added = MoveKinds::QuotedList(missing);
     if (widened) {
         Line(settings_.log, spdlog::level::info, "({} {}) {}.kind gains {}, kinds of moves this version writes", kSource,
              function, table, added);
@@ -128,6 +128,16 @@ void MySql::WidenKindColumn(const char* table, bool journaled) {
              "({} {}) Failed to give {}.kind the kinds {}: {}; moves of those kinds fail until it has them", kSource,
              function, table, added, db_.last_error_text());
     }
+}
+
+bool MySql::AwaitDefinition(const std::string& read, const std::string& wanted) {
+    const SetupClaim::SyncedReads synced(db_);
+    const auto until = std::chrono::steady_clock::now() + kClaimWait;
+    while (DefinitionDiffers(read, wanted)) {
+        if (!db_.is_open() || std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return true;
 }
 
 bool MySql::ClaimMaking(const std::string& object, const std::string& definition) {

@@ -1,7 +1,5 @@
 #include "Database/SetupClaim.h"
 
-#include <thread>
-
 #include "Database/Text/Format.h"
 
 const char* SetupClaim::CreateTable() {
@@ -43,17 +41,4 @@ SetupClaim::SyncedReads::SyncedReads(ledra::mysql::connection& db) : db_(db) {
 
 SetupClaim::SyncedReads::~SyncedReads() {
     if (db_.is_open()) db_.query("SET SESSION wsrep_sync_wait = " + before_);
-}
-
-bool SetupClaim::AwaitDefinition(ledra::mysql::connection& db, const std::string& read, const std::string& wanted,
-                                 std::chrono::milliseconds limit) {
-    SyncedReads synced(db);
-    const auto until = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        auto rows = db.query(read);
-        std::string value;
-        if (rows.succeeded() && !rows.at_end() && rows.get(0, value) && value == wanted) return true;
-        if (!db.is_open() || std::chrono::steady_clock::now() >= until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
 }

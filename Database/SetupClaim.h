@@ -7,7 +7,6 @@
 // of two claims of the same moment commit. The maker releases the claim when done; a claim of
 // the same definition less than a minute old belongs to a server making it now, and the others
 // wait for the definition to appear. One MariaDB server never needs it.
-#include <chrono>
 #include <string>
 
 #include "Database/Mysql/Connection.h"
@@ -41,8 +40,4 @@ public:
         ledra::mysql::connection& db_;
         std::string before_;  // the session's own value, put back at the end
     };
-
-    // Waits up to `limit` for the definition read by `read` to be `wanted` (synced reads).
-    static bool AwaitDefinition(ledra::mysql::connection& db, const std::string& read, const std::string& wanted,
-                                std::chrono::milliseconds limit);
 };
