@@ -165,9 +165,18 @@ TEST_F(DecayTest, AClaimOnLockedRowsIsRefusedWithinTheBoundAndLosesNothing) {
     };
     claimRefused("first connection");
     // The store's own session, ended: its next statement connects again.
-    scratch.Exec("KILL CONNECTION " +
-                 scratch.Scalar("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = DATABASE() AND ID <> " +
-                                std::to_string(holder.Id()) + " AND ID <> CONNECTION_ID()"));
+    // The list may still hold a test connection that has just closed, so every one is killed
+    // and one already gone is no failure.
+    const auto others = scratch.Query("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = DATABASE() AND ID <> " +
+                                      std::to_string(holder.Id()) + " AND ID <> CONNECTION_ID()");
+    ASSERT_FALSE(others.empty());
+    for (const auto& row : others) {
+        try {
+            scratch.Exec("KILL CONNECTION " + row[0].value_or(""));
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("Unknown thread id"), std::string::npos) << e.what();
+        }
+    }
     claimRefused("connection made again");
 
     holder.Exec("ROLLBACK");

@@ -267,15 +267,21 @@ bool Relay::Send(int fd, std::string_view bytes) const {
 }
 
 void Relay::LoseAnswer(Link& link) {
-    // The client hears nothing more, while the server keeps its session long enough for the
-    // statement to run to its end.
-    ::shutdown(link.client, SHUT_RDWR);
+    // The client is cut only once the server has begun to answer, so the statement has run to
+    // its end whatever the client does next (on a loaded machine a client's KILL could otherwise
+    // overtake it); the session is then kept a little longer, as a server notices a lost client late.
     char discard[16384];
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (!stop_ && !link.cut && std::chrono::steady_clock::now() < until) {
-        pollfd s{link.server, POLLIN, 0};
-        if (::poll(&s, 1, kPollMs) > 0 && ::recv(link.server, discard, sizeof discard, 0) <= 0) break;
-    }
+    const auto discardFor = [&](std::chrono::milliseconds span, bool untilFirstBytes) {
+        const auto until = std::chrono::steady_clock::now() + span;
+        while (!stop_ && !link.cut && std::chrono::steady_clock::now() < until) {
+            pollfd s{link.server, POLLIN, 0};
+            if (::poll(&s, 1, kPollMs) <= 0) continue;
+            if (::recv(link.server, discard, sizeof discard, 0) <= 0 || untilFirstBytes) return;
+        }
+    };
+    discardFor(std::chrono::seconds(10), true);
+    ::shutdown(link.client, SHUT_RDWR);
+    discardFor(std::chrono::milliseconds(500), false);
 }
 
 void Relay::Close(Link& link) {

@@ -38,7 +38,8 @@ public:
     // armed that matches is taken.
     //
     // The statement reaches the server and runs, but the client's connection is cut before any
-    // answer comes back; the server side is read and discarded for 500 ms, then closed.
+    // answer comes back: the relay waits (up to 10 s) for the server to begin its answer, cuts
+    // the client, reads and discards the server side for 500 ms more, then closes it.
     void CutAnswerOf(std::string prefix);
     // The statement never reaches the server; both sides of its connection are closed at once.
     void DropBefore(std::string prefix);
