@@ -30,8 +30,22 @@ std::string MoveKinds::QuotedList(const std::vector<std::string>& values) {
 std::string MoveKinds::Undone() {
     std::vector<std::string> undone;
     for (const MoveKindEntry& kind : kAll)
-        if (kind.undone) undone.emplace_back(kind.text);
+        if (kind.journaled && kind.undo != JournalUndo::Kept) undone.emplace_back(kind.text);
     return QuotedList(undone);
+}
+
+const MoveKindEntry* MoveKinds::Find(std::string_view text) {
+    const auto entry = std::find_if(kAll.begin(), kAll.end(), [text](const MoveKindEntry& kind) { return kind.text == text; });
+    return entry == kAll.end() ? nullptr : &*entry;
+}
+
+std::string_view MoveKinds::LogText(MoveKind kind) {
+    switch (kind) {
+        case MoveKind::Save: return "save";
+        case MoveKind::Admin: return "admin";
+        case MoveKind::Load: break;
+    }
+    return "load";
 }
 
 std::vector<std::string> MoveKinds::Values(const std::string& columnType) {

@@ -8,25 +8,40 @@
 #include <string_view>
 #include <vector>
 
+#include "Database/StoreResults.h"
+
+// What a recovery does to a journaled move that the world restored lacks (MySql::UndoMove).
+enum class JournalUndo {
+    Kept,  // not a move of items, or one a recovery leaves as it is
+    TakeBackSaved,  // the rows the save wrote become an unwind, handed back at the player's next join
+    PutBackLoaded,  // the rows and quantities the load took are put back in the vault
+};
+
 struct MoveKindEntry {
     std::string_view text;
     bool logged;  // a kind of move-log record
     bool journaled;  // a kind of journal entry (crash safety)
-    bool undone;  // a journaled move a recovery undoes when the world restored lacks it (MySql::UndoMove)
+    JournalUndo undo;
 };
 
 class MoveKinds {
 public:
     static constexpr std::array<MoveKindEntry, 8> kAll{{
-        {"save", true, true, true},
-        {"load", true, true, true},  // an administrator's take is journaled as a load
-        {"admin", true, false, false},
-        {"returned", true, false, false},
-        {"decay", true, false, false},
-        {"removed", true, false, false},
-        {"unwind", false, true, false},
-        {"applied", false, true, false},
+        {"save", true, true, JournalUndo::TakeBackSaved},
+        {"load", true, true, JournalUndo::PutBackLoaded},  // an administrator's take is journaled as a load
+        {"admin", true, false, JournalUndo::Kept},
+        {"returned", true, false, JournalUndo::Kept},
+        {"decay", true, false, JournalUndo::Kept},
+        {"removed", true, false, JournalUndo::Kept},
+        {"unwind", false, true, JournalUndo::Kept},
+        {"applied", false, true, JournalUndo::Kept},
     }};
+
+    // The entry of a stored kind text; nothing for a text this version does not know (a newer
+    // server's kind).
+    static const MoveKindEntry* Find(std::string_view text);
+    // The move-log kind of a claim's move: an administrator's take is "admin", a player's "load".
+    static std::string_view LogText(MoveKind kind);
 
     // "ENUM('save','load',...)": the logged or the journaled kinds, in the table's order.
     static std::string Enum(bool journaled);

@@ -33,15 +33,6 @@ std::string ClassOf(std::string name) {
     return name;
 }
 
-const char* KindText(MoveKind kind) {
-    switch (kind) {
-        case MoveKind::Save: return "save";
-        case MoveKind::Admin: return "admin";
-        case MoveKind::Load: break;
-    }
-    return "load";
-}
-
 }  // namespace
 
 std::string MoveLogStatements::CreateLog() {
@@ -149,7 +140,7 @@ std::string MoveLogStatements::LoadEntry(const ClaimOutcome& outcome, std::uint6
     return Formatting::Format(
         "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved, by_steamid) VALUES ({}, {}, "
         "{}, '{}', '{}', {}, {})",
-        at, Literal(server_), steamid, vault, KindText(outcome.kind), outcome.taken.size() + outcome.remainders.size(), by);
+        at, Literal(server_), steamid, vault, std::string(MoveKinds::LogText(outcome.kind)), outcome.taken.size() + outcome.remainders.size(), by);
 }
 
 std::string MoveLogStatements::LoadedItems(const ClaimOutcome& outcome, const Claimed& rows) const {

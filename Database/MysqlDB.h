@@ -174,6 +174,8 @@ private:
     bool RunAll(const std::vector<std::string>& statements);
     // Recovery steps (Database/MysqlWorld.cpp): each true when it went through.
     bool UndoMove(std::int64_t journalId, const std::string& kind, std::int64_t watermark);
+    // A load's undo: its rows and quantities back, less what undone saves' unwinds claim of them.
+    std::optional<std::vector<std::string>> PutBackLoaded(std::int64_t journalId);
     bool ReadUnwinds(JournalRecovery& recovery);
     // Runs the statements in one transaction and commits, settled by asking question; true
     // when committed.

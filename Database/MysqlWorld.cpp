@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "Database/MoveKinds.h"
 #include "Database/MysqlDB.h"
 #include "Database/StoreLog.h"
 #include "Database/Text/Format.h"
@@ -75,49 +76,58 @@ bool MySql::WorldSaved(std::int64_t savedAt) {
     }
 }
 
+std::optional<std::vector<std::string>> MySql::PutBackLoaded(std::int64_t journalId) {
+    // Newer saves undone already: their unwinds that claim items this load made.
+    auto claims = Run(journal_.ClaimedByUnwinds(journalId), Resend::OnAnyLoss);
+    if (!claims.succeeded()) return std::nullopt;
+    JournalStatements::Claimed claimed;
+    std::vector<std::pair<std::int64_t, std::int32_t>> unwindRows;
+    std::vector<std::int64_t> unwinds;
+    for (; !claims.at_end(); claims.next()) {
+        std::int32_t loadRow = 0, unwindRow = 0;
+        std::int64_t unwind = 0, quantity = 0;
+        claims.get(0, loadRow);
+        GetInt64(claims, 1, unwind);
+        claims.get(2, unwindRow);
+        GetInt64(claims, 3, quantity);
+        claimed[loadRow] += quantity;
+        unwindRows.emplace_back(unwind, unwindRow);
+        if (std::find(unwinds.begin(), unwinds.end(), unwind) == unwinds.end()) unwinds.push_back(unwind);
+    }
+    std::vector<std::string> statements{JournalStatements::RestoreQuantities(journalId, claimed),
+                                        JournalStatements::RestoreRows(journalId, claimed)};
+    if (!unwindRows.empty()) {
+        statements.push_back(JournalStatements::DropUnwindRows(unwindRows));
+        statements.push_back(JournalStatements::DropEmptyUnwinds(unwinds));
+    }
+    for (std::string& drop : JournalStatements::DropEntry(journalId)) statements.push_back(std::move(drop));
+    return statements;
+}
+
 bool MySql::UndoMove(std::int64_t journalId, const std::string& kind, std::int64_t watermark) {
     constexpr const char* function = "MySql::RecoverJournal";
-    std::vector<std::string> statements;
-    if (kind == "load") {
-        // Newer saves undone already: their unwinds that claim items this load made.
-        auto claims = Run(journal_.ClaimedByUnwinds(journalId), Resend::OnAnyLoss);
-        if (!claims.succeeded()) {
-            LogFailure(function);
-            return false;
-        }
-        JournalStatements::Claimed claimed;
-        std::vector<std::pair<std::int64_t, std::int32_t>> unwindRows;
-        std::vector<std::int64_t> unwinds;
-        for (; !claims.at_end(); claims.next()) {
-            std::int32_t loadRow = 0, unwindRow = 0;
-            std::int64_t unwind = 0, quantity = 0;
-            claims.get(0, loadRow);
-            GetInt64(claims, 1, unwind);
-            claims.get(2, unwindRow);
-            GetInt64(claims, 3, quantity);
-            claimed[loadRow] += quantity;
-            unwindRows.emplace_back(unwind, unwindRow);
-            if (std::find(unwinds.begin(), unwinds.end(), unwind) == unwinds.end()) unwinds.push_back(unwind);
-        }
-        statements = {JournalStatements::RestoreQuantities(journalId, claimed),
-                      JournalStatements::RestoreRows(journalId, claimed)};
-        if (!unwindRows.empty()) {
-            statements.push_back(JournalStatements::DropUnwindRows(unwindRows));
-            statements.push_back(JournalStatements::DropEmptyUnwinds(unwinds));
-        }
-        for (std::string& drop : JournalStatements::DropEntry(journalId)) statements.push_back(std::move(drop));
-    } else if (kind == "save") {
-        statements = {journal_.TakeBackLoadedItems(journalId, watermark), JournalStatements::KeepAsUnwind(journalId),
-                      JournalStatements::DropSave(journalId)};
-    } else {
-        lastError_ = Formatting::Format("journal entry {} is of unknown kind '{}'", journalId, kind);
+    const MoveKindEntry* known = MoveKinds::Find(kind);
+    std::optional<std::vector<std::string>> statements;
+    switch (known ? known->undo : JournalUndo::Kept) {
+        case JournalUndo::TakeBackSaved:
+            statements = std::vector<std::string>{journal_.TakeBackLoadedItems(journalId, watermark),
+                                                  JournalStatements::KeepAsUnwind(journalId),
+                                                  JournalStatements::DropSave(journalId)};
+            break;
+        case JournalUndo::PutBackLoaded: statements = PutBackLoaded(journalId); break;
+        case JournalUndo::Kept:
+            // Only the kinds a recovery undoes are read, so this is a newer server's kind.
+            lastError_ = Formatting::Format("journal entry {} is of a kind this version cannot undo: '{}'", journalId, kind);
+            break;
+    }
+    if (!statements) {
         LogFailure(function);
         return false;
     }
     // Undone exactly when the entry is gone or became an unwind.
     const std::string subject = Formatting::Format("journal entry {}", journalId);
     return InTransaction({function, "Undoing", "done", kNoRows, subject.c_str(), "the recovery runs again later"},
-                         statements, JournalStatements::EntryKind(journalId), [](ledra::mysql::results& entry) {
+                         *statements, JournalStatements::EntryKind(journalId), [](ledra::mysql::results& entry) {
                              std::string left;
                              if (entry.at_end()) return Settlement::Committed;
                              if (!entry.get(0, left)) return Settlement::Unknown;
@@ -267,7 +277,7 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
         int saves = 0, loads = 0;
         for (const auto& [id, kind] : entries) {
             if (!UndoMove(id, kind, watermark)) return recovery;
-            ++(kind == "save" ? saves : loads);
+            ++(MoveKinds::Find(kind)->undo == JournalUndo::TakeBackSaved ? saves : loads);
         }
         const std::int64_t savedAt = world.savedAt;
         std::vector<std::string> statements = journal_.DropCovered(watermark);
