@@ -1,4 +1,7 @@
 #include "Database/DecaySchedule.h"
+
+#include <charconv>
+#include <string_view>
 #include "Database/Text/Format.h"
 
 #include <cstdint>
@@ -101,6 +104,18 @@ std::string DecaySchedule::EventBody(int decayMinutes) {
 
 std::string DecaySchedule::RunNow(int decayMinutes) {
     return "BEGIN NOT ATOMIC " + Formatting::Format((kBatchLoop), DueCondition(decayMinutes), kBatchRows) + " END";
+}
+
+std::optional<int> DecaySchedule::DecayOf(const std::string& eventBody) {
+    constexpr std::string_view kFactor = "(60 * ";
+    const std::size_t at = eventBody.find(kFactor);
+    if (at == std::string::npos || eventBody.find("dtinsert") == std::string::npos) return std::nullopt;
+    const char* first = eventBody.data() + at + kFactor.size();
+    const char* last = eventBody.data() + eventBody.size();
+    int minutes = 0;
+    const auto [end, error] = std::from_chars(first, last, minutes);
+    if (error != std::errc{} || end == last || *end != ')') return std::nullopt;
+    return minutes;
 }
 
 void DecaySchedule::Prepare(ledra::mysql::connection& db, const std::function<int()>& decayMinutes,

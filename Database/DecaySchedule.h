@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Database/Mysql/Connection.h"
@@ -25,6 +26,9 @@ public:
     static std::string EventBody(int decayMinutes);
     // The same run as one statement any client can send (the benchmark, the tests).
     static std::string RunNow(int decayMinutes);
+    // The minutes an event body decays rows after: this version's body, or the first version's
+    // single DELETE, both written with "(60 * D)"; nothing for a body of another shape.
+    static std::optional<int> DecayOf(const std::string& eventBody);
 
     // At load, on the store's open connection: adds the index on dtinsert when the table has none
     // (rows kept), and makes the event when it is missing or differs; a new event first runs

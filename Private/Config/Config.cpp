@@ -1,7 +1,6 @@
 #include "Private/Config/Config.h"
 
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "Database/ServerName.h"
 #include "Host/ArkApi.h"
 #include "Private/Plugin/PluginFolder.h"
 #include "Private/Text/TextSearch.h"
@@ -208,15 +208,6 @@ std::string ServerIdConfigured() {
 }
 
 std::string MoveLogServerName() {
-    // Only the characters a server id may hold, so the name is the same text on every system and
-    // every connection; a serverId that breaks the rule gives way to the host name.
-    const auto clean = [](std::string name) {
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.') c = '_';
-        return name.substr(0, 64);
-    };
-    std::string id = ServerIdConfigured();
-    if (!id.empty() && id.size() <= 64 && clean(id) == id) return id;
 #ifdef _WIN32
     const char* host = std::getenv("COMPUTERNAME");
     const std::string name = host ? host : "";
@@ -224,7 +215,7 @@ std::string MoveLogServerName() {
     std::array<char, 256> host{};
     const std::string name = gethostname(host.data(), host.size() - 1) == 0 ? host.data() : "";
 #endif
-    return name.empty() ? std::string("lockbury") : clean(name);
+    return ServerName::ForMoveLog(ServerIdConfigured(), name);
 }
 
 }  // namespace Lockbury

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "Database/ServerName.h"
 #include "Host/ArkApi.h"
 
 namespace Lockbury {
@@ -16,7 +17,7 @@ using json = nlohmann::ordered_json;
 constexpr double kMaxDecayMinutes = 5256000;
 constexpr int kMaxWidth = 1000;
 // A server id is a key of the journal: short, and plain in any SQL mode.
-constexpr std::size_t kMaxServerId = 64;
+constexpr std::size_t kMaxServerId = ServerName::kMaxLength;
 constexpr const char* kServerIdCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-.";
 
 std::string TypeName(const json& value) { return value.type_name(); }

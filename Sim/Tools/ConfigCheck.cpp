@@ -10,12 +10,12 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <vector>
 
 #include "ConfigDatabasePatch.h"
 #include "DatabaseProbe.h"
+#include "Database/ServerName.h"
 #include "Sim/Server.h"
 
 namespace LockburyServer {
@@ -44,68 +44,36 @@ void PrintCrashSafety(Printer& printer, const json& config, DatabaseProbe& probe
     if (!config.contains("crashSafe") || config["crashSafe"] != true) return;
     const std::string id =
         config.contains("serverId") && config["serverId"].is_string() ? config["serverId"].get<std::string>() : "";
-    if (!std::regex_match(id, std::regex(R"([A-Za-z0-9_.-]{1,64})"))) {
+    if (!ServerName::IsWellFormed(id)) {
         printer.Line("crash safety: on, without a usable serverId: the load stops");
         return;
     }
-    const auto journaled = probe.Scalar("SELECT COUNT(*) FROM u_vault_journal WHERE server_id = '" + id + "'");
+    const auto journaled = probe.Survey().JournaledMoves(id);
     printer.Line(
         "crash safety: on, server id \"" + id + "\": " +
-        (journaled ? *journaled +
+        (journaled ? std::to_string(*journaled) +
                          " journaled moves of this server, rolled back only if the world it starts from is older than them"
                    : "the load would create the journal tables"));
-}
-
-// Why the load could not make the move log's trigger with this account, or nothing. It needs the
-// TRIGGER privilege; with the binary log on (always on a Galera cluster) also SUPER, or
-// log_bin_trust_function_creators set on the server.
-std::optional<std::string> TriggerRefusal(DatabaseProbe& probe) {
-    // USER_PRIVILEGES names the account as 'user'@'host'.
-    const std::string grantee =
-        "GRANTEE = CONCAT(CHAR(39), REPLACE(CURRENT_USER(), '@', CONCAT(CHAR(39), '@', CHAR(39))), CHAR(39))";
-    const auto held = [&](const char* privilege) {
-        const auto found =
-            probe.Scalar(std::string("SELECT (SELECT COUNT(*) FROM information_schema.USER_PRIVILEGES WHERE ") + grantee +
-                         " AND PRIVILEGE_TYPE = '" + privilege +
-                         "') + (SELECT COUNT(*) FROM information_schema.SCHEMA_PRIVILEGES WHERE " + grantee +
-                         " AND TABLE_SCHEMA = DATABASE() AND PRIVILEGE_TYPE = '" + privilege + "')");
-        return found && *found != "0";
-    };
-    if (!held("TRIGGER")) return "the account lacks the TRIGGER privilege on the database";
-    const auto binlog = probe.Scalar("SELECT @@log_bin");
-    // A Galera node asks the same of a trigger's maker with the binary log off (none on MySQL).
-    const auto galera = probe.Scalar("SELECT @@wsrep_on");
-    const auto trusted = probe.Scalar("SELECT @@log_bin_trust_function_creators");
-    const bool logged = (binlog && *binlog == "1") || (galera && *galera == "1");
-    if (logged && !(trusted && *trusted == "1") && !held("SUPER"))
-        return "the binary log or Galera replication is on and the account has neither SUPER nor "
-               "log_bin_trust_function_creators=1 on the server";
-    return std::nullopt;
 }
 
 // What the move log would be: how long its records stay, and under which server name.
 void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
     const json days = config.contains("logDays") ? config["logDays"] : json(30);
     // The plugin's rule: a well-formed serverId, else the host name with other characters as "_".
-    std::string name =
+    const std::string id =
         config.contains("serverId") && config["serverId"].is_string() ? config["serverId"].get<std::string>() : "";
-    if (!std::regex_match(name, std::regex(R"([A-Za-z0-9_.-]{1,64})"))) {
-        std::array<char, 256> host{};
-        name = gethostname(host.data(), host.size() - 1) == 0 ? std::string(host.data()) : "";
-        name = name.empty()
-                   ? "lockbury"
-                   : std::regex_replace(name.substr(0, 64), std::regex("[^A-Za-z0-9_.-]"), "_") + " (the host name)";
-    }
-    const auto records = probe.Scalar("SELECT COUNT(*) FROM u_vault_log");
+    std::array<char, 256> host{};
+    const std::string hostName = gethostname(host.data(), host.size() - 1) == 0 ? std::string(host.data()) : "";
+    const std::string name = ServerName::ForMoveLog(id, hostName) +
+                             (ServerName::IsWellFormed(id) || hostName.empty() ? "" : " (the host name)");
+    StoreSurvey& survey = probe.Survey();
+    const auto records = survey.MoveLogRecords();
     const std::string kept = days.is_number() && days.get<double>() >= 1
                                  ? "records kept " + days.dump() + " days, pruned hourly by the event Vault_Log_Prune"
                                  : "records kept for ever (logDays " + days.dump() + ")";
-    const auto refusal = config.contains("decay") && config["decay"].is_number() ? TriggerRefusal(probe) : std::nullopt;
+    const auto refusal = config.contains("decay") && config["decay"].is_number() ? survey.TriggerRefusal() : std::nullopt;
     if (refusal) {
-        const auto triggers = probe.Scalar(
-            "SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE() AND TRIGGER_NAME = "
-            "'u_vault_log_removed'");
-        printer.Line(triggers && *triggers != "0"
+        printer.Line(survey.DecayTriggerExists()
                          ? "move log: the trigger u_vault_log_removed exists, but a load that must make it again (another "
                            "decay) would fail (" +
                                *refusal + ")"
@@ -113,7 +81,7 @@ void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
                                "): decays would not be recorded, and each start logs a critical line");
     }
     printer.Line("move log: server name \"" + name + "\", " + kept + ", " +
-                 (records ? "table u_vault_log holds " + *records + " records"
+                 (records ? "table u_vault_log holds " + std::to_string(*records) + " records"
                           : "the load would create the tables u_vault_log and u_vault_log_items") +
                  (config.contains("decay") && config["decay"].is_number()
                       ? "; decays are recorded by the trigger u_vault_log_removed"
@@ -123,15 +91,12 @@ void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
 // On a Galera node: which node, and the claim table that lets one server at a time make the
 // trigger. Nothing on one server.
 void PrintCluster(Printer& printer, DatabaseProbe& probe) {
-    const auto galera = probe.Scalar("SELECT @@wsrep_on");
-    if (!galera || *galera != "1") return;
-    const auto node = probe.Scalar("SELECT @@wsrep_node_name");
-    const auto size = probe.Scalar(
-        "SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'WSREP_CLUSTER_SIZE'");
-    const auto claims = probe.Scalar("SELECT COUNT(*) FROM u_vault_setup");
-    printer.Line("cluster: Galera node " + node.value_or("?") + " of " + size.value_or("?") +
+    const auto node = probe.Survey().Node();
+    if (!node) return;
+    const auto claims = probe.Survey().SetupClaims();
+    printer.Line("cluster: Galera node " + node->name + " of " + node->size +
                  "; a load that must make the trigger u_vault_log_removed first claims it in the table u_vault_setup (" +
-                 (claims ? "it holds " + *claims + " claims" : "the load would create it") + ")");
+                 (claims ? "it holds " + std::to_string(*claims) + " claims" : "the load would create it") + ")");
 }
 
 bool IsErrorLine(const std::string& line) {
@@ -405,12 +370,10 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
         printer_.Line("database: did not answer (" + where + "): " + probe.Error());
         return false;
     }
-    const auto rows = probe.Scalar("SELECT COUNT(*) FROM u_vault");
-    const auto event = probe.Scalar(
-        "SELECT EVENT_DEFINITION FROM information_schema.EVENTS WHERE EVENT_SCHEMA = DATABASE() AND EVENT_NAME = "
-        "'Vault_Decay'");
+    const auto rows = probe.Survey().VaultRows();
+    const auto event = probe.Survey().Decay();
     printer_.Line("database: answered (" + where +
-                  (rows ? ", table u_vault holds " + *rows + " rows" : ", no table u_vault") +
+                  (rows ? ", table u_vault holds " + std::to_string(*rows) + " rows" : ", no table u_vault") +
                   (event ? ", event Vault_Decay present" : ", no event Vault_Decay") + ")");
 
     if (!storeMade) {
@@ -426,9 +389,8 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
         return true;
     }
     const long long decay = config["decay"].get<long long>();
-    std::smatch now;
-    if (event && std::regex_search(*event, now, std::regex(R"(\(60 \* (-?\d+)\))"))) {
-        const long long current = std::stoll(now[1]);
+    if (event && event->decayMinutes) {
+        const long long current = *event->decayMinutes;
         std::string line = "the load would replace the event Vault_Decay: vaults decay after " + std::to_string(decay) +
                            " minutes instead of " + std::to_string(current);
         if (decay < current)

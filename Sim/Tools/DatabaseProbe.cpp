@@ -20,12 +20,4 @@ bool DatabaseProbe::Connect(const DatabaseTarget& target, unsigned timeoutSecond
     return true;
 }
 
-std::optional<std::string> DatabaseProbe::Scalar(const std::string& sql) {
-    ledra::mysql::results result = db_.query(sql);
-    if (result.columns() == 0 || result.at_end()) return std::nullopt;  // failed, or no row
-    std::string value;
-    result.get(0, value);  // NULL leaves it empty
-    return value;
-}
-
 }  // namespace LockburyServer

@@ -1,10 +1,10 @@
 #pragma once
-// Asks a MySQL/MariaDB server whether it answers with the given account, and what it holds of
-// Lockbury's: the vault table's row count and the decay event. Owns one connection.
-#include <optional>
+// Asks a MySQL/MariaDB server whether it answers with the given account; what it holds of
+// Lockbury's is then asked through Survey(). Owns one connection.
 #include <string>
 
 #include "Database/Mysql/Connection.h"
+#include "Database/StoreSurvey.h"
 
 namespace LockburyServer {
 
@@ -20,12 +20,12 @@ public:
     bool Connect(const DatabaseTarget& target, unsigned timeoutSeconds);
     const std::string& Error() const { return error_; }
 
-    // The first column of the first row of a query ("" for NULL), or nothing when it failed or
-    // gave no row.
-    std::optional<std::string> Scalar(const std::string& sql);
+    // The store's typed questions, on this connection.
+    StoreSurvey& Survey() { return survey_; }
 
 private:
     ledra::mysql::connection db_;
+    StoreSurvey survey_{db_};
     std::string error_;
 };
 

@@ -46,6 +46,34 @@ TEST(CheckConfig, AGoodFolderReportsItsRegistrationsAndTheDatabase) {
         << "the check changed nothing";
 }
 
+// A database an earlier version set up: its rows are counted, and the decay of its event, of the
+// first version's shape, is read back to say what the load would change.
+TEST(CheckConfig, AStoreAlreadyThereIsReadBack) {
+    TestSupport::ScratchDatabase db;
+    db.Exec("CREATE TABLE u_vault (id INT NOT NULL AUTO_INCREMENT PRIMARY KEY, dtinsert INT)");
+    db.Exec("INSERT INTO u_vault (dtinsert) VALUES (UNIX_TIMESTAMP()), (UNIX_TIMESTAMP())");
+    db.Exec("CREATE EVENT Vault_Decay ON SCHEDULE EVERY 5 MINUTE DO DELETE FROM u_vault WHERE "
+            "(((UNIX_TIMESTAMP() - (dtinsert)) - (60 * 30)) * -1) < 0");
+    ServerFolder folder;
+    auto config = TestSupport::DefaultConfig(db.Params());
+    config["serverId"] = "island-2";
+    config["decay"] = 20;
+    folder.WriteConfig(config);
+
+    auto run = ServerProcess::Run({"--check-config", folder.Dir().string()});
+
+    EXPECT_NE(run.output.find(", table u_vault holds 2 rows, event Vault_Decay present)\n"
+                              "the load would keep the table u_vault as it is\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("the load would replace the event Vault_Decay: vaults decay after 20 minutes instead "
+                              "of 30; rows older than 20 minutes would be deleted at its next run\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM u_vault"), "2");
+}
+
 // Crash safety adds its two hooks and says what the journal holds; without a server id it stops.
 TEST(CheckConfig, CrashSafetyIsReportedAndNeedsAServerId) {
     TestSupport::ScratchDatabase db;
