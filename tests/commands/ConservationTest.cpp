@@ -9,38 +9,9 @@
 namespace VaultTests {
 namespace {
 
-// Items are told apart by their payload; resources (stored as blueprint and quantity) by class
-// and quantity.
-struct Holdings {
-    std::multiset<std::vector<std::uint8_t>> itemBytes;
-    std::multiset<std::pair<std::string, int>> resources;
-    friend bool operator==(const Holdings&, const Holdings&) = default;
-};
-
 class Conservation : public VaultTest {
 protected:
-    Holdings Now(Sim::Player& player) {
-        Holdings now;
-        for (const auto& item : player.Inventory()) {
-            if (item.className.rfind("PrimalItemResource_", 0) == 0) {
-                now.resources.insert({item.className, item.quantity});
-            } else {
-                now.itemBytes.insert(item.bytes);
-            }
-        }
-        for (const auto& row : Rows(player.SteamId())) {
-            if (!row.blueprint.empty()) {
-                std::string cls;
-                for (const auto& info : Sim::Server::Classes())
-                    if (info.blueprintPath == row.blueprint) cls = info.name;
-                now.resources.insert({cls, std::stoi(row.qtd)});
-            } else {
-                const TArray<unsigned char> bytes = Lockbury::HexToBytes(row.itemdata);
-                now.itemBytes.insert({begin(bytes), end(bytes)});
-            }
-        }
-        return now;
-    }
+    Holdings Now(Sim::Player& player) { return HoldingsOf(player); }
 };
 
 TEST_F(Conservation, RandomSavesAndLoadsKeepEveryItemOnce) {
@@ -60,14 +31,14 @@ TEST_F(Conservation, RandomSavesAndLoadsKeepEveryItemOnce) {
                 const std::string& cls = resourceClasses[random() % resourceClasses.size()];
                 const int quantity = 1 + static_cast<int>(random() % 100);
                 Give(alice, cls, quantity);
-                expected.resources.insert({cls, quantity});
+                expected.units[cls] += quantity;
             } else {
                 ++serial;
                 std::vector<std::uint8_t> payload(4 + random() % 3000, static_cast<std::uint8_t>(serial));
                 std::memcpy(payload.data(), &serial, 4);
                 Spec spec(itemClasses[random() % itemClasses.size()]);
                 spec.Payload(std::move(payload));
-                expected.itemBytes.insert(Give(alice, spec).bytes);
+                expected.items.insert(Give(alice, spec).bytes);
             }
         }
     };

@@ -16,13 +16,6 @@ namespace {
 using Strings = std::vector<std::string>;
 const Strings kUnavailable{"Store unavailable"};
 
-// Where a player's things are: items told apart by payload, resources as total quantities.
-struct Holdings {
-    std::multiset<std::vector<std::uint8_t>> items;
-    std::map<std::string, int> resources;
-    friend bool operator==(const Holdings&, const Holdings&) = default;
-};
-
 class StoreFaults : public VaultTest {
 protected:
     StoreFaults() : relay(db.Params().port) {
@@ -33,32 +26,7 @@ protected:
         config["messages"]["vaultList"] = "{}: {} items\n";
     }
 
-    Holdings Now(Sim::Player& player) {
-        Holdings now = InRows(Rows(player.SteamId()));
-        for (const auto& item : player.Inventory()) {
-            if (item.className.rfind("PrimalItemResource_", 0) == 0) {
-                now.resources[item.className] += item.quantity;
-            } else {
-                now.items.insert(item.payload);
-            }
-        }
-        return now;
-    }
-    static Holdings InRows(const std::vector<StoredRow>& rows) {
-        Holdings now;
-        for (const auto& row : rows) {
-            if (!row.blueprint.empty()) {
-                for (const auto& info : Sim::Server::Classes())
-                    if (info.blueprintPath == row.blueprint) now.resources[info.name] += std::stoi(row.qtd);
-            } else {
-                const TArray<unsigned char> bytes = Lockbury::HexToBytes(row.itemdata);
-                auto item = Sim::Server::Decode({begin(bytes), end(bytes)});
-                EXPECT_TRUE(item.has_value());
-                if (item) now.items.insert(item->payload);
-            }
-        }
-        return now;
-    }
+    Holdings Now(Sim::Player& player) { return HoldingsOf(player); }
     // Three items and 250 wood: a load into five free places gives the items and two stacks of
     // wood, and keeps 50 wood in the row.
     Holdings GiveBelongings(Sim::Player& player) {

@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "Private/Vault/ItemText.h"
 #include "Sim/Server.h"
+#include "support/ItemSpecs.h"
 #include "support/PluginServer.h"
+#include "support/StoredRow.h"
 #include "support/TestConfig.h"
 #include "support/TestDatabase.h"
 
@@ -19,54 +22,17 @@ namespace VaultTests {
 constexpr std::uint64_t kAlice = 76561198000000001ULL;
 constexpr std::uint64_t kBob = 76561198000000002ULL;
 
-// One stored row, as the table holds it.
-struct StoredRow {
-    std::string id, vaultname, itemname, itemdata, blueprint, qtd;
-};
-
+using TestSupport::StoredRow;
 // An item to give, named by what matters to the test.
-struct Spec {
-    explicit Spec(std::string cls) { spec.className = std::move(cls); }
-    Spec& Quantity(int q) {
-        spec.quantity = q;
-        return *this;
-    }
-    Spec& Slot(int s) {
-        spec.slot = s;
-        return *this;
-    }
-    Spec& Engram() {
-        spec.engram = true;
-        return *this;
-    }
-    Spec& Initial() {
-        spec.initial = true;
-        return *this;
-    }
-    Spec& Durability(float d) {
-        spec.durability = d;
-        return *this;
-    }
-    Spec& Spoils(double seconds) {
-        spec.spoilSeconds = seconds;
-        return *this;
-    }
-    Spec& Payload(std::vector<std::uint8_t> p) {
-        spec.payload = std::move(p);
-        return *this;
-    }
-    Spec& Unserialisable() {
-        spec.unserialisable = true;
-        return *this;
-    }
-    Sim::ItemSpec spec;
-};
+using Spec = TestSupport::Item;
 
-inline const Sim::ClassInfo& ClassNamed(const std::string& name) {
-    for (const auto& info : Sim::Server::Classes())
-        if (info.name == name) return info;
-    throw std::logic_error("no class " + name);
-}
+// Where a player's things are, the inventory and the vault rows together: items told apart by
+// their bytes, resources as units per class (a load may split a stack in two).
+struct Holdings {
+    std::multiset<std::vector<std::uint8_t>> items;
+    std::map<std::string, long> units;
+    friend bool operator==(const Holdings&, const Holdings&) = default;
+};
 
 class VaultTest : public ::testing::Test {
 protected:
@@ -89,7 +55,7 @@ protected:
         spec.quantity = quantity;
         return server.Give(player, spec);
     }
-    Sim::ItemView Give(Sim::Player& player, const Spec& spec) { return server.Give(player, spec.spec); }
+    Sim::ItemView Give(Sim::Player& player, const Spec& spec) { return server.Give(player, spec.Spec()); }
 
     // Chat texts the player was shown, in order; forgets them.
     std::vector<std::string> Told(Sim::Player& player) {
@@ -114,6 +80,30 @@ protected:
             rows.push_back({at(0), at(1), at(2), at(3), at(4), at(5)});
         }
         return rows;
+    }
+    Holdings HoldingsOf(Sim::Player& player) const {
+        Holdings now = InRows(Rows(player.SteamId()));
+        for (const auto& item : player.Inventory()) {
+            if (item.className.rfind("PrimalItemResource_", 0) == 0) {
+                now.units[item.className] += item.quantity;
+            } else {
+                now.items.insert(item.bytes);
+            }
+        }
+        return now;
+    }
+    static Holdings InRows(const std::vector<StoredRow>& rows) {
+        Holdings now;
+        for (const auto& row : rows) {
+            if (!row.blueprint.empty()) {
+                for (const auto& info : Sim::Server::Classes())
+                    if (info.blueprintPath == row.blueprint) now.units[info.name] += std::stol(row.qtd);
+            } else {
+                const TArray<unsigned char> bytes = Lockbury::HexToBytes(row.itemdata);
+                now.items.insert({begin(bytes), end(bytes)});
+            }
+        }
+        return now;
     }
     std::vector<std::string> ClassesIn(Sim::Player& player) const {
         std::vector<std::string> classes;

@@ -193,7 +193,7 @@ PluginStoreTest::PluginStoreTest() {
     storeReachable_ = true;
 }
 
-std::vector<PluginStoreTest::StoredRow> PluginStoreTest::Rows(std::uint64_t steamId, const std::string& vault) const {
+std::vector<StoredRow> PluginStoreTest::Rows(std::uint64_t steamId, const std::string& vault) const {
     std::string sql =
         "SELECT id, vaultname, itemname, itemdata, blueprint, qtd FROM u_vault WHERE steamid = " + std::to_string(steamId);
     if (!vault.empty()) sql += " AND vaultname = '" + vault + "'";

@@ -22,6 +22,7 @@
 #include "Sim/Server.h"
 #include "support/ItemSpecs.h"
 #include "support/PluginServer.h"
+#include "support/StoredRow.h"
 #include "support/TestDatabase.h"
 
 namespace TestSupport {
@@ -103,9 +104,6 @@ class PluginStoreTest : public PluginTest {
 protected:
     PluginStoreTest();
 
-    struct StoredRow {
-        std::string id, vaultname, itemname, itemdata, blueprint, qtd;
-    };
     // The player's rows (of one vault, when named), in the order they were written.
     std::vector<StoredRow> Rows(std::uint64_t steamId, const std::string& vault = "") const;
     std::vector<StoredRow> Rows(const Player& player, const std::string& vault = "") const {
