@@ -1,7 +1,7 @@
 #pragma once
-// The vault store as the commands see it. Operations never throw. The single-row operations
-// report failure as false or an empty array; the operations the commands use tell a failure
-// apart from an empty answer, and a move from a move whose outcome is unknown.
+// The vault store as the commands see it: only moves that write their move-log record, and
+// reads. Operations never throw; they tell a failure apart from an empty answer, and a move from
+// a move whose outcome is unknown.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,18 +18,9 @@
 class IDatabase {
 public:
     virtual ~IDatabase() = default;
-    virtual bool AddVaultItem(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
-                              const std::string& itemdata) = 0;
-    virtual bool AddVaultResource(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
-                                  const FString& blueprint, std::int32_t qtd) = 0;
-    virtual TArray<std::shared_ptr<VaultItem>> GetVaultItems(std::uint64_t steamid, const FString& vaultname,
-                                                             std::int32_t limit) = 0;
-    virtual bool DeleteVaultItem(std::int32_t id) = 0;
-    virtual TArray<std::shared_ptr<VaultList>> ListVault(std::uint64_t steamid) = 0;
-
-    // Writes all the rows into one vault in one transaction, or none of them. Each row is stored
-    // as the single-row add of its kind would store it. Stored gives the new rows' ids in the
-    // order of rows; Unknown means the answer to the COMMIT was lost and could not be settled.
+    // Writes all the rows into one vault in one transaction, with their move-log record, or none
+    // of them. Committed gives the new rows' ids in the order of rows; Unknown means the answer
+    // to the COMMIT was lost and could not be settled.
     virtual RowsWritten AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                                      const std::vector<VaultRow>& rows) = 0;
     // Deletes these rows of one save, whose items stayed in the inventory, with their move-log

@@ -33,24 +33,15 @@ constexpr const char* kCreateTable =
 // held by a decay batch or another server's load never freezes the game thread. The statement
 // fails with 1205 and the caller rolls its transaction back (InnoDB undoes only that statement).
 constexpr const char* kLimitLockWaits = "SET SESSION innodb_lock_wait_timeout = 1, SESSION lock_wait_timeout = 1";
-constexpr const char* kAddItem =
-    "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, dtinsert) values({}, '{}', '{}', '{}', {})";
-// The blueprint stands between single quotes like every other text: between double quotes a
-// server running with ANSI_QUOTES would read it as a column name.
-constexpr const char* kAddResource =
-    "INSERT INTO u_vault (steamid, vaultname, itemname, blueprint, qtd, dtinsert) values ({}, '{}', '{}', "
-    "'{}', {}, {})";
 // A batch names every column either kind of row fills; a row gives DEFAULT for the columns its
-// kind leaves out, so it is stored exactly as the single-row add of its kind stores it.
+// kind leaves out. The blueprint stands between single quotes like every other text: between
+// double quotes a server running with ANSI_QUOTES would read it as a column name.
 constexpr const char* kAddRowsHead =
     "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, blueprint, qtd, dtinsert) values ";
 constexpr const char* kItemValues = "({}, '{}', '{}', '{}', DEFAULT, DEFAULT, {})";
 constexpr const char* kResourceValues = "({}, '{}', '{}', DEFAULT, '{}', {}, {})";
 // Room left in every statement below the packet limit for the packet header and rounding.
 constexpr std::size_t kPacketMargin = 1024;
-constexpr const char* kGetItems =
-    "SELECT id, itemdata, blueprint, qtd, itemname FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {}";
-constexpr const char* kDeleteItem = "DELETE FROM u_vault where id = {}";
 // A load's statements: the claim locks the rows it may give until the load settles. It waits
 // for rows another session holds at most the session's lock wait bound (kLimitLockWaits), then
 // the load is refused as a store failure, with nothing given; so is a claim chosen as the victim
@@ -169,8 +160,7 @@ ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
     if (!errors::is_connection_lost(code)) return result;
 
     CloseConnection();  // the server rolls back whatever was open on it
-    const bool again = resend == Resend::OnAnyLoss || (resend == Resend::IfNeverSent && code == errors::server_gone);
-    if (!again || !Connected()) return result;
+    if (resend != Resend::OnAnyLoss || !Connected()) return result;
     result = db_.query(sql);
     if (!result.succeeded()) {
         lastError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
@@ -288,7 +278,7 @@ bool MySql::InsertBatched(const std::string& head, const std::vector<std::string
     };
     const std::size_t tail = ids ? std::char_traits<char>::length(kReturning) : 0;
     // A value too large for any statement still goes alone; the server refuses it and the
-    // caller rolls the whole transaction back, as a single-row add of it would fail.
+    // caller rolls the whole transaction back.
     for (const std::string& value : values) {
         if (!sql.empty() && sql.size() + 1 + value.size() + tail > room && !send()) return false;
         if (sql.empty()) {
@@ -443,38 +433,6 @@ std::string MySql::Text(const std::string& value) {
     return db_.is_open() ? db_.escape(value, '\'') : ledra::mysql::escape_by_hand(value);
 }
 
-bool MySql::AddVaultItem(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
-                         const std::string& itemdata) {
-    try {
-        const std::int64_t now = std::time(nullptr);
-        if (Connected()) {
-            const auto sql = Formatting::Format((kAddItem), steamid, Text(vaultname.ToString()), Text(itemname.ToString()),
-                                                Text(itemdata), now);
-            if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
-        }
-        LogFailure("MySql::AddVaultItem");
-    } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, "MySql::AddVaultItem", error);
-    }
-    return false;
-}
-
-bool MySql::AddVaultResource(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
-                             const FString& blueprint, std::int32_t qtd) {
-    try {
-        const std::int64_t now = std::time(nullptr);
-        if (Connected()) {
-            const auto sql = Formatting::Format((kAddResource), steamid, Text(vaultname.ToString()),
-                                                Text(itemname.ToString()), Text(blueprint.ToString()), qtd, now);
-            if (Run(sql, Resend::IfNeverSent).succeeded()) return true;
-        }
-        LogFailure("MySql::AddVaultResource");
-    } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, "MySql::AddVaultResource", error);
-    }
-    return false;
-}
-
 RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) {
     constexpr const char* function = "MySql::AddVaultRows";
     RowsWritten written;
@@ -595,35 +553,6 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
         }) == Settlement::Committed;
     } catch (const std::exception& error) {
         LogUnexpected(settings_.log, function, error);
-    }
-    return false;
-}
-
-TArray<std::shared_ptr<VaultItem>> MySql::GetVaultItems(std::uint64_t steamid, const FString& vaultname,
-                                                        std::int32_t limit) {
-    TArray<std::shared_ptr<VaultItem>> items;
-    try {
-        const std::int64_t start = std::time(nullptr);
-        if (Connected()) {
-            auto rows = Run(Formatting::Format((kGetItems), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
-            if (!rows.succeeded()) LogFailure("MySql::GetVaultItems");
-            for (; !rows.at_end(); rows.next()) items.Add(ReadItem(rows));
-        } else {
-            LogFailure("MySql::GetVaultItems");
-        }
-        Line(settings_.log, spdlog::level::info, "Took {} seconds to load from mysql", std::time(nullptr) - start);
-    } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, "MySql::GetVaultItems", error);
-    }
-    return items;
-}
-
-bool MySql::DeleteVaultItem(std::int32_t id) {
-    try {
-        if (Connected() && Run(Formatting::Format((kDeleteItem), id), Resend::OnAnyLoss).succeeded()) return true;
-        LogFailure("MySql::DeleteVaultItem");
-    } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, "MySql::DeleteVaultItem", error);
     }
     return false;
 }
@@ -759,5 +688,3 @@ bool MySql::ReadyToTry(const char* operation) {
     LogFailure(operation);
     return false;
 }
-
-TArray<std::shared_ptr<VaultList>> MySql::ListVault(std::uint64_t steamid) { return ReadVaultList(steamid).records; }

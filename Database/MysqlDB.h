@@ -1,9 +1,8 @@
 #pragma once
 // The vault store on a MySQL / MariaDB server: table u_vault, decay event Vault_Decay, over one
-// connection. Single-row operations are one statement each; a save and a load are one
-// transaction each, of a few statements whatever their size. With a journal (crash safety) a
-// save and a load write their journal entry in that same transaction: two statements more for a
-// save, three for a load.
+// connection. A save and a load are one transaction each, of a few statements whatever their
+// size. With a journal (crash safety) a save and a load write their journal entry in that same
+// transaction: two statements more for a save, three for a load.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -30,15 +29,6 @@ public:
     MySql(const MySql&) = delete;
     MySql& operator=(const MySql&) = delete;
 
-    bool AddVaultItem(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
-                      const std::string& itemdata) override;
-    bool AddVaultResource(std::uint64_t steamid, const FString& vaultname, const FString& itemname,
-                          const FString& blueprint, std::int32_t qtd) override;
-    TArray<std::shared_ptr<VaultItem>> GetVaultItems(std::uint64_t steamid, const FString& vaultname,
-                                                     std::int32_t limit) override;
-    bool DeleteVaultItem(std::int32_t id) override;
-    TArray<std::shared_ptr<VaultList>> ListVault(std::uint64_t steamid) override;
-
     // START TRANSACTION, as few multi-row INSERTs as the server's packet limit allows, COMMIT.
     RowsWritten AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) override;
     bool DeleteVaultRows(const std::vector<std::int32_t>& ids) override;
@@ -64,7 +54,6 @@ private:
     // When a statement may be sent again after its connection was lost.
     enum class Resend {
         Never,  // it may have run, and running it twice would matter (or a transaction is open)
-        IfNeverSent,  // only when the send itself failed (2006)
         OnAnyLoss,  // running it twice changes nothing: reads, START TRANSACTION, deletes by id
     };
 

@@ -7,7 +7,7 @@
 
 // One row a save writes: an item row (its bytes as text) or a resource row (blueprint and
 // quantity). The kind decides which columns the row fills; the others stay as the table's
-// defaults, exactly as the single-row adds leave them.
+// defaults.
 struct VaultRow {
     enum class Kind { Item, Resource };
 

@@ -142,7 +142,7 @@ TEST_F(DecayTest, LoadsAddTheIndexOnceAndReplaceTheEventOnlyWhenItDiffers) {
 // once they are free the load goes through.
 TEST_F(DecayTest, AClaimOnLockedRowsIsRefusedWithinTheBoundAndLosesNothing) {
     auto store = OpenStore(scratch.Params());
-    for (const char* item : {"A", "B", "C"}) ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide(item), "00"));
+    for (const char* item : {"A", "B", "C"}) ASSERT_TRUE(StoreTest::AddItem(*store, kPlayer, "v", item, "00"));
     Session holder(scratch.Params());
     holder.Exec("START TRANSACTION");
     holder.Exec("SELECT id FROM u_vault WHERE itemname = 'B' FOR UPDATE");

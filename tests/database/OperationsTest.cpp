@@ -1,4 +1,5 @@
-// The five store operations against the test server: rows, hostile texts, limits, the list.
+// The store's save, claim, deletion and list against the test server: rows, hostile texts, limits,
+// the list.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,11 +9,15 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "StoreEnvironment.h"
 
 namespace {
 
+using StoreTest::AddItem;
+using StoreTest::AddResource;
+using StoreTest::PeekItems;
 using StoreTest::StoreTestBase;
 using StoreTest::Wide;
 
@@ -33,13 +38,12 @@ protected:
 };
 
 TEST_F(StoreOperationsTest, ItemAndResourceRowsReadBackAsTheirKind) {
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("main"), Wide("PrimalItem_WeaponPike_C_3"), "0a1bff"));
-    ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide("main"), Wide("PrimalItemResource_Wood_C_9"),
-                                        Wide("Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'"),
-                                        500));
-    ASSERT_TRUE(store->AddVaultItem(kOther, Wide("main"), Wide("Other"), "ff"));
+    ASSERT_TRUE(AddItem(*store, kPlayer, "main", "PrimalItem_WeaponPike_C_3", "0a1bff"));
+    ASSERT_TRUE(AddResource(*store, kPlayer, "main", "PrimalItemResource_Wood_C_9",
+                            "Blueprint'/Game/Resources/PrimalItemResource_Wood.PrimalItemResource_Wood'", 500));
+    ASSERT_TRUE(AddItem(*store, kOther, "main", "Other", "ff"));
 
-    auto items = store->GetVaultItems(kPlayer, Wide("main"), 10);
+    auto items = PeekItems(*store, kPlayer, "main", 10).records;
     ASSERT_EQ(items.Num(), 2);
     const VaultItem& item = items[0]->itemdata.empty() ? *items[1] : *items[0];
     const VaultItem& resource = items[0]->itemdata.empty() ? *items[0] : *items[1];
@@ -78,9 +82,9 @@ TEST_F(StoreOperationsTest, HostileTextsAreStoredAndReadBackExactly) {
     };
     for (const auto& text : hostile) {
         SCOPED_TRACE(text);
-        ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide(text), Wide(text), text));
-        ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide(text), Wide(text), Wide(text), 3));
-        auto items = store->GetVaultItems(kPlayer, Wide(text), 10);
+        ASSERT_TRUE(AddItem(*store, kPlayer, text, text, text));
+        ASSERT_TRUE(AddResource(*store, kPlayer, text, text, text, 3));
+        auto items = PeekItems(*store, kPlayer, text, 10).records;
         ASSERT_EQ(items.Num(), 2);
         for (const auto& item : items) {
             if (item->qtd == 3) {
@@ -97,7 +101,9 @@ TEST_F(StoreOperationsTest, HostileTextsAreStoredAndReadBackExactly) {
     }
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), std::to_string(2 * std::size(hostile)));
 
-    auto vaults = store->ListVault(kPlayer);
+    const auto list = store->ReadVaultList(kPlayer);
+    ASSERT_FALSE(list.failed);
+    const auto& vaults = list.records;
     ASSERT_EQ(vaults.Num(), static_cast<int>(std::size(hostile)));
     for (const auto& text : hostile) {
         bool found = false;
@@ -106,75 +112,99 @@ TEST_F(StoreOperationsTest, HostileTextsAreStoredAndReadBackExactly) {
     }
 }
 
-// A database in a single-byte character set refuses what it cannot hold; nothing is stored cut.
+// A database in a single-byte character set refuses what it cannot hold; nothing is stored cut,
+// and the refused save leaves no move-log record.
 TEST_F(StoreTestBase, MultiByteTextInALatin1DatabaseFailsCleanly) {
     TestSupport::ScratchDatabase scratch;
     scratch.Exec("ALTER DATABASE " + scratch.Params().database + " CHARACTER SET latin1");
     auto store = OpenStore(scratch.Params());
-    EXPECT_TRUE(store->AddVaultItem(kPlayer, Wide("café"), Wide("Item"), "00"));
-    EXPECT_FALSE(store->AddVaultItem(kPlayer, Wide("сейф_🔒"), Wide("Item"), "00"));
+    EXPECT_TRUE(AddItem(*store, kPlayer, "café", "Item", "00"));
+    EXPECT_FALSE(AddItem(*store, kPlayer, "сейф_🔒", "Item", "00"));
     EXPECT_EQ(scratch.Scalar("SELECT GROUP_CONCAT(vaultname) FROM u_vault"), "café");
+    EXPECT_EQ(scratch.Scalar("SELECT GROUP_CONCAT(vaultname) FROM u_vault_log"), "café");
 }
 
-TEST_F(StoreOperationsTest, GetVaultItemsKeepsToItsLimit) {
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "00"));
-    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("v"), 2).Num(), 2);
-    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("v"), 3).Num(), 3);
-    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("v"), 0).Num(), 0);
-    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("v"), -1).Num(), 0);
-    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("unknown"), 10).Num(), 0);
-    EXPECT_EQ(store->GetVaultItems(kOther, Wide("v"), 10).Num(), 0);
+// A claim gives at most its limit of the player's own vault; a limit the server refuses is a
+// failure, not an empty vault. A claim released changes no row.
+TEST_F(StoreOperationsTest, ClaimVaultItemsKeepsToItsLimit) {
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(AddItem(*store, kPlayer, "v", "Item", "00"));
+    EXPECT_EQ(PeekItems(*store, kPlayer, "v", 2).records.Num(), 2);
+    EXPECT_EQ(PeekItems(*store, kPlayer, "v", 3).records.Num(), 3);
+    const auto none = PeekItems(*store, kPlayer, "v", 0);
+    EXPECT_FALSE(none.failed);
+    EXPECT_EQ(none.records.Num(), 0);
+    const auto refused = PeekItems(*store, kPlayer, "v", -1);
+    EXPECT_TRUE(refused.failed);
+    EXPECT_EQ(refused.records.Num(), 0);
+    for (const auto& [player, vault] : {std::pair{kPlayer, "unknown"}, std::pair{kOther, "v"}}) {
+        const auto empty = PeekItems(*store, player, vault, 10);
+        EXPECT_FALSE(empty.failed) << vault;
+        EXPECT_EQ(empty.records.Num(), 0) << vault;
+    }
+    EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "3");
     const auto log = Log();
-    EXPECT_EQ(std::count(log.begin(), log.end(), "[Lockbury][info] Took 0 seconds to load from mysql"), 6)
-        << "every read logs its timing, the failed one too";
-    ASSERT_EQ(log.size(), 7u);
-    EXPECT_EQ(log[3].rfind("[Lockbury][error] (Database/MysqlDB MySql::GetVaultItems) The vault store failed: You "
+    EXPECT_EQ(std::count(log.begin(), log.end(), "[Lockbury][info] Took 0 seconds to load from mysql"), 5)
+        << "every claim that read logs its timing";
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[3].rfind("[Lockbury][error] (Database/MysqlDB MySql::ClaimVaultItems) The vault store failed: You "
                            "have an error in your SQL syntax",
                            0),
               0u)
         << log[3];
 }
 
-TEST_F(StoreOperationsTest, DeleteVaultItemByIdOnly) {
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "00"));
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "01"));
-    auto items = store->GetVaultItems(kPlayer, Wide("v"), 10);
+// Rows are deleted by id alone, each deletion recorded as the rows' return; ids no longer (or
+// never) stored are no failure and leave no record.
+TEST_F(StoreOperationsTest, DeleteVaultRowsByIdOnly) {
+    ASSERT_TRUE(AddItem(*store, kPlayer, "v", "Item", "00"));
+    ASSERT_TRUE(AddItem(*store, kPlayer, "v", "Item", "01"));
+    auto items = PeekItems(*store, kPlayer, "v", 10).records;
     ASSERT_EQ(items.Num(), 2);
-    EXPECT_TRUE(store->DeleteVaultItem(items[0]->id));
-    EXPECT_TRUE(store->DeleteVaultItem(items[0]->id)) << "a missing id is no failure";
-    EXPECT_TRUE(store->DeleteVaultItem(-5));
-    auto left = store->GetVaultItems(kPlayer, Wide("v"), 10);
+    EXPECT_TRUE(store->DeleteVaultRows({items[0]->id}));
+    EXPECT_TRUE(store->DeleteVaultRows({items[0]->id})) << "a missing id is no failure";
+    EXPECT_TRUE(store->DeleteVaultRows({-5}));
+    auto left = PeekItems(*store, kPlayer, "v", 10).records;
     ASSERT_EQ(left.Num(), 1);
     EXPECT_EQ(left[0]->id, items[1]->id);
+    EXPECT_EQ(scratch.Scalar("SELECT GROUP_CONCAT(kind, ' ', rows_moved ORDER BY id) FROM u_vault_log"),
+              "save 1,save 1,returned 1");
 }
 
-// A non-numeric int column ends the read with the records made so far and an error line.
-TEST_F(StoreOperationsTest, BadIntColumnEndsTheReadWithTheRowsBeforeIt) {
+// A non-numeric int column fails the claim as a whole: nothing is given, and the claim's
+// transaction is ended, so the rows stay and a later claim takes them.
+TEST_F(StoreOperationsTest, BadIntColumnFailsTheClaimAndKeepsTheRows) {
     scratch.Exec("ALTER TABLE u_vault MODIFY qtd varchar(20)");
-    ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide("v"), Wide("Wood"), Wide("bp"), 4));
+    ASSERT_TRUE(AddResource(*store, kPlayer, "v", "Wood", "bp", 4));
     scratch.Exec("INSERT INTO u_vault (steamid, vaultname, qtd, dtinsert) VALUES (" + std::to_string(kPlayer) +
                  ", 'v', 'many', 0)");
     ClearLog();
-    auto items = store->GetVaultItems(kPlayer, Wide("v"), 10);
-    ASSERT_EQ(items.Num(), 1);
-    EXPECT_EQ(items[0]->qtd, 4);
-    EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][error] (Database/MysqlDB MySql::GetVaultItems) "
+    const auto claimed = store->ClaimVaultItems(kPlayer, Wide("v"), 10);
+    EXPECT_TRUE(claimed.failed);
+    EXPECT_EQ(claimed.records.Num(), 0);
+    EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][error] (Database/MysqlDB MySql::ClaimVaultItems) "
                                                "Unexpected DB error invalid stoi argument"}));
+    scratch.Exec("DELETE FROM u_vault WHERE qtd = 'many'");  // waits for no lock of the failed claim
+    const auto after = PeekItems(*store, kPlayer, "v", 10);
+    ASSERT_FALSE(after.failed);
+    ASSERT_EQ(after.records.Num(), 1);
+    EXPECT_EQ(after.records[0]->qtd, 4);
 }
 
-TEST_F(StoreOperationsTest, ListVaultCountsRowsAndShowsTimeLeft) {
-    EXPECT_EQ(store->ListVault(kPlayer).Num(), 0);
+TEST_F(StoreOperationsTest, ReadVaultListCountsRowsAndShowsTimeLeft) {
+    const auto empty = store->ReadVaultList(kPlayer);
+    EXPECT_FALSE(empty.failed);
+    EXPECT_EQ(empty.records.Num(), 0);
     scratch.Exec("DROP EVENT Vault_Decay");  // rows past their time stay for the list to show
 
     HostRuntime::SetClockOffset(-10 * 60);  // saved ten minutes ago
-    ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide("ore"), Wide("Stone"), Wide("bp"), 500));
+    ASSERT_TRUE(AddResource(*store, kPlayer, "ore", "Stone", "bp", 500));
     HostRuntime::SetClockOffset(-2 * 3600);  // two hours ago: past the hour of decay
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("old"), Wide("Pike"), "00"));
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("old"), Wide("Pike"), "01"));
+    ASSERT_TRUE(AddItem(*store, kPlayer, "old", "Pike", "00"));
+    ASSERT_TRUE(AddItem(*store, kPlayer, "old", "Pike", "01"));
     HostRuntime::SetClockOffset(0);
-    ASSERT_TRUE(store->AddVaultItem(kOther, Wide("ore"), Wide("Pike"), "00"));
+    ASSERT_TRUE(AddItem(*store, kOther, "ore", "Pike", "00"));
 
-    auto vaults = store->ListVault(kPlayer);
+    auto vaults = store->ReadVaultList(kPlayer).records;
     ASSERT_EQ(vaults.Num(), 2);
     std::map<std::string, VaultList> byName;
     for (const auto& v : vaults) byName[v->vaultname] = *v;
@@ -184,25 +214,25 @@ TEST_F(StoreOperationsTest, ListVaultCountsRowsAndShowsTimeLeft) {
     EXPECT_EQ(byName["old"].falta, "00:00:00");
 
     Lockbury::Config()["decay"] = 60 * 24 * 40;  // forty days: past the server's largest time
-    vaults = store->ListVault(kPlayer);
+    vaults = store->ReadVaultList(kPlayer).records;
     ASSERT_EQ(vaults.Num(), 2);
     for (const auto& v : vaults) EXPECT_EQ(v->falta, "838:59:59");
 
     Lockbury::Config()["decay"] = 60 * 50;  // fifty hours: more than 24 hours show as hours
-    for (const auto& v : store->ListVault(kPlayer))
+    for (const auto& v : store->ReadVaultList(kPlayer).records)
         EXPECT_TRUE(std::regex_match(v->falta, std::regex("49:49:5[0-9]|49:50:00|47:59:5[0-9]|48:00:00"))) << v->falta;
 
     Lockbury::Config()["decay"] = 0;
-    for (const auto& v : store->ListVault(kPlayer)) EXPECT_EQ(v->falta, "00:00:00");
+    for (const auto& v : store->ReadVaultList(kPlayer).records) EXPECT_EQ(v->falta, "00:00:00");
     EXPECT_TRUE(Log().empty());
 }
 
 // The event runs when it is made and deletes exactly the rows older than the decay time.
 TEST_F(StoreOperationsTest, DecayEventDeletesRowsPastTheirTime) {
     HostRuntime::SetClockOffset(-61 * 60);
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("old"), Wide("Pike"), "00"));
+    ASSERT_TRUE(AddItem(*store, kPlayer, "old", "Pike", "00"));
     HostRuntime::SetClockOffset(-59 * 60);
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("young"), Wide("Pike"), "00"));
+    ASSERT_TRUE(AddItem(*store, kPlayer, "young", "Pike", "00"));
     HostRuntime::SetClockOffset(0);
     auto reloaded = OpenStore(scratch.Params());
     // A load does not start a run: the first comes one interval later. Brought forward to now.
@@ -215,10 +245,12 @@ TEST_F(StoreOperationsTest, DecayEventDeletesRowsPastTheirTime) {
     EXPECT_EQ(left, "young");
 }
 
-TEST_F(StoreOperationsTest, ListVaultWithoutDecayLogsAndGivesNothing) {
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "00"));
+TEST_F(StoreOperationsTest, ReadVaultListWithoutDecayFails) {
+    ASSERT_TRUE(AddItem(*store, kPlayer, "v", "Item", "00"));
     Lockbury::Config() = nlohmann::ordered_json::object();
-    EXPECT_EQ(store->ListVault(kPlayer).Num(), 0);
+    const auto list = store->ReadVaultList(kPlayer);
+    EXPECT_TRUE(list.failed);
+    EXPECT_EQ(list.records.Num(), 0);
     EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][error] (Database/MysqlDB MySql::ReadVaultList) Unexpected DB "
                                                "error [json.exception.type_error.302] type must be number, but is "
                                                "null"}));

@@ -53,7 +53,7 @@ TEST_F(StoreSetupTest, MakesTheTableWithItsIndexesAndTheEvent) {
 
 TEST_F(StoreSetupTest, ALoadWithAnotherDecayReplacesTheEventAndKeepsTheRows) {
     auto first = OpenStore(scratch.Params());
-    ASSERT_TRUE(first->AddVaultItem(1, StoreTest::Wide("keep"), StoreTest::Wide("Item"), "00"));
+    ASSERT_TRUE(StoreTest::AddItem(*first, 1, "keep", "Item", "00"));
     first.reset();
 
     Lockbury::Config() = {{"decay", 1440}};
@@ -62,7 +62,7 @@ TEST_F(StoreSetupTest, ALoadWithAnotherDecayReplacesTheEventAndKeepsTheRows) {
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM information_schema.EVENTS WHERE EVENT_SCHEMA = '" +
                              scratch.Params().database + "' AND EVENT_NAME = 'Vault_Decay'"),
               "1");
-    EXPECT_EQ(second->GetVaultItems(1, StoreTest::Wide("keep"), 10).Num(), 1);
+    EXPECT_EQ(StoreTest::PeekItems(*second, 1, "keep", 10).records.Num(), 1);
 }
 
 // As on a Galera cluster: a node shows the event another node made as SLAVESIDE_DISABLED, and
@@ -193,7 +193,7 @@ TEST_F(StoreSetupTest, EmptyDatabaseNameFailsTheThreeStatements) {
                          "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to drop event Vault_Decay!",
                          "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create event Vault_Decay!",
                      }));
-    EXPECT_FALSE(store->AddVaultItem(1, StoreTest::Wide("v"), StoreTest::Wide("i"), "00"));
+    EXPECT_FALSE(StoreTest::AddItem(*store, 1, "v", "i", "00"));
 }
 
 }  // namespace

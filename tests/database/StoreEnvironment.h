@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,5 +93,27 @@ protected:
 
 // UTF-8 text (NUL bytes included) as the game's string.
 inline FString Wide(const std::string& utf8) { return Sim::GameText(utf8); }
+
+// A save of one row, through the store's own save (so it writes its move-log record): whether
+// it was committed.
+inline bool AddItem(IDatabase& store, std::uint64_t steamid, const std::string& vault, const std::string& itemname,
+                    const std::string& itemdata) {
+    return store.AddVaultRows(steamid, Wide(vault), {VaultRow::Item(Wide(itemname), itemdata)}).settlement ==
+           Settlement::Committed;
+}
+inline bool AddResource(IDatabase& store, std::uint64_t steamid, const std::string& vault, const std::string& itemname,
+                        const std::string& blueprint, std::int32_t qtd) {
+    return store.AddVaultRows(steamid, Wide(vault), {VaultRow::Resource(Wide(itemname), Wide(blueprint), qtd)})
+               .settlement == Settlement::Committed;
+}
+
+// At most limit rows of a vault as a load would claim them, the claim released at once so no
+// row changes. A failed claim stays failed, told apart from an empty vault.
+inline VaultRead<VaultItem> PeekItems(IDatabase& store, std::uint64_t steamid, const std::string& vault,
+                                      std::int32_t limit) {
+    VaultRead<VaultItem> claimed = store.ClaimVaultItems(steamid, Wide(vault), limit);
+    if (claimed.records.Num() > 0) store.ReleaseClaim();
+    return claimed;
+}
 
 }  // namespace StoreTest

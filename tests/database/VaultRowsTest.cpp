@@ -1,4 +1,4 @@
-// A save's rows written as one batch: stored exactly as the single-row adds store them, split
+// A save's rows written as one batch: each row fills exactly the columns of its kind, split
 // below the server's packet limit, all or nothing when a statement of the batch fails, and the
 // same bytes whatever SQL mode the server quotes texts in.
 #include <fmt/format.h>
@@ -15,6 +15,8 @@
 
 namespace {
 
+using StoreTest::AddItem;
+using StoreTest::PeekItems;
 using StoreTest::StoreTestBase;
 using StoreTest::Wide;
 using TestSupport::ThrowawayServer;
@@ -52,7 +54,9 @@ protected:
     std::unique_ptr<MySql> store;
 };
 
-TEST_F(VaultRowsTest, RowsAreStoredExactlyAsTheSingleRowAddsStoreThem) {
+// An item row leaves blueprint and qtd NULL, a resource row leaves itemdata NULL; every text is
+// stored byte for byte.
+TEST_F(VaultRowsTest, EachRowFillsExactlyTheColumnsOfItsKind) {
     const std::string hostile[] = {"'); DROP TABLE u_vault; --",
                                    "\"); DROP TABLE u_vault; --",
                                    "back\\slash\\",
@@ -60,26 +64,26 @@ TEST_F(VaultRowsTest, RowsAreStoredExactlyAsTheSingleRowAddsStoreThem) {
                                    "сейф_🔒_é",
                                    ""};
     std::vector<VaultRow> rows;
+    std::vector<std::vector<std::string>> expected;  // steamid, itemname, itemdata, blueprint, qtd
+    const std::string player = std::to_string(kPlayer);
     for (const auto& text : hostile) {
-        ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("single"), Wide("Item" + text), "0a" + text));
-        ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide("single"), Wide("Wood" + text), Wide(kWoodPath + text), 7));
         rows.push_back(VaultRow::Item(Wide("Item" + text), "0a" + text));
+        expected.push_back({player, "Item" + text, "0a" + text, "<NULL>", "<NULL>"});
         rows.push_back(VaultRow::Resource(Wide("Wood" + text), Wide(kWoodPath + text), 7));
+        expected.push_back({player, "Wood" + text, "<NULL>", kWoodPath + text, "7"});
     }
     ASSERT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("batch"), rows)));
 
-    auto single = scratch.Query(Columns("single"));
     auto batch = scratch.Query(Columns("batch"));
     ASSERT_EQ(batch.size(), rows.size());
     for (std::size_t i = 0; i < batch.size(); ++i) {
         SCOPED_TRACE(i);
-        for (std::size_t c = 0; c + 1 < batch[i].size(); ++c) EXPECT_EQ(batch[i][c], single[i][c]) << "column " << c;
+        ASSERT_EQ(batch[i].size(), expected[i].size() + 1);
+        for (std::size_t c = 0; c < expected[i].size(); ++c) EXPECT_EQ(batch[i][c], expected[i][c]) << "column " << c;
         EXPECT_EQ(std::stoll(batch[i].back().value()), std::time(nullptr));
     }
-    EXPECT_EQ(*batch[0][3], "<NULL>");  // an item row has no blueprint
-    EXPECT_EQ(*batch[1][2], "<NULL>");  // a resource row has no item text
     EXPECT_TRUE(Log().empty());
-    EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("batch"), 100).Num(), static_cast<int>(rows.size()));
+    EXPECT_EQ(PeekItems(*store, kPlayer, "batch", 100).records.Num(), static_cast<int>(rows.size()));
 }
 
 TEST_F(VaultRowsTest, NoRowsIsNothingToWrite) {
@@ -99,8 +103,8 @@ TEST_F(VaultRowsTest, RefusedRowRollsBackTheWholeBatch) {
     EXPECT_FALSE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows)));
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "0");
 
-    // The connection is out of the transaction: a later add is committed on its own.
-    ASSERT_TRUE(store->AddVaultItem(kPlayer, Wide("v"), Wide("Item"), "02"));
+    // The connection is out of the transaction: a later save is committed on its own.
+    ASSERT_TRUE(AddItem(*store, kPlayer, "v", "Item", "02"));
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM u_vault"), "1");
     rows.pop_back();
     EXPECT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("v"), rows)));
@@ -151,7 +155,7 @@ TEST_F(SmallPacketTest, BatchLargerThanOnePacketStoresEveryRowInOrder) {
     const int statements = Inserts() - before;
     EXPECT_GE(statements, 6);
     EXPECT_LE(statements, 10) << "each statement is filled close to the limit";
-    const auto stored = store->GetVaultItems(kPlayer, Wide("v"), 100);
+    const auto stored = PeekItems(*store, kPlayer, "v", 100).records;
     ASSERT_EQ(stored.Num(), 40);
     for (int i = 0; i < 40; ++i) EXPECT_EQ(stored[i]->itemdata, rows[static_cast<std::size_t>(i)].itemdata);
 }
@@ -198,7 +202,8 @@ TEST_F(SmallPacketTest, ServerKilledInTheMiddleOfTheBatchKeepsNoRow) {
 class SqlModeTest : public StoreTest::SuiteWithItsOwnServer<SqlModeTest> {};
 
 // The store's own session runs in the mode (a new session takes the global one); every mode
-// stores the same bytes, the game's single-quoted form of a blueprint among them.
+// stores the same bytes, the game's single-quoted form of a blueprint among them, whether the
+// rows come alone or in a batch.
 TEST_F(SqlModeTest, ResourceRowsAreStoredByteForByteInEveryQuotingMode) {
     const std::string blueprints[] = {kWoodPath, "it's \"quoted\"", "back\\slash\\", "'); DROP TABLE u_vault; --",
                                       "\"); DROP TABLE u_vault; --"};
@@ -226,11 +231,11 @@ TEST_F(SqlModeTest, ResourceRowsAreStoredByteForByteInEveryQuotingMode) {
         const TestSupport::DbParams params = server->Params("mode_" + std::to_string(n++));
         auto store = OpenStore(params);
         for (const auto& blueprint : blueprints)
-            ASSERT_TRUE(store->AddVaultResource(kPlayer, Wide("single"), Wide("Wood"), Wide(blueprint), 7));
+            ASSERT_TRUE(StoreTest::AddResource(*store, kPlayer, "single", "Wood", blueprint, 7));
         ASSERT_TRUE(Stored(store->AddVaultRows(kPlayer, Wide("batch"), rows)));
         EXPECT_EQ(storedHex(params, "single"), hex);
         EXPECT_EQ(storedHex(params, "batch"), hex);
-        EXPECT_EQ(store->GetVaultItems(kPlayer, Wide("batch"), 100).Num(), static_cast<int>(rows.size()));
+        EXPECT_EQ(PeekItems(*store, kPlayer, "batch", 100).records.Num(), static_cast<int>(rows.size()));
     }
 }
 
