@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Database/Text/Format.h"
+
 namespace {
 
 std::string EnumOf(const std::vector<std::string>& values) {
@@ -72,4 +74,15 @@ std::string MoveKinds::Widened(const std::string& columnType, bool journaled) {
     std::vector<std::string> values = Values(columnType);
     for (std::string& value : Missing(columnType, journaled)) values.push_back(std::move(value));
     return EnumOf(values);
+}
+
+std::string MoveKinds::ReadColumnType(const char* table) {
+    return Formatting::Format(
+        "SELECT COLUMN_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{}' AND "
+        "COLUMN_NAME = 'kind'",
+        table);
+}
+
+std::string MoveKinds::Widen(const char* table, const std::string& columnType, bool journaled) {
+    return Formatting::Format("ALTER TABLE {} MODIFY kind {} NOT NULL", table, Widened(columnType, journaled));
 }

@@ -56,4 +56,8 @@ public:
     // The stored values in their order (a newer server's among them), then the missing ones:
     // rows keep their values, and no server's kind is taken away.
     static std::string Widened(const std::string& columnType, bool journaled);
+    // The kind column's type as stored in a table of this database.
+    static std::string ReadColumnType(const char* table);
+    // The kind column of the table given Widened's values (an ALGORITHM or LOCK clause may follow).
+    static std::string Widen(const char* table, const std::string& columnType, bool journaled);
 };

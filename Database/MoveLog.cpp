@@ -35,6 +35,10 @@ std::string ClassOf(std::string name) {
 
 }  // namespace
 
+std::string MoveLogStatements::RecordExists(std::uint64_t logId) {
+    return Formatting::Format("SELECT COUNT(*) FROM u_vault_log WHERE id = {}", logId);
+}
+
 std::string MoveLogStatements::CreateLog() {
     static const std::string create = Formatting::Format(kCreateLog, MoveKinds::Enum(false));
     return create;

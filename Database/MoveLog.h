@@ -28,6 +28,8 @@ public:
     // The session variable that marks a connection as a Lockbury server's: the trigger leaves
     // its deletions alone, since each move records itself.
     std::string MarkSession() const;
+    // Whether a move's record exists: the question that settles a move whose COMMIT answer was lost.
+    static std::string RecordExists(std::uint64_t logId);
 
     // The trigger that records deletions made outside a Lockbury move: "decay" when the row was
     // due (older than decayMinutes), "removed" otherwise. One record per session, second, player

@@ -13,7 +13,9 @@
 
 #include "Database/DecaySchedule.h"
 #include "Database/Mysql/ErrorCodes.h"
+#include "Database/SessionStatements.h"
 #include "Database/StoreLog.h"
+#include "Database/VaultStatements.h"
 #include "Host/ArkApi.h"
 
 namespace {
@@ -22,41 +24,8 @@ using StoreLog::IdList;
 using StoreLog::kSource;
 using StoreLog::Line;
 using StoreLog::LogUnexpected;
-constexpr const char* kTable = "u_vault";
-
-constexpr const char* kCreateTable =
-    "CREATE TABLE IF NOT EXISTS {} (id INT NOT NULL AUTO_INCREMENT,steamid BIGINT(11) NOT NULL DEFAULT "
-    "0,vaultname varchar(400),itemname varchar(400),itemdata MEDIUMTEXT,blueprint varchar(400),qtd int DEFAULT "
-    "NULL,dtinsert int,PRIMARY KEY(Id),KEY `p1` (`steamid`),KEY `p2` (`vaultname`),KEY `p3` "
-    "(`steamid`,`itemname`))";
-// Every statement of ours waits at most a second for a row or table lock, then fails: a lock
-// held by a decay batch or another server's load never freezes the game thread. The statement
-// fails with 1205 and the caller rolls its transaction back (InnoDB undoes only that statement).
-constexpr const char* kLimitLockWaits = "SET SESSION innodb_lock_wait_timeout = 1, SESSION lock_wait_timeout = 1";
-// A batch names every column either kind of row fills; a row gives DEFAULT for the columns its
-// kind leaves out. The blueprint stands between single quotes like every other text: between
-// double quotes a server running with ANSI_QUOTES would read it as a column name.
-constexpr const char* kAddRowsHead =
-    "INSERT INTO u_vault (steamid, vaultname, itemname, itemdata, blueprint, qtd, dtinsert) values ";
-constexpr const char* kItemValues = "({}, '{}', '{}', '{}', DEFAULT, DEFAULT, {})";
-constexpr const char* kResourceValues = "({}, '{}', '{}', DEFAULT, '{}', {}, {})";
 // Room left in every statement below the packet limit for the packet header and rounding.
 constexpr std::size_t kPacketMargin = 1024;
-// A load's statements: the claim locks the rows it may give until the load settles. It waits
-// for rows another session holds at most the session's lock wait bound (kLimitLockWaits), then
-// the load is refused as a store failure, with nothing given; so is a claim chosen as the victim
-// of a deadlock with a decay batch deleting the same player's due rows.
-constexpr const char* kClaimItems =
-    "SELECT id, itemdata, blueprint, qtd, itemname FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {} FOR "
-    "UPDATE";
-constexpr const char* kDeleteRows = "DELETE FROM u_vault WHERE id IN ({})";
-constexpr const char* kKeepRemainders = "UPDATE u_vault SET qtd = CASE id {} END WHERE id IN ({})";
-constexpr const char* kRowsStill = "SELECT id, qtd FROM u_vault WHERE id IN ({})";
-constexpr const char* kListVault =
-    "SELECT    vaultname,    count(*) as total,    if ((((UNIX_TIMESTAMP() - min(dtinsert)) - (60 * {})) * -1) < "
-    "0, '00:00:00', (SEC_TO_TIME(((UNIX_TIMESTAMP() - min(dtinsert)) - (60 * {})) * -1))) as falta FROM u_vault "
-    "WHERE steamid = {} GROUP BY vaultname ";
-
 int Decay(const StoreSettings& settings) {
     if (!settings.decayMinutes) throw std::logic_error("the store was made without a decay time");
     return settings.decayMinutes();
@@ -99,7 +68,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
             connectError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
             nextConnect_ = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectInterval);
             Line(settings_.log, spdlog::level::critical, "Failed to open connection! Check user/pass and port");
-        } else if (!db_.query(kLimitLockWaits).succeeded()) {
+        } else if (!db_.query(SessionStatements::LimitLockWaits()).succeeded()) {
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to limit lock waits: {} ({})", kSource, function,
                  db_.last_error_text(), db_.last_error());
             CloseConnection();  // the first command connects again, or fails, rather than wait unbounded
@@ -108,7 +77,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         }
 
         // The connection is made once here; set-up statements do not try to open it again.
-        if (!db_.query(Formatting::Format((kCreateTable), kTable)).succeeded())
+        if (!db_.query(VaultStatements::Create()).succeeded())
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to create u_vault table !", kSource, function);
         if (settings_.journal) {
             for (const auto& table : JournalStatements::Tables()) {
@@ -140,7 +109,7 @@ bool MySql::Connected() {
     }
     packetLimit_ = 0;
     insertReturning_.reset();
-    if (db_.reopen(settings_.reconnectTimeout) && db_.query(kLimitLockWaits).succeeded()) {
+    if (db_.reopen(settings_.reconnectTimeout) && db_.query(SessionStatements::LimitLockWaits()).succeeded()) {
         ReadServerIdentity();
         return true;
     }
@@ -223,10 +192,9 @@ bool MySql::InTransaction(const Move& move, const std::vector<std::string>& stat
 bool MySql::EndSession(unsigned long session) {
     if (session == 0) return false;
     // Unknown thread (1094) just means it is gone already.
-    if (!Run(Formatting::Format("KILL CONNECTION {}", session), Resend::Never).succeeded() && !db_.is_open()) return false;
+    if (!Run(SessionStatements::Kill(session), Resend::Never).succeeded() && !db_.is_open()) return false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectTimeout);
-    const std::string gone =
-        Formatting::Format("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = {}", session);
+    const std::string gone = SessionStatements::SessionCount(session);
     do {
         auto rows = Run(gone, Resend::OnAnyLoss);
         std::int32_t count = 1;
@@ -240,7 +208,7 @@ bool MySql::EndSession(unsigned long session) {
 
 std::size_t MySql::PacketLimit() {
     if (packetLimit_ == 0) {
-        auto rows = Run("SELECT @@max_allowed_packet", Resend::OnAnyLoss);
+        auto rows = Run(SessionStatements::PacketLimit(), Resend::OnAnyLoss);
         std::string value;
         if (!rows.at_end() && rows.get(0, value)) packetLimit_ = static_cast<std::size_t>(std::stoull(value));
     }
@@ -307,9 +275,7 @@ bool MySql::InsertReturning() {
 }
 
 bool MySql::VaultRowIds(std::uint64_t steamid, const std::string& vault, std::vector<std::int32_t>& ids) {
-    auto rows = Run(
-        Formatting::Format("SELECT id FROM u_vault WHERE steamid = {} AND vaultname = '{}' ORDER BY id", steamid, vault),
-        Resend::Never);
+    auto rows = Run(VaultStatements::Ids(steamid, vault), Resend::Never);
     if (!rows.succeeded()) return false;
     for (; !rows.at_end(); rows.next()) {
         std::int32_t id = 0;
@@ -321,8 +287,7 @@ bool MySql::VaultRowIds(std::uint64_t steamid, const std::string& vault, std::ve
 
 void MySql::ReadServerIdentity() {
     identity_ = {};
-    // SHOW VARIABLES answers on MySQL and MariaDB alike, with or without Galera's variables.
-    auto rows = db_.query("SHOW VARIABLES WHERE Variable_name IN ('server_id', 'hostname', 'wsrep_on', 'wsrep_node_name')");
+    auto rows = db_.query(SessionStatements::Identity());
     for (; rows.succeeded() && !rows.at_end(); rows.next()) {
         std::string name, value;
         rows.get(0, name);
@@ -336,11 +301,7 @@ void MySql::ReadServerIdentity() {
     // A Galera node applies another node's COMMIT a moment after it was certified; until then a
     // plain read misses it, and a player who saved on one server would find no vault on another.
     // So every read of the store's session waits for the node to catch up (one round trip).
-    if (identity_.wsrep) db_.query("SET SESSION wsrep_sync_wait = @@session.wsrep_sync_wait | 1");
-}
-
-std::string MySql::RecordExists(std::uint64_t logId) {
-    return Formatting::Format("SELECT COUNT(*) FROM u_vault_log WHERE id = {}", logId);
+    if (identity_.wsrep) db_.query(SessionStatements::SyncReads());
 }
 
 Settlement MySql::DecideByRecord(ledra::mysql::results& found) {
@@ -452,11 +413,10 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         values.reserve(rows.size());
         for (const VaultRow& row : rows) {
             if (row.kind == VaultRow::Kind::Item) {
-                values.push_back(Formatting::Format((kItemValues), steamid, vault, Text(row.itemname.ToString()),
-                                                    Text(row.itemdata), now));
+                values.push_back(VaultStatements::ItemValues(steamid, vault, Text(row.itemname.ToString()), Text(row.itemdata), now));
             } else {
-                values.push_back(Formatting::Format((kResourceValues), steamid, vault, Text(row.itemname.ToString()),
-                                                    Text(row.blueprint.ToString()), row.qtd, now));
+                values.push_back(VaultStatements::ResourceValues(steamid, vault, Text(row.itemname.ToString()),
+                                                               Text(row.blueprint.ToString()), row.qtd, now));
             }
         }
 
@@ -465,7 +425,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         // sessions commit meanwhile stay out of both reads.
         const bool returning = InsertReturning();
         std::vector<std::int32_t> before;
-        if (!returning && !Run("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ", Resend::Never).succeeded()) {
+        if (!returning && !Run(SessionStatements::RepeatableRead(), Resend::Never).succeeded()) {
             LogFailure(function);
             return written;
         }
@@ -483,7 +443,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         const std::size_t room = limit - kPacketMargin;
         std::vector<std::int32_t> ids;
         ids.reserve(rows.size());
-        if (!InsertBatched(kAddRowsHead, values, room, returning ? &ids : nullptr) ||
+        if (!InsertBatched(VaultStatements::AddRowsHead(), values, room, returning ? &ids : nullptr) ||
             (!returning && !NewRowIds(steamid, vault, before, rows.size(), ids))) {
             LogFailure(function);
             return written;
@@ -498,7 +458,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         }
         // Settled by the save's own move record, written in its transaction: the rows may be
         // loaded by another server before the question, the record stays.
-        written.settlement = transaction.Commit({function, "Save", "stored", ids}, RecordExists(logId), DecideByRecord);
+        written.settlement = transaction.Commit({function, "Save", "stored", ids}, MoveLogStatements::RecordExists(logId), DecideByRecord);
         if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
         return written;
     } catch (const std::exception& error) {
@@ -537,7 +497,7 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
         auto record = Run(log_.ReturnedEntry(ids, std::time(nullptr)), Resend::Never);
         const std::uint64_t logId = record.succeeded() && record.affected_rows() > 0 ? record.insert_id() : 0;
         std::vector<std::string> statements{MoveLogStatements::ReturnedItems(ids),
-                                            Formatting::Format((kDeleteRows), IdList(ids))};
+                                            VaultStatements::DeleteRows(ids)};
         // The rows' journal entries go with them: a save undone at a restart must not take these
         // items from the character, which kept them.
         if (settings_.journal) statements.push_back(journal_.ForgetSavedRows(ids));
@@ -547,8 +507,8 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
             LogFailure(function);
             return false;
         }
-        if (logId != 0) return transaction.Commit(move, RecordExists(logId), DecideByRecord) == Settlement::Committed;
-        return transaction.Commit(move, Formatting::Format((kRowsStill), IdList(ids)), [](ledra::mysql::results& left) {
+        if (logId != 0) return transaction.Commit(move, MoveLogStatements::RecordExists(logId), DecideByRecord) == Settlement::Committed;
+        return transaction.Commit(move, VaultStatements::RowsStill(ids), [](ledra::mysql::results& left) {
             return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
         }) == Settlement::Committed;
     } catch (const std::exception& error) {
@@ -572,7 +532,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
             LogFailure(function);
             return claimed;
         }
-        auto rows = Run(Formatting::Format((kClaimItems), steamid, Text(vaultname.ToString()), limit), Resend::Never);
+        auto rows = Run(VaultStatements::Claim(steamid, Text(vaultname.ToString()), limit), Resend::Never);
         if (!rows.succeeded()) {
             LogFailure(function);
             return claimed;
@@ -619,18 +579,12 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             }
         }
         if (!outcome.taken.empty() &&
-            !Run(Formatting::Format((kDeleteRows), IdList(outcome.taken)), Resend::Never).succeeded()) {
+            !Run(VaultStatements::DeleteRows(outcome.taken), Resend::Never).succeeded()) {
             LogFailure(function);
             return Settlement::RolledBack;
         }
         if (!outcome.remainders.empty()) {
-            std::string cases;
-            std::vector<std::int32_t> ids;
-            for (const auto& [id, left] : outcome.remainders) {
-                cases += Formatting::Format(" WHEN {} THEN {}", id, left);
-                ids.push_back(id);
-            }
-            if (!Run(Formatting::Format((kKeepRemainders), cases, IdList(ids)), Resend::Never).succeeded()) {
+            if (!Run(VaultStatements::KeepRemainders(outcome.remainders), Resend::Never).succeeded()) {
                 LogFailure(function);
                 return Settlement::RolledBack;
             }
@@ -641,7 +595,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
         const Settlement settled =
-            moves ? transaction.Commit({function, "Load", "settled", all}, RecordExists(logId), DecideByRecord)
+            moves ? transaction.Commit({function, "Load", "settled", all}, MoveLogStatements::RecordExists(logId), DecideByRecord)
                   : transaction.Commit({function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
                         return Settlement::Committed;  // it changed nothing either way
                     });
@@ -663,7 +617,7 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
             LogFailure("MySql::ReadVaultList");
             return read;
         }
-        auto rows = Run(Formatting::Format((kListVault), decay, decay, steamid), Resend::OnAnyLoss);
+        auto rows = Run(VaultStatements::List(decay, steamid), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
             LogFailure("MySql::ReadVaultList");
             return read;

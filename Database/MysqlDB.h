@@ -137,8 +137,8 @@ private:
     // The save's own rows: those read now that were not before (both ascending), count of them.
     bool NewRowIds(std::uint64_t steamid, const std::string& vault, const std::vector<std::int32_t>& before,
                    std::size_t count, std::vector<std::int32_t>& ids);
-    // The question that settles a move by its own move-log record, written in its transaction.
-    static std::string RecordExists(std::uint64_t logId);
+    // Settles a move by its own move-log record, written in its transaction
+    // (MoveLogStatements::RecordExists is the question).
     static Settlement DecideByRecord(ledra::mysql::results& found);
     // The journal entry of a save (its rows written), or of a load (before its rows change);
     // 0 when a statement failed. Inside the open transaction.

@@ -13,12 +13,9 @@
 #include "Database/SetupClaim.h"
 #include "Database/StoreLog.h"
 #include "Database/Text/Format.h"
+#include "Database/VaultStatements.h"
 
 namespace {
-
-constexpr const char* kReadRows =
-    "SELECT id, IFNULL(itemname, ''), IFNULL(qtd, 1), IFNULL(dtinsert, 0) FROM u_vault WHERE steamid = {} AND "
-    "vaultname = '{}' ORDER BY id LIMIT {}";
 
 // How long a start waits for the trigger another server of the cluster claimed to make.
 constexpr std::chrono::milliseconds kClaimWait{30000};
@@ -106,17 +103,13 @@ void MySql::PrepareMoveLog() {
 
 void MySql::WidenKindColumn(const char* table, bool journaled) {
     constexpr const char* function = "MySql::WidenKindColumn";
-    auto read = db_.query(Formatting::Format(
-        "SELECT COLUMN_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{}' AND "
-        "COLUMN_NAME = 'kind'",
-        table));
+    auto read = db_.query(MoveKinds::ReadColumnType(table));
     std::string type;
     if (!read.succeeded() || read.at_end() || !read.get(0, type)) return;  // no such table: its CREATE said so
     const std::vector<std::string> missing = MoveKinds::Missing(type, journaled);
     if (missing.empty()) return;
     // Values added at the end change no stored row: the server does it in place, without a copy.
-    const std::string modify =
-        Formatting::Format("ALTER TABLE {} MODIFY kind {} NOT NULL", table, MoveKinds::Widened(type, journaled));
+    const std::string modify = MoveKinds::Widen(table, type, journaled);
     const bool widened =
         db_.query(modify + ", ALGORITHM=INSTANT").succeeded() || db_.query(modify + ", LOCK=NONE").succeeded();
     const std::string added = MoveKinds::QuotedList(missing);
@@ -170,7 +163,7 @@ VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& 
             LogFailure(function);
             return read;
         }
-        auto rows = Run(Formatting::Format((kReadRows), steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
+        auto rows = Run(VaultStatements::ReadRows(steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
             LogFailure(function);
             return read;

@@ -3,20 +3,21 @@
 #include <utility>
 
 #include "Database/MysqlDB.h"
+#include "Database/SessionStatements.h"
 
 MySql::Transaction::Transaction(Transaction&& other) noexcept
     : store_(other.store_), open_(std::exchange(other.open_, false)) {}
 
 bool MySql::Transaction::Begin(Resend resend) {
     Rollback();  // never two at once on one connection
-    open_ = store_->Run("START TRANSACTION", resend).succeeded();
+    open_ = store_->Run(SessionStatements::Begin(), resend).succeeded();
     return open_;
 }
 
 Settlement MySql::Transaction::Commit(const Move& move, const std::string& question, const Decide& decide) {
     const unsigned long session = store_->db_.session_id();
     const ServerIdentity sent = store_->identity_;
-    if (store_->Run("COMMIT", Resend::Never).succeeded()) {
+    if (store_->Run(SessionStatements::Commit(), Resend::Never).succeeded()) {
         open_ = false;
         return Settlement::Committed;
     }
@@ -36,7 +37,7 @@ void MySql::Transaction::Rollback() noexcept {
     try {
         if (!store_->db_.is_open()) return;  // the server rolled back when the connection went
         const std::string reason = store_->lastError_;
-        if (!store_->Run("ROLLBACK", Resend::Never).succeeded()) store_->CloseConnection();
+        if (!store_->Run(SessionStatements::Rollback(), Resend::Never).succeeded()) store_->CloseConnection();
         store_->lastError_ = reason;  // the failure worth telling is the one that made us roll back
     } catch (const std::exception&) {
         store_->CloseConnection();
