@@ -8,9 +8,8 @@
 
 namespace {
 
-// The lines keep the store's own set-up names: administrators and --check-config know them.
-constexpr const char* kSource = "Database/MysqlDB";
-constexpr const char* kFunction = "MySql::MySql";
+constexpr const char* kSource = "Database/DecaySchedule";
+constexpr const char* kFunction = "DecaySchedule::Prepare";
 
 constexpr const char* kDropEvent = "DROP EVENT IF EXISTS Vault_Decay";
 // The first run comes one interval after the event is made, never at the load that makes it.

@@ -20,8 +20,9 @@
 
 namespace {
 
+constexpr const char* kSource = "Database/MysqlDB";
+
 using StoreLog::IdList;
-using StoreLog::kSource;
 using StoreLog::Line;
 using StoreLog::LogUnexpected;
 // Room left in every statement below the packet limit for the packet header and rounding.
@@ -91,7 +92,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         const std::function<int()> decay = [this] { return Decay(settings_); };
         DecaySchedule::Prepare(db_, decay, settings_.log);
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
     }
 }
 
@@ -154,7 +155,7 @@ Settlement MySql::SettleLostCommit(const Move& move, const std::string& question
                                             "the database server that had the COMMIT is not known, so its "
                                             "session {} cannot be ended",
                                             session);
-            Line(settings_.log, spdlog::level::warn, "({} {}) {}", kSource, move.function, lastError_);
+            Line(settings_.log, spdlog::level::warn, "({} {}) {}", move.source, move.function, lastError_);
         } else if (EndSession(session)) {
             // On a Galera node the read waits until the node has applied every COMMIT the
             // cluster certified before it (ReadServerIdentity): a COMMIT that went through is seen.
@@ -168,7 +169,7 @@ Settlement MySql::SettleLostCommit(const Move& move, const std::string& question
     const std::string subject =
         move.ids.empty() ? std::string(move.subject) : Formatting::Format("{} {}", move.subject, IdList(move.ids));
     Line(settings_.log, spdlog::level::err, "({} {}) {} of {} may or may not be {}: the database cannot be asked ({}); {}",
-         kSource, move.function, move.what, subject, move.done, lastError_, move.then);
+         move.source, move.function, move.what, subject, move.done, lastError_, move.then);
     return Settlement::Unknown;
 }
 
@@ -177,12 +178,12 @@ bool MySql::InTransaction(const Move& move, const std::vector<std::string>& stat
     // Nothing is written before START TRANSACTION, so it may heal a lost connection like a read.
     Transaction transaction(*this);
     if (!transaction.Begin(Resend::OnAnyLoss)) {
-        LogFailure(move.function);
+        LogFailure(move.source, move.function);
         return false;
     }
     for (const std::string& sql : statements) {
         if (!Run(sql, Resend::Never).succeeded()) {
-            LogFailure(move.function);
+            LogFailure(move.source, move.function);
             return false;
         }
     }
@@ -354,8 +355,8 @@ void MySql::CloseConnection() {
     insertReturning_.reset();
 }
 
-void MySql::LogFailure(const char* function) {
-    Line(settings_.log, spdlog::level::err, "({} {}) The vault store failed: {}", kSource, function, lastError_);
+void MySql::LogFailure(const char* source, const char* function) {
+    Line(settings_.log, spdlog::level::err, "({} {}) The vault store failed: {}", source, function, lastError_);
 }
 
 namespace {
@@ -405,7 +406,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         const std::int64_t now = std::time(nullptr);
         const std::size_t limit = Connected() ? PacketLimit() : 0;
         if (limit <= kPacketMargin) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return written;
         }
         const std::string vault = Text(vaultname.ToString());
@@ -426,18 +427,18 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         const bool returning = InsertReturning();
         std::vector<std::int32_t> before;
         if (!returning && !Run(SessionStatements::RepeatableRead(), Resend::Never).succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return written;
         }
         // Nothing is written yet, so this one may heal a lost connection like a read (unless the
         // isolation level just set for it would be lost with the connection).
         Transaction transaction(*this);
         if (!transaction.Begin(returning ? Resend::OnAnyLoss : Resend::Never)) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return written;
         }
         if (!returning && !VaultRowIds(steamid, vault, before)) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return written;
         }
         const std::size_t room = limit - kPacketMargin;
@@ -445,7 +446,7 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         ids.reserve(rows.size());
         if (!InsertBatched(VaultStatements::AddRowsHead(), values, room, returning ? &ids : nullptr) ||
             (!returning && !NewRowIds(steamid, vault, before, rows.size(), ids))) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return written;
         }
         auto record = settings_.journal && JournalSave(steamid, vault, rows, ids, room) == 0
@@ -453,16 +454,16 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
                           : Run(log_.SaveEntry(steamid, vault, rows.size(), now), Resend::Never);
         const std::uint64_t logId = record.succeeded() ? record.insert_id() : 0;
         if (logId == 0 || !Run(log_.SavedItems(rows), Resend::Never).succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return written;
         }
         // Settled by the save's own move record, written in its transaction: the rows may be
         // loaded by another server before the question, the record stays.
-        written.settlement = transaction.Commit({function, "Save", "stored", ids}, MoveLogStatements::RecordExists(logId), DecideByRecord);
+        written.settlement = transaction.Commit({kSource, function, "Save", "stored", ids}, MoveLogStatements::RecordExists(logId), DecideByRecord);
         if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
         return written;
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
         return RowsWritten{};
     }
 }
@@ -483,13 +484,13 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
     if (ids.empty()) return true;
     try {
         if (!Connected()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return false;
         }
-        const Move move{function, "Deletion", "done", ids};
+        const Move move{kSource, function, "Deletion", "done", ids};
         Transaction transaction(*this);
         if (!transaction.Begin(Resend::OnAnyLoss)) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return false;
         }
         // The record names the rows' own player and vault, so it is read from the rows before
@@ -504,7 +505,7 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
         bool written = record.succeeded();
         for (const std::string& sql : statements) written = written && Run(sql, Resend::Never).succeeded();
         if (!written) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return false;
         }
         if (logId != 0) return transaction.Commit(move, MoveLogStatements::RecordExists(logId), DecideByRecord) == Settlement::Committed;
@@ -512,7 +513,7 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
             return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
         }) == Settlement::Committed;
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
     }
     return false;
 }
@@ -529,12 +530,12 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         if (settings_.journal && Connected()) PacketLimit();
         Transaction transaction(*this);
         if (!Connected() || !transaction.Begin(Resend::OnAnyLoss)) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return claimed;
         }
         auto rows = Run(VaultStatements::Claim(steamid, Text(vaultname.ToString()), limit), Resend::Never);
         if (!rows.succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return claimed;
         }
         claimRows_.clear();
@@ -551,7 +552,7 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
         if (claimed.records.Num() > 0) claim_.emplace(std::move(transaction));
         return claimed;
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
         return VaultRead<VaultItem>{true, {}};
     }
 }
@@ -565,7 +566,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         // Journaled before the rows change: the server copies them whole.
         const bool moves = !outcome.taken.empty() || !outcome.remainders.empty();
         if (settings_.journal && moves && JournalLoad(outcome) == 0) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return Settlement::RolledBack;
         }
         // Recorded before the rows change: what each row gives is read from the row.
@@ -574,18 +575,18 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
             auto record = Run(log_.LoadEntry(outcome, claimSteamId_, Text(claimVault_), std::time(nullptr)), Resend::Never);
             logId = record.succeeded() ? record.insert_id() : 0;
             if (logId == 0 || !Run(log_.LoadedItems(outcome, claimRows_), Resend::Never).succeeded()) {
-                LogFailure(function);
+                LogFailure(kSource, function);
                 return Settlement::RolledBack;
             }
         }
         if (!outcome.taken.empty() &&
             !Run(VaultStatements::DeleteRows(outcome.taken), Resend::Never).succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return Settlement::RolledBack;
         }
         if (!outcome.remainders.empty()) {
             if (!Run(VaultStatements::KeepRemainders(outcome.remainders), Resend::Never).succeeded()) {
-                LogFailure(function);
+                LogFailure(kSource, function);
                 return Settlement::RolledBack;
             }
         }
@@ -595,13 +596,13 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
         const Settlement settled =
-            moves ? transaction.Commit({function, "Load", "settled", all}, MoveLogStatements::RecordExists(logId), DecideByRecord)
-                  : transaction.Commit({function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
+            moves ? transaction.Commit({kSource, function, "Load", "settled", all}, MoveLogStatements::RecordExists(logId), DecideByRecord)
+                  : transaction.Commit({kSource, function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
                         return Settlement::Committed;  // it changed nothing either way
                     });
         return settled;
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
         return Settlement::RolledBack;
     }
 }
@@ -614,12 +615,12 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
     try {
         const int decay = Decay(settings_);
         if (!Connected()) {
-            LogFailure("MySql::ReadVaultList");
+            LogFailure(kSource, "MySql::ReadVaultList");
             return read;
         }
         auto rows = Run(VaultStatements::List(decay, steamid), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
-            LogFailure("MySql::ReadVaultList");
+            LogFailure(kSource, "MySql::ReadVaultList");
             return read;
         }
         read.failed = false;
@@ -631,7 +632,7 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
             read.records.Add(std::move(vault));
         }
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, "MySql::ReadVaultList", error);
+        LogUnexpected(settings_.log, kSource, "MySql::ReadVaultList", error);
     }
     return read;
 }
@@ -639,6 +640,6 @@ VaultRead<VaultList> MySql::ReadVaultList(std::uint64_t steamid) {
 bool MySql::ReadyToTry(const char* operation) {
     if (db_.is_open() || std::chrono::steady_clock::now() >= nextConnect_) return true;
     Connected();  // fails at once, and says why
-    LogFailure(operation);
+    LogFailure(kSource, operation);
     return false;
 }

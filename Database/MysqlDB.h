@@ -96,6 +96,7 @@ private:
     // Committed from RolledBack. When it cannot be asked, one error line names the rows:
     // "<move> of <subject> <ids> may or may not be <done>: ...; <then>".
     struct Move {
+        const char* source = nullptr;  // the file whose function it is, for its log lines: "Database/MysqlDB"
         const char* function = nullptr;  // "MySql::AddVaultRows"
         const char* what = nullptr;  // "Save"
         const char* done = nullptr;  // "stored"
@@ -174,7 +175,7 @@ private:
     // Escaped for the connection, ready to stand between single quotes.
     std::string Text(const std::string& value);
     // One error line: the operation, and what the database said.
-    void LogFailure(const char* function);
+    void LogFailure(const char* source, const char* function);
 
     ledra::mysql::connection db_;
     StoreSettings settings_;

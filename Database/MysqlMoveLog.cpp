@@ -17,13 +17,14 @@
 
 namespace {
 
+constexpr const char* kSource = "Database/MysqlMoveLog";
+
 // How long a start waits for the trigger another server of the cluster claimed to make.
 constexpr std::chrono::milliseconds kClaimWait{30000};
 
 }  // namespace
 
 using StoreLog::GetInt64;
-using StoreLog::kSource;
 using StoreLog::Line;
 using StoreLog::LogUnexpected;
 
@@ -146,7 +147,7 @@ bool MySql::ClaimMaking(const std::string& object, const std::string& definition
     if (!Run(SetupClaim::Write(object, Text(definition), server), Resend::Never).succeeded()) return false;
     // A COMMIT refused by certification (another node's claim of the same moment) loses.
     const std::string subject = Formatting::Format("the claim on {}", object);
-    return transaction.Commit({function, "Making", "claimed", {}, subject.c_str(), "another server makes it", true},
+    return transaction.Commit({kSource, function, "Making", "claimed", {}, subject.c_str(), "another server makes it", true},
                               SetupClaim::Mine(object, server), [](ledra::mysql::results& mine) {
                                   std::string count;
                                   if (mine.at_end() || !mine.get(0, count)) return Settlement::Unknown;
@@ -160,12 +161,12 @@ VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& 
     read.failed = true;
     try {
         if (!Connected()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return read;
         }
         auto rows = Run(VaultStatements::ReadRows(steamid, Text(vaultname.ToString()), limit), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return read;
         }
         read.failed = false;
@@ -178,7 +179,7 @@ VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& 
             read.records.Add(std::move(row));
         }
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
     }
     return read;
 }
@@ -189,12 +190,12 @@ VaultRead<MoveRecord> MySql::ReadMoveLog(std::uint64_t steamid, std::int32_t lim
     read.failed = true;
     try {
         if (!Connected()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return read;
         }
         auto rows = Run(MoveLogStatements::Read(steamid, limit), Resend::OnAnyLoss);
         if (!rows.succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return read;
         }
         read.failed = false;
@@ -213,7 +214,7 @@ VaultRead<MoveRecord> MySql::ReadMoveLog(std::uint64_t steamid, std::int32_t lim
             read.records.Add(std::move(record));
         }
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
     }
     return read;
 }

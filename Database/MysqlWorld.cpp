@@ -15,8 +15,9 @@
 
 namespace {
 
+constexpr const char* kSource = "Database/MysqlWorld";
+
 using StoreLog::GetInt64;
-using StoreLog::kSource;
 using StoreLog::Line;
 using StoreLog::LogUnexpected;
 
@@ -41,9 +42,9 @@ bool MySql::WorldSaveStarting(std::int64_t worldNow) {
         // The save covers what the world holds now, whatever the database answers.
         startedHigh_ = journalHigh_;
         if (Connected() && Run(journal_.Pending(worldNow, startedHigh_), Resend::OnAnyLoss).succeeded()) return true;
-        LogFailure(function);
+        LogFailure(kSource, function);
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
     }
     return false;
 }
@@ -53,14 +54,14 @@ bool MySql::WorldSaved(std::int64_t savedAt) {
     if (!settings_.journal) return true;
     try {
         if (!Connected()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return false;
         }
         const std::string subject = Formatting::Format("the world save at {}", Seconds(savedAt));
         const std::int64_t covered = startedHigh_;
         std::vector<std::string> statements{journal_.Covered(savedAt, covered)};
         for (std::string& drop : journal_.DropCovered(covered)) statements.push_back(std::move(drop));
-        const bool recorded = InTransaction({function, "Recording", "written", kNoRows, subject.c_str(),
+        const bool recorded = InTransaction({kSource, function, "Recording", "written", kNoRows, subject.c_str(),
                                              "the moves stay journaled until a later world save is recorded"},
                                             statements, journal_.World(), [savedAt](ledra::mysql::results& record) {
                                                 std::int64_t at = 0;
@@ -71,7 +72,7 @@ bool MySql::WorldSaved(std::int64_t savedAt) {
         if (recorded) coveredHigh_ = std::max(coveredHigh_, covered);
         return recorded;
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
         return false;
     }
 }
@@ -121,12 +122,12 @@ bool MySql::UndoMove(std::int64_t journalId, const std::string& kind, std::int64
             break;
     }
     if (!statements) {
-        LogFailure(function);
+        LogFailure(kSource, function);
         return false;
     }
     // Undone exactly when the entry is gone or became an unwind.
     const std::string subject = Formatting::Format("journal entry {}", journalId);
-    return InTransaction({function, "Undoing", "done", kNoRows, subject.c_str(), "the recovery runs again later"},
+    return InTransaction({kSource, function, "Undoing", "done", kNoRows, subject.c_str(), "the recovery runs again later"},
                          *statements, JournalStatements::EntryKind(journalId), [](ledra::mysql::results& entry) {
                              std::string left;
                              if (entry.at_end()) return Settlement::Committed;
@@ -166,7 +167,7 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
     try {
         Transaction transaction(*this);
         if (!Connected() || !transaction.Begin(Resend::OnAnyLoss)) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return std::nullopt;
         }
         bool done = true;
@@ -189,20 +190,20 @@ std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journa
         done = done && Run(JournalStatements::MoveRows(journalId, appliedId), Resend::Never).succeeded() &&
                Run(JournalStatements::DropEntryOnly(journalId), Resend::Never).succeeded();
         if (!done) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return std::nullopt;
         }
         journalHigh_ = std::max(journalHigh_, appliedId);
         // Settled exactly when the unwind's entry is gone: it is applied under its new id.
         const std::string subject = Formatting::Format("journal entry {}", journalId);
         const Settlement settled = transaction.Commit(
-            {function, "Applying", "done", kNoRows, subject.c_str(), "it is applied again at the next join"},
+            {kSource, function, "Applying", "done", kNoRows, subject.c_str(), "it is applied again at the next join"},
             JournalStatements::EntryKind(journalId),
             [](ledra::mysql::results& rows) { return rows.at_end() ? Settlement::Committed : Settlement::RolledBack; });
         if (settled != Settlement::Committed) return std::nullopt;
         return leaving;
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
         return std::nullopt;
     }
 }
@@ -216,12 +217,12 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
     }
     try {
         if (!Connected()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return recovery;
         }
         auto read = Run(journal_.World(), Resend::OnAnyLoss);
         if (!read.succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return recovery;
         }
         std::optional<WorldRecord> record;
@@ -262,7 +263,7 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
 
         auto moves = Run(journal_.MovesAbove(watermark), Resend::OnAnyLoss);
         if (!moves.succeeded()) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             return recovery;
         }
         std::vector<std::pair<std::int64_t, std::string>> entries;
@@ -284,7 +285,7 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
         statements.push_back(journal_.ReopenApplied(watermark));
         statements.push_back(journal_.Covered(savedAt, watermark));
         const bool recorded = InTransaction(
-            {function, "Recording", "written", kNoRows, "the restored world", "the recovery runs again later"}, statements,
+            {kSource, function, "Recording", "written", kNoRows, "the restored world", "the recovery runs again later"}, statements,
             journal_.World(), [savedAt, watermark](ledra::mysql::results& row) {
                 std::int64_t at = 0, covered = 0;
                 if (row.at_end() || !GetInt64(row, 0, at) || !GetInt64(row, 1, covered)) return Settlement::RolledBack;
@@ -292,7 +293,7 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
             });
         if (!recorded) return recovery;
         if (!ReadUnwinds(recovery)) {
-            LogFailure(function);
+            LogFailure(kSource, function);
             recovery.unwinds.clear();
             return recovery;
         }
@@ -305,7 +306,7 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
              "loads after it undone; {} saved items to settle with restored characters at their next join",
              Seconds(world.restoredAt), watermark, saves, loads, items);
     } catch (const std::exception& error) {
-        LogUnexpected(settings_.log, function, error);
+        LogUnexpected(settings_.log, kSource, function, error);
         recovery = JournalRecovery{};
     }
     return recovery;

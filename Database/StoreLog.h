@@ -15,8 +15,6 @@
 
 namespace StoreLog {
 
-inline constexpr const char* kSource = "Database/MysqlDB";
-
 // One line, when the store was given a log.
 // Formatted here rather than by spdlog, whose fmt differs between the builds.
 template <typename... Args>
@@ -25,8 +23,10 @@ void Line(const std::shared_ptr<spdlog::logger>& log, spdlog::level::level_enum 
     if (log) log->log(level, "{}", Formatting::Format(format, args...));
 }
 
-inline void LogUnexpected(const std::shared_ptr<spdlog::logger>& log, const char* function, const std::exception& error) {
-    Line(log, spdlog::level::err, "({} {}) Unexpected DB error {}", kSource, function, error.what());
+// Lines name where they come from as "(Database/File MySql::Function)".
+inline void LogUnexpected(const std::shared_ptr<spdlog::logger>& log, const char* source, const char* function,
+                          const std::exception& error) {
+    Line(log, spdlog::level::err, "({} {}) Unexpected DB error {}", source, function, error.what());
 }
 
 // "1,2,3" for an IN list.

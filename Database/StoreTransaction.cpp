@@ -23,11 +23,11 @@ Settlement MySql::Transaction::Commit(const Move& move, const std::string& quest
     }
     if (store_->db_.is_open()) {  // refused, not lost: the transaction is still open
         Rollback();
-        if (!move.refusalExpected) store_->LogFailure(move.function);
+        if (!move.refusalExpected) store_->LogFailure(move.source, move.function);
         return Settlement::RolledBack;
     }
     open_ = false;  // the server has it, committed or not
-    store_->LogFailure(move.function);
+    store_->LogFailure(move.source, move.function);
     return store_->SettleLostCommit(move, question, decide, session, sent);
 }
 

@@ -9,7 +9,7 @@
 
 #include "bench/lockbury/ItemFill.h"
 #include "bench/lockbury/Report.h"
-#include "bench/lockbury/Statements.h"
+#include "Database/VaultStatements.h"
 #include "bench/lockbury/Timer.h"
 
 namespace Bench {
@@ -63,7 +63,7 @@ ListTimes MeasureList(BenchServer& server, RawDatabase& db, int vaults, int deca
     }
     db.Exec(sql);
 
-    const std::string floorSql = Statements::ListVault(decay, steamid);
+    const std::string floorSql = VaultStatements::List(decay, steamid);
     std::vector<double> samples, floors;
     for (int run = 0; run < runs; ++run) {
         player.ClearReceived();

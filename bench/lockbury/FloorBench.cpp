@@ -8,6 +8,7 @@
 
 #include "Private/Vault/ItemText.h"
 #include "bench/lockbury/Report.h"
+#include "Database/VaultStatements.h"
 #include "bench/lockbury/Statements.h"
 #include "bench/lockbury/Timer.h"
 
@@ -49,7 +50,10 @@ Floor MeasureFloor(RawDatabase& db, int rows, std::size_t itemBytes, int runs) {
         db.Exec(clear);
         Timer batch;
         db.Exec("START TRANSACTION");
-        db.Exec(Statements::AddItems(kFloorPlayer, vault, item, hex, now));
+        std::string rowsSql = VaultStatements::AddRowsHead();
+        for (std::size_t i = 0; i < hex.size(); ++i)
+            rowsSql += (i ? "," : "") + VaultStatements::ItemValues(kFloorPlayer, vault, item, hex[i], now);
+        db.Exec(rowsSql);
         db.Exec("COMMIT");
         batches.push_back(batch.Ms());
     }

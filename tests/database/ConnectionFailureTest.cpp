@@ -22,8 +22,8 @@ constexpr std::uint64_t kPlayer = 76561198000000009ull;
 const std::vector<std::string> kOpenFailed = {
     "[Lockbury][critical] Failed to open connection! Check user/pass and port",
     "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create u_vault table !",
-    "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to drop event Vault_Decay!",
-    "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create event Vault_Decay!",
+    "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to drop event Vault_Decay!",
+    "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to create event Vault_Decay!",
 };
 
 class StoreWithoutServerTest : public StoreTestBase {

@@ -215,7 +215,7 @@ TEST_F(JournalTest, TheRestoredWorldDecidesWhatIsUndone) {
     EXPECT_EQ(Unwound(recovery), (Ids{{3}}));
     scratch.Exec("DELETE FROM u_vault_journal WHERE kind = 'unwind'");
     ASSERT_FALSE(Log().empty());
-    EXPECT_NE(Log()[0].find("[error] (Database/MysqlDB MySql::RecoverJournal) The world restored (saved at "
+    EXPECT_NE(Log()[0].find("[error] (Database/MysqlWorld MySql::RecoverJournal) The world restored (saved at "
                             "1700000000.000000) is not the last one this server saved (at 1700000300.000000)"),
               std::string::npos)
         << Log()[0];

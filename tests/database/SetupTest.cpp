@@ -149,9 +149,9 @@ TEST_F(StoreSetupTest, AStoredKindColumnGainsTheKindsItLacksAndKeepsANewerServer
     EXPECT_EQ(Schema("SELECT server_id, kind FROM u_vault_log ORDER BY id"), "old admin | new fromthefuture | ");
     EXPECT_EQ(Schema("SELECT kind FROM u_vault_journal"), "load | ");
     EXPECT_EQ(Log(), (std::vector<std::string>{
-                         "[Lockbury][info] (Database/MysqlDB MySql::WidenKindColumn) u_vault_journal.kind gains "
+                         "[Lockbury][info] (Database/MysqlMoveLog MySql::WidenKindColumn) u_vault_journal.kind gains "
                          "'unwind', 'applied', kinds of moves this version writes",
-                         "[Lockbury][info] (Database/MysqlDB MySql::WidenKindColumn) u_vault_log.kind gains "
+                         "[Lockbury][info] (Database/MysqlMoveLog MySql::WidenKindColumn) u_vault_log.kind gains "
                          "'returned', 'decay', 'removed', kinds of moves this version writes"}));
     ClearLog();
     store = std::make_unique<MySql>(p.host, p.user, p.password, p.database, p.port, settings);
@@ -174,7 +174,7 @@ TEST_F(StoreSetupTest, ExistingTableIsUsedAsItStands) {
     scratch.Exec("CREATE TABLE u_vault (id INT PRIMARY KEY, note TEXT)");
     auto store = OpenStore(scratch.Params());
     // Only the move log's trigger, which reads the columns of a vault row, cannot be made.
-    EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][critical] (Database/MysqlDB MySql::PrepareMoveLog) Failed "
+    EXPECT_EQ(Log(), (std::vector<std::string>{"[Lockbury][critical] (Database/MysqlMoveLog MySql::PrepareMoveLog) Failed "
                                                "to create trigger u_vault_log_removed: decays will not be in the "
                                                "move log (Unknown column 'steamid' in 'OLD')"}));
     EXPECT_EQ(Schema("SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = '" +
@@ -188,10 +188,10 @@ TEST_F(StoreSetupTest, EmptyDatabaseNameFailsTheThreeStatements) {
     auto store = OpenStore(params);
     EXPECT_EQ(Log(), (std::vector<std::string>{
                          "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create u_vault table !",
-                         "[Lockbury][critical] (Database/MysqlDB MySql::PrepareMoveLog) Failed to create the move "
+                         "[Lockbury][critical] (Database/MysqlMoveLog MySql::PrepareMoveLog) Failed to create the move "
                          "log's tables: No database selected; every move fails until they exist",
-                         "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to drop event Vault_Decay!",
-                         "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create event Vault_Decay!",
+                         "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to drop event Vault_Decay!",
+                         "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to create event Vault_Decay!",
                      }));
     EXPECT_FALSE(StoreTest::AddItem(*store, 1, "v", "i", "00"));
 }
