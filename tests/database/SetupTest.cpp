@@ -47,7 +47,7 @@ TEST_F(StoreSetupTest, MakesTheTableWithItsIndexesAndTheEvent) {
                      "EVENT_SCHEMA = '" +
                      db + "' AND EVENT_NAME = 'Vault_Decay'"),
               "5 MINUTE ENABLED | ");
-    EXPECT_EQ(EventBody(), DecaySchedule::EventBody(60));  // what it does: DecayTest
+    EXPECT_EQ(DecaySchedule::DecayOf(EventBody()), 60);  // what it does: DecayTest
     EXPECT_TRUE(Log().empty()) << "a clean load logs nothing";
 }
 
@@ -58,7 +58,7 @@ TEST_F(StoreSetupTest, ALoadWithAnotherDecayReplacesTheEventAndKeepsTheRows) {
 
     Lockbury::Config() = {{"decay", 1440}};
     auto second = OpenStore(scratch.Params());
-    EXPECT_EQ(EventBody(), DecaySchedule::EventBody(1440));  // what it does: DecayTest
+    EXPECT_EQ(DecaySchedule::DecayOf(EventBody()), 1440);  // what it does: DecayTest
     EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM information_schema.EVENTS WHERE EVENT_SCHEMA = '" +
                              scratch.Params().database + "' AND EVENT_NAME = 'Vault_Decay'"),
               "1");
@@ -108,7 +108,7 @@ TEST_F(StoreSetupTest, EventsOfAClusterAreKeptAndMadeOnceByServersStartingTogeth
                                                        "EVENT_SCHEMA = '" +
                                                            db + "' AND STATUS = 'ENABLED'"));
         EXPECT_EQ(enabled, 2) << "each event runs on one node: the node that made it";
-        EXPECT_EQ(EventBody(), DecaySchedule::EventBody(60));
+        EXPECT_EQ(DecaySchedule::DecayOf(EventBody()), 60);
         EXPECT_EQ(scratch.Scalar("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db +
                                  "' AND TRIGGER_NAME = 'u_vault_log_removed'"),
                   "1");
