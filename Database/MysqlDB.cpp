@@ -68,7 +68,7 @@ MySql::MySql(std::string host, std::string user, std::string password, std::stri
         if (!db_.open(options)) {
             connectError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
             nextConnect_ = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.reconnectInterval);
-            Line(settings_.log, spdlog::level::critical, "Failed to open connection! Check user/pass and port");
+            Line(settings_.log, spdlog::level::critical, StoreLog::kOpenFailed);
         } else if (!db_.query(SessionStatements::LimitLockWaits()).succeeded()) {
             Line(settings_.log, spdlog::level::critical, "({} {}) Failed to limit lock waits: {} ({})", kSource, function,
                  db_.last_error_text(), db_.last_error());

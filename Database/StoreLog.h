@@ -15,6 +15,15 @@
 
 namespace StoreLog {
 
+// The line a store logs when its first connection fails, as administrators know it: it alone
+// names no origin. Every other line of the store begins with its origin, "(Database/File Function)".
+inline constexpr const char* kOpenFailed = "Failed to open connection! Check user/pass and port";
+inline constexpr const char* kOrigin = "(Database/";
+
+inline bool IsStoreLine(const std::string& line) {
+    return line.find(kOpenFailed) != std::string::npos || line.find(kOrigin) != std::string::npos;
+}
+
 // One line, when the store was given a log.
 // Formatted here rather than by spdlog, whose fmt differs between the builds.
 template <typename... Args>

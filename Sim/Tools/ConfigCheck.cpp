@@ -4,18 +4,23 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <poll.h>
+
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <cstddef>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "ConfigDatabasePatch.h"
 #include "DatabaseProbe.h"
 #include "Database/ServerName.h"
+#include "Database/StoreLog.h"
 #include "Sim/Server.h"
 
 namespace LockburyServer {
@@ -26,17 +31,6 @@ using json = nlohmann::ordered_json;
 
 constexpr unsigned kTimeoutSeconds = 5;
 const char* const kConfigFile = "ArkApi/Plugins/Lockbury/config.json";
-
-// The lines the plugin logs because the check keeps its connection from the database.
-const char* const kKeptFromDatabase[] = {
-    "Failed to open connection! Check user/pass and port",
-    "Failed to create u_vault table !",
-    "Failed to drop event Vault_Decay!",
-    "Failed to create event Vault_Decay!",
-    "Failed to create u_vault_journal",
-    "Failed to create u_vault_world",
-    "MySql::RecoverJournal) The vault store failed",
-};
 
 // What crash safety would do at this start: the moves of this server that no world save covers
 // yet are the ones a start from an older world rolls back.
@@ -103,12 +97,6 @@ bool IsErrorLine(const std::string& line) {
     return line.find("][error]") != std::string::npos || line.find("][critical]") != std::string::npos;
 }
 
-bool CausedByTheCheck(const std::string& line) {
-    for (const char* text : kKeptFromDatabase)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
-}
-
 std::string Trimmed(std::string line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     return line;
@@ -141,29 +129,49 @@ json Lenient(const std::optional<std::string>& text) {
     }
 }
 
-// A loopback port that refuses connections for as long as this object lives: bound, never
-// listening, so no other program takes it meanwhile.
-class RefusingPort {
+// A loopback port that takes each connection and closes it at once, for as long as this object
+// lives: the plugin's store fails to connect without waiting, and the port tells whether it tried.
+class ClosingPort {
 public:
-    RefusingPort() {
+    ClosingPort() {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t len = sizeof addr;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd_, 8) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+            if (fd_ >= 0) ::close(fd_);
             throw std::runtime_error("no free loopback port for the check");
+        }
         port_ = ntohs(addr.sin_port);
+        closer_ = std::thread([this] {
+            while (!stop_) {
+                pollfd p{fd_, POLLIN, 0};
+                if (::poll(&p, 1, 20) <= 0) continue;
+                const int client = ::accept(fd_, nullptr, nullptr);
+                if (client < 0) continue;
+                ++taken_;  // counted before the client can hear of it
+                ::close(client);
+            }
+        });
     }
-    ~RefusingPort() { ::close(fd_); }
-    RefusingPort(const RefusingPort&) = delete;
-    RefusingPort& operator=(const RefusingPort&) = delete;
+    ~ClosingPort() {
+        stop_ = true;
+        closer_.join();
+        ::close(fd_);
+    }
+    ClosingPort(const ClosingPort&) = delete;
+    ClosingPort& operator=(const ClosingPort&) = delete;
     unsigned Port() const { return port_; }
+    bool Tried() const { return taken_ > 0; }
 
 private:
     int fd_ = -1;
     unsigned port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> taken_{0};
+    std::thread closer_;
 };
 
 // A copy of the server folder holding only the configuration, removed at the end.
@@ -191,26 +199,33 @@ private:
 // What one load left registered with the host, and every line the plugin logged on the way.
 struct Loaded {
     std::vector<std::string> hooks, console, rcon, chat, log;
+    bool storeTried = false;  // the store connected (to the check's port): the load went as far as the database
 };
 
 // Loads the plugin and unloads it again: on a copy of the folder holding only this configuration,
-// with the plugin's connection sent to a port that refuses it, or, without one, on the folder as
+// with the plugin's connection sent to a port that closes it, or, without one, on the folder as
 // it is (the plugin stops at once there).
 Loaded LoadOnce(const std::filesystem::path& plugin, const std::filesystem::path& serverDir,
                 const std::optional<std::string>& configText) {
-    RefusingPort refusing;
+    ClosingPort closing;
     std::optional<CheckFolder> copy;
-    if (configText) copy.emplace(WithDatabaseAt(*configText, "127.0.0.1", refusing.Port()));
+    if (configText) copy.emplace(WithDatabaseAt(*configText, "127.0.0.1", closing.Port()));
     Sim::Server server(copy ? copy->Dir() : serverDir);
     try {
         server.LoadPlugin(plugin);
     } catch (const std::exception& e) {
         throw std::runtime_error("cannot load the plugin library " + plugin.string() + ": " + e.what());
     }
-    Loaded loaded{server.Hooks(), server.ConsoleCommands(), server.RconCommands(), server.ChatCommands(),
-                  server.LogLines()};
+    Loaded loaded{server.Hooks(),     server.ConsoleCommands(), server.RconCommands(), server.ChatCommands(),
+                  server.LogLines(), closing.Tried()};
     server.UnloadPlugin();
     return loaded;
+}
+
+// The store's lines of a load whose connection the check closed: they say only that the database
+// could not be reached, which the check caused.
+bool CausedByTheCheck(const Loaded& loaded, const std::string& line) {
+    return loaded.storeTried && StoreLog::IsStoreLine(line);
 }
 
 // "commands".key."command" when it is a text; nothing when the entry gives none.
@@ -235,7 +250,7 @@ FullLoad LoadOnSample(const std::filesystem::path& plugin, const std::filesystem
     if (!text) throw std::runtime_error("cannot read the sample configuration " + sample.string());
     const Loaded loaded = LoadOnce(plugin, sample.parent_path(), text);
     for (const auto& line : loaded.log) {
-        if (IsErrorLine(line) && !CausedByTheCheck(line))
+        if (IsErrorLine(line) && !CausedByTheCheck(loaded, line))
             throw std::runtime_error("the sample configuration " + sample.string() +
                                      " does not load cleanly: " + Trimmed(line));
     }
@@ -287,12 +302,9 @@ bool ConfigCheck::LoadAndReport(const std::optional<std::string>& text, bool& al
     const Loaded loaded = LoadOnce(plugin_, serverDir_, text);
 
     std::vector<std::string> problems, errors;
-    bool storeMade = false;
+    const bool storeMade = loaded.storeTried;
     for (const auto& line : loaded.log) {
-        if (CausedByTheCheck(line)) {
-            storeMade = true;
-            continue;
-        }
+        if (CausedByTheCheck(loaded, line)) continue;
         if (!IsErrorLine(line)) continue;
         const auto at = line.find("config.json: ");
         if (at != std::string::npos) {
