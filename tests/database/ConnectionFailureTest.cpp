@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "StoreEnvironment.h"
+#include "support/StoreEnvironment.h"
 #include "support/Relay.h"
 #include "support/ThrowawayServer.h"
 

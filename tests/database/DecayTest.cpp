@@ -10,7 +10,7 @@
 
 #include "Database/DecaySchedule.h"
 #include "Database/Mysql/Connection.h"
-#include "StoreEnvironment.h"
+#include "support/StoreEnvironment.h"
 
 namespace {
 

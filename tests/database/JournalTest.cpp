@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "StoreEnvironment.h"
+#include "support/StoreEnvironment.h"
 #include "support/Relay.h"
 
 namespace {

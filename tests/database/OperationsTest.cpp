@@ -11,7 +11,7 @@
 #include <thread>
 #include <utility>
 
-#include "StoreEnvironment.h"
+#include "support/StoreEnvironment.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Database/DecaySchedule.h"
-#include "StoreEnvironment.h"
+#include "support/StoreEnvironment.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "StoreEnvironment.h"
+#include "support/StoreEnvironment.h"
 #include "support/ThrowawayServer.h"
 
 namespace {
