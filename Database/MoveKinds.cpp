@@ -37,7 +37,8 @@ std::string MoveKinds::Undone() {
 }
 
 const MoveKindEntry* MoveKinds::Find(std::string_view text) {
-    const auto entry = std::find_if(kAll.begin(), kAll.end(), [text](const MoveKindEntry& kind) { return kind.text == text; });
+    const auto entry =
+        std::find_if(kAll.begin(), kAll.end(), [text](const MoveKindEntry& kind) { return kind.text == text; });
     return entry == kAll.end() ? nullptr : &*entry;
 }
 

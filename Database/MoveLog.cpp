@@ -144,7 +144,8 @@ std::string MoveLogStatements::LoadEntry(const ClaimOutcome& outcome, std::uint6
     return Formatting::Format(
         "INSERT INTO u_vault_log (at, server_id, steamid, vaultname, kind, rows_moved, by_steamid) VALUES ({}, {}, "
         "{}, '{}', '{}', {}, {})",
-        at, Literal(server_), steamid, vault, std::string(MoveKinds::LogText(outcome.kind)), outcome.taken.size() + outcome.remainders.size(), by);
+        at, Literal(server_), steamid, vault, std::string(MoveKinds::LogText(outcome.kind)),
+        outcome.taken.size() + outcome.remainders.size(), by);
 }
 
 std::string MoveLogStatements::LoadedItems(const ClaimOutcome& outcome, const Claimed& rows) const {

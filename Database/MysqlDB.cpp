@@ -414,10 +414,11 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         values.reserve(rows.size());
         for (const VaultRow& row : rows) {
             if (row.kind == VaultRow::Kind::Item) {
-                values.push_back(VaultStatements::ItemValues(steamid, vault, Text(row.itemname.ToString()), Text(row.itemdata), now));
+                values.push_back(
+                    VaultStatements::ItemValues(steamid, vault, Text(row.itemname.ToString()), Text(row.itemdata), now));
             } else {
                 values.push_back(VaultStatements::ResourceValues(steamid, vault, Text(row.itemname.ToString()),
-                                                               Text(row.blueprint.ToString()), row.qtd, now));
+                                                                 Text(row.blueprint.ToString()), row.qtd, now));
             }
         }
 
@@ -459,7 +460,8 @@ RowsWritten MySql::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
         }
         // Settled by the save's own move record, written in its transaction: the rows may be
         // loaded by another server before the question, the record stays.
-        written.settlement = transaction.Commit({kSource, function, "Save", "stored", ids}, MoveLogStatements::RecordExists(logId), DecideByRecord);
+        written.settlement = transaction.Commit({kSource, function, "Save", "stored", ids},
+                                                MoveLogStatements::RecordExists(logId), DecideByRecord);
         if (written.settlement == Settlement::Committed) written.ids = std::move(ids);
         return written;
     } catch (const std::exception& error) {
@@ -497,8 +499,7 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
         // they go; with none of them left there is no record.
         auto record = Run(log_.ReturnedEntry(ids, std::time(nullptr)), Resend::Never);
         const std::uint64_t logId = record.succeeded() && record.affected_rows() > 0 ? record.insert_id() : 0;
-        std::vector<std::string> statements{MoveLogStatements::ReturnedItems(ids),
-                                            VaultStatements::DeleteRows(ids)};
+        std::vector<std::string> statements{MoveLogStatements::ReturnedItems(ids), VaultStatements::DeleteRows(ids)};
         // The rows' journal entries go with them: a save undone at a restart must not take these
         // items from the character, which kept them.
         if (settings_.journal) statements.push_back(journal_.ForgetSavedRows(ids));
@@ -508,7 +509,9 @@ bool MySql::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
             LogFailure(kSource, function);
             return false;
         }
-        if (logId != 0) return transaction.Commit(move, MoveLogStatements::RecordExists(logId), DecideByRecord) == Settlement::Committed;
+        if (logId != 0)
+            return transaction.Commit(move, MoveLogStatements::RecordExists(logId), DecideByRecord) ==
+                   Settlement::Committed;
         return transaction.Commit(move, VaultStatements::RowsStill(ids), [](ledra::mysql::results& left) {
             return left.at_end() ? Settlement::Committed : Settlement::RolledBack;
         }) == Settlement::Committed;
@@ -579,8 +582,7 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
                 return Settlement::RolledBack;
             }
         }
-        if (!outcome.taken.empty() &&
-            !Run(VaultStatements::DeleteRows(outcome.taken), Resend::Never).succeeded()) {
+        if (!outcome.taken.empty() && !Run(VaultStatements::DeleteRows(outcome.taken), Resend::Never).succeeded()) {
             LogFailure(kSource, function);
             return Settlement::RolledBack;
         }
@@ -596,7 +598,8 @@ Settlement MySql::SettleClaim(const ClaimOutcome& outcome) {
         std::vector<std::int32_t> all = outcome.taken;
         for (const auto& [id, left] : outcome.remainders) all.push_back(id);
         const Settlement settled =
-            moves ? transaction.Commit({kSource, function, "Load", "settled", all}, MoveLogStatements::RecordExists(logId), DecideByRecord)
+            moves ? transaction.Commit({kSource, function, "Load", "settled", all}, MoveLogStatements::RecordExists(logId),
+                                       DecideByRecord)
                   : transaction.Commit({kSource, function, "Load", "settled", all}, "SELECT 1", [](ledra::mysql::results&) {
                         return Settlement::Committed;  // it changed nothing either way
                     });

@@ -147,12 +147,13 @@ bool MySql::ClaimMaking(const std::string& object, const std::string& definition
     if (!Run(SetupClaim::Write(object, Text(definition), server), Resend::Never).succeeded()) return false;
     // A COMMIT refused by certification (another node's claim of the same moment) loses.
     const std::string subject = Formatting::Format("the claim on {}", object);
-    return transaction.Commit({kSource, function, "Making", "claimed", {}, subject.c_str(), "another server makes it", true},
-                              SetupClaim::Mine(object, server), [](ledra::mysql::results& mine) {
-                                  std::string count;
-                                  if (mine.at_end() || !mine.get(0, count)) return Settlement::Unknown;
-                                  return count == "0" ? Settlement::RolledBack : Settlement::Committed;
-                              }) == Settlement::Committed;
+    return transaction.Commit(
+               {kSource, function, "Making", "claimed", {}, subject.c_str(), "another server makes it", true},
+               SetupClaim::Mine(object, server), [](ledra::mysql::results& mine) {
+                   std::string count;
+                   if (mine.at_end() || !mine.get(0, count)) return Settlement::Unknown;
+                   return count == "0" ? Settlement::RolledBack : Settlement::Committed;
+               }) == Settlement::Committed;
 }
 
 VaultRead<StoredRow> MySql::ReadVaultRows(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) {

@@ -118,7 +118,8 @@ bool MySql::UndoMove(std::int64_t journalId, const std::string& kind, std::int64
         case JournalUndo::PutBackLoaded: statements = PutBackLoaded(journalId); break;
         case JournalUndo::Kept:
             // Only the kinds a recovery undoes are read, so this is a newer server's kind.
-            lastError_ = Formatting::Format("journal entry {} is of a kind this version cannot undo: '{}'", journalId, kind);
+            lastError_ =
+                Formatting::Format("journal entry {} is of a kind this version cannot undo: '{}'", journalId, kind);
             break;
     }
     if (!statements) {
@@ -285,8 +286,8 @@ JournalRecovery MySql::RecoverJournal(const RestoredWorld& world) {
         statements.push_back(journal_.ReopenApplied(watermark));
         statements.push_back(journal_.Covered(savedAt, watermark));
         const bool recorded = InTransaction(
-            {kSource, function, "Recording", "written", kNoRows, "the restored world", "the recovery runs again later"}, statements,
-            journal_.World(), [savedAt, watermark](ledra::mysql::results& row) {
+            {kSource, function, "Recording", "written", kNoRows, "the restored world", "the recovery runs again later"},
+            statements, journal_.World(), [savedAt, watermark](ledra::mysql::results& row) {
                 std::int64_t at = 0, covered = 0;
                 if (row.at_end() || !GetInt64(row, 0, at) || !GetInt64(row, 1, covered)) return Settlement::RolledBack;
                 return at == savedAt && covered == watermark ? Settlement::Committed : Settlement::RolledBack;

@@ -5,8 +5,7 @@
 namespace {
 
 bool Allowed(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-           c == '.';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.';
 }
 
 }  // namespace
@@ -19,6 +18,7 @@ std::string ServerName::ForMoveLog(const std::string& serverId, const std::strin
     if (IsWellFormed(serverId)) return serverId;
     if (hostName.empty()) return "lockbury";
     std::string name = hostName.substr(0, kMaxLength);
-    std::replace_if(name.begin(), name.end(), [](char c) { return !Allowed(c); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !Allowed(c); }, '_');
     return name;
 }

@@ -7,8 +7,8 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <atomic>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "ConfigDatabasePatch.h"
-#include "DatabaseProbe.h"
 #include "Database/ServerName.h"
 #include "Database/StoreLog.h"
+#include "DatabaseProbe.h"
 #include "Sim/Server.h"
 
 namespace LockburyServer {
@@ -58,8 +58,8 @@ void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
         config.contains("serverId") && config["serverId"].is_string() ? config["serverId"].get<std::string>() : "";
     std::array<char, 256> host{};
     const std::string hostName = gethostname(host.data(), host.size() - 1) == 0 ? std::string(host.data()) : "";
-    const std::string name = ServerName::ForMoveLog(id, hostName) +
-                             (ServerName::IsWellFormed(id) || hostName.empty() ? "" : " (the host name)");
+    const std::string name =
+        ServerName::ForMoveLog(id, hostName) + (ServerName::IsWellFormed(id) || hostName.empty() ? "" : " (the host name)");
     StoreSurvey& survey = probe.Survey();
     const auto records = survey.MoveLogRecords();
     const std::string kept = days.is_number() && days.get<double>() >= 1
@@ -216,8 +216,8 @@ Loaded LoadOnce(const std::filesystem::path& plugin, const std::filesystem::path
     } catch (const std::exception& e) {
         throw std::runtime_error("cannot load the plugin library " + plugin.string() + ": " + e.what());
     }
-    Loaded loaded{server.Hooks(),     server.ConsoleCommands(), server.RconCommands(), server.ChatCommands(),
-                  server.LogLines(), closing.Tried()};
+    Loaded loaded{server.Hooks(),        server.ConsoleCommands(), server.RconCommands(),
+                  server.ChatCommands(), server.LogLines(),        closing.Tried()};
     server.UnloadPlugin();
     return loaded;
 }

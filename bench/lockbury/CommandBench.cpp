@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "Database/VaultStatements.h"
 #include "bench/lockbury/ItemFill.h"
 #include "bench/lockbury/Report.h"
-#include "Database/VaultStatements.h"
 #include "bench/lockbury/Timer.h"
 
 namespace Bench {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "Database/VaultStatements.h"
 #include "Private/Vault/ItemText.h"
 #include "bench/lockbury/Report.h"
-#include "Database/VaultStatements.h"
 #include "bench/lockbury/Statements.h"
 #include "bench/lockbury/Timer.h"
 

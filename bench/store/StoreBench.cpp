@@ -86,15 +86,14 @@ int main(int argc, char** argv) {
 
         const auto stored = [](const RowsWritten& written) { return written.settlement == Settlement::Committed; };
 
-        Measure("AddVaultRows (one 2 KB item)", runs, [&](int) {
-            failures += !stored(store.AddVaultRows(player, vault, {VaultRow::Item(item, itemdata)}));
-        });
+        Measure("AddVaultRows (one 2 KB item)", runs,
+                [&](int) { failures += !stored(store.AddVaultRows(player, vault, {VaultRow::Item(item, itemdata)})); });
         Measure("AddVaultRows (one resource)", runs, [&](int) {
             failures += !stored(store.AddVaultRows(player, FString(L"ore"), {VaultRow::Resource(wood, blueprint, 100)}));
         });
         for (int v = 0; v < 20; ++v)
-            failures += !stored(store.AddVaultRows(player, FString(L"v") + FString(std::to_string(v)),
-                                                   {VaultRow::Item(item, "00")}));
+            failures += !stored(
+                store.AddVaultRows(player, FString(L"v") + FString(std::to_string(v)), {VaultRow::Item(item, "00")}));
 
         // A claim is released, so every run finds the same rows.
         const auto claimed = [&](std::int32_t limit) {

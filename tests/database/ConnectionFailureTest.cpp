@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
-#include "support/StoreEnvironment.h"
 #include "support/Relay.h"
+#include "support/StoreEnvironment.h"
 #include "support/ThrowawayServer.h"
 
 namespace {
@@ -31,8 +31,9 @@ protected:
     // Every operation reports failure, never an empty answer, and nothing escapes.
     void ExpectEveryOperationFails(MySql& store) {
         ClearLog();
-        EXPECT_EQ(store.AddVaultRows(kPlayer, Wide("v"),
-                                     {VaultRow::Item(Wide("Item"), "00"), VaultRow::Resource(Wide("Wood"), Wide("bp"), 3)})
+        EXPECT_EQ(store
+                      .AddVaultRows(kPlayer, Wide("v"),
+                                    {VaultRow::Item(Wide("Item"), "00"), VaultRow::Resource(Wide("Wood"), Wide("bp"), 3)})
                       .settlement,
                   Settlement::RolledBack);
         const auto claimed = store.ClaimVaultItems(kPlayer, Wide("v"), 10);
@@ -44,8 +45,8 @@ protected:
         EXPECT_TRUE(store.ReadMoveLog(kPlayer, 10).failed);
         // Each failure is one error line naming the operation and why.
         const auto log = Log();
-        const std::vector<std::string> operations{"AddVaultRows", "ClaimVaultItems", "DeleteVaultRows",
-                                                  "ReadVaultList", "ReadVaultRows", "ReadMoveLog"};
+        const std::vector<std::string> operations{"AddVaultRows",  "ClaimVaultItems", "DeleteVaultRows",
+                                                  "ReadVaultList", "ReadVaultRows",   "ReadMoveLog"};
         std::vector<std::string> failed;
         for (const auto& line : log) {
             const auto at = line.find("MySql::");

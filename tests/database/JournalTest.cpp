@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/StoreEnvironment.h"
 #include "support/Relay.h"
+#include "support/StoreEnvironment.h"
 
 namespace {
 

@@ -186,13 +186,15 @@ TEST_F(StoreSetupTest, EmptyDatabaseNameFailsTheThreeStatements) {
     auto params = scratch.Params();
     params.database.clear();
     auto store = OpenStore(params);
-    EXPECT_EQ(Log(), (std::vector<std::string>{
-                         "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create u_vault table !",
-                         "[Lockbury][critical] (Database/MysqlMoveLog MySql::PrepareMoveLog) Failed to create the move "
-                         "log's tables: No database selected; every move fails until they exist",
-                         "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to drop event Vault_Decay!",
-                         "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to create event Vault_Decay!",
-                     }));
+    EXPECT_EQ(
+        Log(),
+        (std::vector<std::string>{
+            "[Lockbury][critical] (Database/MysqlDB MySql::MySql) Failed to create u_vault table !",
+            "[Lockbury][critical] (Database/MysqlMoveLog MySql::PrepareMoveLog) Failed to create the move "
+            "log's tables: No database selected; every move fails until they exist",
+            "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to drop event Vault_Decay!",
+            "[Lockbury][critical] (Database/DecaySchedule DecaySchedule::Prepare) Failed to create event Vault_Decay!",
+        }));
     EXPECT_FALSE(StoreTest::AddItem(*store, 1, "v", "i", "00"));
 }
 

@@ -52,8 +52,9 @@ TEST(CheckConfig, AStoreAlreadyThereIsReadBack) {
     TestSupport::ScratchDatabase db;
     db.Exec("CREATE TABLE u_vault (id INT NOT NULL AUTO_INCREMENT PRIMARY KEY, dtinsert INT)");
     db.Exec("INSERT INTO u_vault (dtinsert) VALUES (UNIX_TIMESTAMP()), (UNIX_TIMESTAMP())");
-    db.Exec("CREATE EVENT Vault_Decay ON SCHEDULE EVERY 5 MINUTE DO DELETE FROM u_vault WHERE "
-            "(((UNIX_TIMESTAMP() - (dtinsert)) - (60 * 30)) * -1) < 0");
+    db.Exec(
+        "CREATE EVENT Vault_Decay ON SCHEDULE EVERY 5 MINUTE DO DELETE FROM u_vault WHERE "
+        "(((UNIX_TIMESTAMP() - (dtinsert)) - (60 * 30)) * -1) < 0");
     ServerFolder folder;
     auto config = TestSupport::DefaultConfig(db.Params());
     config["serverId"] = "island-2";
