@@ -69,7 +69,7 @@ const std::vector<JournalStatements::Table>& JournalStatements::Tables() {
 std::string JournalStatements::Entry(const char* kind, std::uint64_t steamid, const std::string& vault,
                                      std::int64_t at) const {
     return Formatting::Format(
-        "INSERT INTO u_vault_journal (server_id, kind, steamid, vaultname, at) VALUES ('{}', '{}', {}, '{}', {})", server_,
+        "INSERT INTO u_vault_journal (server_id, kind, steamid, vaultname, at) VALUES ('{}', '{}', {}, '{}', {})", Server(),
         kind, steamid, vault, at);
 }
 
@@ -113,11 +113,11 @@ std::string JournalStatements::ForgetSavedRows(const std::vector<std::int32_t>& 
     return Formatting::Format(
         "DELETE r FROM u_vault_journal_rows r JOIN u_vault_journal j ON j.id = r.journal_id WHERE r.row_id IN ({}) "
         "AND j.server_id = '{}' AND j.kind = 'save'",
-        StoreLog::IdList(rowIds), server_);
+        StoreLog::IdList(rowIds), Server());
 }
 
 std::string JournalStatements::World() const {
-    return Formatting::Format("SELECT saved_at, covered, pending FROM u_vault_world WHERE server_id = '{}'", server_);
+    return Formatting::Format("SELECT saved_at, covered, pending FROM u_vault_world WHERE server_id = '{}'", Server());
 }
 
 std::string JournalStatements::Pending(std::int64_t worldNow, std::int64_t journalHigh) const {
@@ -125,23 +125,23 @@ std::string JournalStatements::Pending(std::int64_t worldNow, std::int64_t journ
     return Formatting::Format(
         "INSERT INTO u_vault_world (server_id, saved_at, covered, pending) VALUES ('{}', {}, 0, {}) ON DUPLICATE "
         "KEY UPDATE pending = VALUES(pending)",
-        server_, worldNow, journalHigh);
+        Server(), worldNow, journalHigh);
 }
 
 std::string JournalStatements::Covered(std::int64_t savedAt, std::int64_t covered) const {
     return Formatting::Format(
         "INSERT INTO u_vault_world (server_id, saved_at, covered, pending) VALUES ('{}', {}, {}, NULL) ON DUPLICATE "
         "KEY UPDATE saved_at = VALUES(saved_at), covered = VALUES(covered), pending = NULL",
-        server_, savedAt, covered);
+        Server(), savedAt, covered);
 }
 
 std::vector<std::string> JournalStatements::DropCovered(std::int64_t watermark) const {
-    return DropEntriesWhere(Formatting::Format("server_id = '{}' AND id <= {} AND kind <> 'unwind'", server_, watermark));
+    return DropEntriesWhere(Formatting::Format("server_id = '{}' AND id <= {} AND kind <> 'unwind'", Server(), watermark));
 }
 
 std::string JournalStatements::ReopenApplied(std::int64_t watermark) const {
     return Formatting::Format(
-        "UPDATE u_vault_journal SET kind = 'unwind' WHERE server_id = '{}' AND kind = 'applied' AND id > {}", server_,
+        "UPDATE u_vault_journal SET kind = 'unwind' WHERE server_id = '{}' AND kind = 'applied' AND id > {}", Server(),
         watermark);
 }
 
@@ -163,14 +163,14 @@ std::string JournalStatements::DropEntryOnly(std::int64_t journalId) {
 std::string JournalStatements::MovesAbove(std::int64_t watermark) const {
     return Formatting::Format(
         "SELECT id, kind FROM u_vault_journal WHERE server_id = '{}' AND id > {} AND kind IN ({}) ORDER BY id DESC",
-        server_, watermark, MoveKinds::Undone());
+        Server(), watermark, MoveKinds::Undone());
 }
 
 std::string JournalStatements::Unwinds() const {
     return Formatting::Format(
         "SELECT j.id, j.steamid, r.row_id, r.item_id1, r.item_id2 FROM u_vault_journal j JOIN u_vault_journal_rows r ON "
         "r.journal_id = j.id WHERE j.server_id = '{}' AND j.kind = 'unwind' ORDER BY j.id, r.row_id",
-        server_);
+        Server());
 }
 
 std::string JournalStatements::EntryKind(std::int64_t journalId) {
@@ -183,7 +183,7 @@ std::string JournalStatements::ClaimedByUnwinds(std::int64_t journalId) const {
         "SELECT i.row_id, u.journal_id, u.row_id, IFNULL(u.qtd_before, i.qtd) FROM u_vault_journal_items i JOIN "
         "u_vault_journal_rows u ON u.item_id1 = i.item_id1 AND u.item_id2 = i.item_id2 JOIN u_vault_journal j ON "
         "j.id = u.journal_id WHERE i.journal_id = {} AND j.server_id = '{}' AND j.kind = 'unwind' AND j.id > {}",
-        journalId, server_, journalId);
+        journalId, Server(), journalId);
 }
 
 std::string JournalStatements::RestoreQuantities(std::int64_t journalId, const Claimed& claimed) {
@@ -227,7 +227,7 @@ std::string JournalStatements::TakeBackLoadedItems(std::int64_t journalId, std::
         "i.item_id1 = r.item_id1 AND i.item_id2 = r.item_id2 JOIN u_vault_journal l ON l.id = i.journal_id WHERE "
         "r.journal_id = {} AND v.qtd <=> r.qtd_before AND l.server_id = '{}' AND l.kind = 'load' AND l.id > {} AND "
         "l.id < {}",
-        journalId, server_, watermark, journalId);
+        journalId, Server(), watermark, journalId);
 }
 
 std::string JournalStatements::KeepHeldItems(std::int64_t journalId, const std::vector<std::int32_t>& rowIds) {

@@ -6,6 +6,7 @@
 // journal entry it covers up to, and the entry a save started but not known to be finished would
 // cover. Only texts here; MySql runs them.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -16,8 +17,10 @@
 
 class JournalStatements {
 public:
-    // The server id, already escaped for a single-quoted literal.
-    explicit JournalStatements(std::string serverId) : server_(std::move(serverId)) {}
+    // Makes a text safe between single quotes for the connection the statement runs on.
+    using Escape = std::function<std::string(const std::string&)>;
+    // The server id as configured; it is escaped where a statement takes it.
+    JournalStatements(std::string serverId, Escape escape) : server_(std::move(serverId)), escape_(std::move(escape)) {}
 
     struct Table {
         const char* name;
@@ -84,5 +87,8 @@ public:
     static std::string RowsLeft(std::int64_t journalId, const std::vector<std::int32_t>& rowIds);
 
 private:
+    std::string Server() const { return escape_(server_); }
+
     std::string server_;
+    Escape escape_;
 };

@@ -48,7 +48,7 @@ std::shared_ptr<VaultItem> ReadItem(ledra::mysql::results& rows) {
 MySql::MySql(std::string host, std::string user, std::string password, std::string database, std::int32_t port,
              StoreSettings settings)
     : settings_(std::move(settings)),
-      journal_(ledra::mysql::escape_by_hand(settings_.serverId)),
+      journal_(settings_.serverId, [this](const std::string& text) { return Text(text); }),
       log_(settings_.logServer, [this](const std::string& text) { return Text(text); }) {
     constexpr const char* function = "MySql::MySql";
     try {
