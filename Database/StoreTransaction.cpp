@@ -4,6 +4,7 @@
 
 #include "Database/MysqlDB.h"
 #include "Database/SessionStatements.h"
+#include "Database/StoreLog.h"
 
 MySql::Transaction::Transaction(Transaction&& other) noexcept
     : store_(other.store_), open_(std::exchange(other.open_, false)) {}
@@ -27,8 +28,19 @@ Settlement MySql::Transaction::Commit(const Move& move, const std::string& quest
         return Settlement::RolledBack;
     }
     open_ = false;  // the server has it, committed or not
+    const std::string lost = store_->lastError_;
+    const Settlement settled = store_->SettleLostCommit(move, question, decide, session, sent);
+    if (settled == Settlement::Committed) {
+        // A move that happened is no failure: the player is told nothing, and the log says only
+        // that its answer was lost on the way.
+        StoreLog::Line(store_->settings_.log, spdlog::level::warn,
+                       "({} {}) {} {}: the answer to its COMMIT was lost ({}); its own record shows it went through",
+                       move.source, move.function, move.what, move.subject, lost);
+        return settled;
+    }
+    store_->lastError_ = lost;  // the failure the player met is the lost connection
     store_->LogFailure(move.source, move.function);
-    return store_->SettleLostCommit(move, question, decide, session, sent);
+    return settled;
 }
 
 void MySql::Transaction::Rollback() noexcept {
