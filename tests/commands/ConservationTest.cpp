@@ -2,21 +2,19 @@
 // either in the inventory or in exactly one vault row, with its class, quantity and bytes.
 #include <cstring>
 #include <random>
-#include <set>
 
-#include "commands/VaultFixture.h"
+#include "support/PluginTest.h"
 
-namespace VaultTests {
 namespace {
 
-class Conservation : public VaultTest {
-protected:
-    Holdings Now(Sim::Player& player) { return HoldingsOf(player); }
-};
+using TestSupport::Holdings;
+using TestSupport::Item;
+
+class Conservation : public TestSupport::PluginStoreTest {};
 
 TEST_F(Conservation, RandomSavesAndLoadsKeepEveryItemOnce) {
     Start();
-    auto& alice = Alice();
+    auto& alice = Join("alice");
     std::mt19937 random(4242);
     const std::vector<std::string> vaults{"a", "b", "c"};
     const std::vector<std::string> itemClasses{"PrimalItem_WeaponStoneHatchet", "PrimalItemArmor_ClothShirt"};
@@ -30,15 +28,15 @@ TEST_F(Conservation, RandomSavesAndLoadsKeepEveryItemOnce) {
             if (random() % 3 == 0) {
                 const std::string& cls = resourceClasses[random() % resourceClasses.size()];
                 const int quantity = 1 + static_cast<int>(random() % 100);
-                Give(alice, cls, quantity);
+                alice.PicksUp(Item(cls).Quantity(quantity));
                 expected.units[cls] += quantity;
             } else {
                 ++serial;
                 std::vector<std::uint8_t> payload(4 + random() % 3000, static_cast<std::uint8_t>(serial));
                 std::memcpy(payload.data(), &serial, 4);
-                Spec spec(itemClasses[random() % itemClasses.size()]);
-                spec.Payload(std::move(payload));
-                expected.items.insert(Give(alice, spec).bytes);
+                Item item(itemClasses[random() % itemClasses.size()]);
+                item.Payload(std::move(payload));
+                expected.items.insert(alice.PicksUp(item).bytes);
             }
         }
     };
@@ -47,14 +45,13 @@ TEST_F(Conservation, RandomSavesAndLoadsKeepEveryItemOnce) {
         const std::string& vault = vaults[random() % vaults.size()];
         switch (random() % 4) {
             case 0: giveSome(); break;
-            case 1: Say(alice, "/savevault " + vault); break;
-            case 2: alice.SetInventoryCapacity(static_cast<int>(random() % 60)); [[fallthrough]];
-            default: Say(alice, "/loadvault " + vault); break;
+            case 1: alice.Types("/savevault " + vault); break;
+            case 2: alice->SetInventoryCapacity(static_cast<int>(random() % 60)); [[fallthrough]];
+            default: alice.Types("/loadvault " + vault); break;
         }
-        alice.SetInventoryCapacity(1000);
-        ASSERT_EQ(Now(alice), expected) << "after step " << step;
+        alice->SetInventoryCapacity(1000);
+        ASSERT_EQ(HoldingsOf(alice), expected) << "after step " << step;
     }
 }
 
 }  // namespace
-}  // namespace VaultTests

@@ -2,21 +2,27 @@
 // relay that loses the answer of that exact statement, drops the connection before it, or stalls
 // after it. Whatever happens, every item ends in exactly one place, and a player whose move did
 // not happen is told the store failed.
-#include <map>
-#include <set>
 #include <thread>
 
-#include "commands/VaultFixture.h"
+#include "support/PluginTest.h"
 #include "support/Relay.h"
+#include "support/TestConfig.h"
 #include "support/ThrowawayServer.h"
 
-namespace VaultTests {
 namespace {
 
-using Strings = std::vector<std::string>;
+using TestSupport::Holdings;
+using TestSupport::Item;
+using TestSupport::Player;
+using TestSupport::StoredRow;
+using TestSupport::Strings;
 const Strings kUnavailable{"Store unavailable"};
+// The error line of a move that failed because its connection was lost, by the store's step.
+std::string LostIn(const std::string& function) {
+    return "(Database/MysqlDB MySql::" + function + ") The vault store failed: Lost connection to server during query";
+}
 
-class StoreFaults : public VaultTest {
+class StoreFaults : public TestSupport::PluginStoreTest {
 protected:
     StoreFaults() : relay(db.Params().port) {
         config["mysqlPort"] = relay.Port();
@@ -26,21 +32,20 @@ protected:
         config["messages"]["vaultList"] = "{}: {} items\n";
     }
 
-    Holdings Now(Sim::Player& player) { return HoldingsOf(player); }
     // Three items and 250 wood: a load into five free places gives the items and two stacks of
     // wood, and keeps 50 wood in the row.
-    Holdings GiveBelongings(Sim::Player& player) {
-        for (std::uint8_t i = 0; i < 3; ++i) Give(player, Spec("PrimalItem_WeaponStoneHatchet").Payload({i, 7}));
-        Give(player, "PrimalItemResource_Wood", 250);
-        return Now(player);
+    Holdings GiveBelongings(Player& player) {
+        for (std::uint8_t i = 0; i < 3; ++i) player.PicksUp(Item("PrimalItem_WeaponStoneHatchet").Payload({i, 7}));
+        player.PicksUp(Item("PrimalItemResource_Wood").Quantity(250));
+        return HoldingsOf(player);
     }
-    Sim::Player& Fresh() {
-        static int n = 0;
-        ++n;
-        return Joined("p" + std::to_string(n), 5000 + n);
-    }
+    // A player with nothing in the vaults yet, one for each case of a test.
+    Player& Fresh() { return Join("p" + std::to_string(++fresh_)); }
 
     TestSupport::Relay relay;
+
+private:
+    int fresh_ = 0;
 };
 
 enum class Fault { LoseAnswer, DropBefore };
@@ -77,13 +82,14 @@ TEST_F(StoreFaults, SaveFailingAtEachStatementMovesEveryItemOnce) {
         auto& player = Fresh();
         const Holdings before = GiveBelongings(player);
         Arm(relay, c.fault, c.statement);
+        if (!c.stored) ExpectErrorLog(LostIn("AddVaultRows"));
 
-        const auto told = Say(player, "/savevault base");
+        const auto told = player.Types("/savevault base");
 
         EXPECT_FALSE(relay.Armed()) << "the fault happened";
-        EXPECT_EQ(Now(player), before) << "every item in exactly one place";
-        EXPECT_EQ(player.Inventory().empty(), c.stored);
-        EXPECT_EQ(Rows(player.SteamId()).empty(), !c.stored);
+        EXPECT_EQ(HoldingsOf(player), before) << "every item in exactly one place";
+        EXPECT_EQ(player->Inventory().empty(), c.stored);
+        EXPECT_EQ(Rows(player).empty(), !c.stored);
         EXPECT_EQ(told, c.stored ? Strings{} : kUnavailable);
     }
 }
@@ -109,33 +115,35 @@ TEST_F(StoreFaults, LoadFailingAtEachStatementMovesEveryItemOnce) {
         SCOPED_TRACE(std::string(c.statement) + (c.fault == Fault::LoseAnswer ? ", answer lost" : ", dropped"));
         auto& player = Fresh();
         const Holdings before = GiveBelongings(player);
-        ASSERT_EQ(Say(player, "/savevault base"), Strings{});
-        player.SetInventoryCapacity(5);
+        ASSERT_EQ(player.Types("/savevault base"), Strings{});
+        player->SetInventoryCapacity(5);
         relay.ClearStatements();
         Arm(relay, c.fault, c.statement);
+        // The claim's read fails in its own step; every statement after it, in settling the claim.
+        if (!c.loaded) ExpectErrorLog(LostIn(std::string(c.statement) == "SELECT id" ? "ClaimVaultItems" : "SettleClaim"));
 
-        const auto told = Say(player, "/loadvault base");
+        const auto told = player.Types("/loadvault base");
 
         EXPECT_FALSE(relay.Armed()) << "the fault happened";
-        EXPECT_EQ(Now(player), before) << "every item in exactly one place";
+        EXPECT_EQ(HoldingsOf(player), before) << "every item in exactly one place";
         if (c.loaded) {
             EXPECT_EQ(told, Strings{});
-            EXPECT_EQ(player.Inventory().size(), 5u);
-            ASSERT_EQ(Rows(player.SteamId()).size(), 1u);
-            EXPECT_EQ(Rows(player.SteamId())[0].qtd, "50") << "the wood that did not fit stays";
+            EXPECT_EQ(player->Inventory().size(), 5u);
+            ASSERT_EQ(Rows(player).size(), 1u);
+            EXPECT_EQ(Rows(player)[0].qtd, "50") << "the wood that did not fit stays";
         } else {
             EXPECT_EQ(told, kUnavailable);
-            EXPECT_TRUE(player.Inventory().empty()) << "what was given was taken back";
-            EXPECT_EQ(Rows(player.SteamId()).size(), 4u);
+            EXPECT_TRUE(player->Inventory().empty()) << "what was given was taken back";
+            EXPECT_EQ(Rows(player).size(), 4u);
         }
     }
     // Without a fault, a load is a handful of statements whatever it gives.
     auto& player = Fresh();
     GiveBelongings(player);
-    Say(player, "/savevault base");
-    player.SetInventoryCapacity(5);
+    player.Types("/savevault base");
+    player->SetInventoryCapacity(5);
     relay.ClearStatements();
-    Say(player, "/loadvault base");
+    player.Types("/loadvault base");
     EXPECT_EQ(relay.Statements().size(), 7u) << "START, SELECT, move record, its items, DELETE, UPDATE, COMMIT";
 }
 
@@ -147,23 +155,24 @@ TEST_F(StoreFaults, MoveStalledBeforeOrAtItsCommit) {
     for (const char* command : {"/savevault base", "/loadvault base"}) {
         for (const char* statement : {"INSERT", "DELETE", "COMMIT"}) {
             const bool save = command[1] == 's';
-            if (save == (std::string(statement) == "DELETE")) continue;  // a save has no DELETE, a load no INSERT
+            if (std::string(statement) == (save ? "DELETE" : "INSERT")) continue;  // a save has no DELETE, a load no INSERT
             SCOPED_TRACE(std::string(command) + " held at " + statement);
             auto& player = Fresh();
             const Holdings before = GiveBelongings(player);
             if (!save) {
-                ASSERT_EQ(Say(player, "/savevault base"), Strings{});
+                ASSERT_EQ(player.Types("/savevault base"), Strings{});
             }
             relay.HoldAt(statement);
+            const bool moved = std::string(statement) == "COMMIT";
+            if (!moved) ExpectErrorLog(LostIn(save ? "AddVaultRows" : "SettleClaim"));
 
-            const auto told = Say(player, command);
+            const auto told = player.Types(command);
             relay.Release();
 
             EXPECT_FALSE(relay.Armed());
-            const bool moved = std::string(statement) == "COMMIT";
             EXPECT_EQ(told, moved ? Strings{} : kUnavailable);
-            EXPECT_EQ(Now(player), before);
-            EXPECT_EQ(player.Inventory().empty(), save == moved);
+            EXPECT_EQ(HoldingsOf(player), before);
+            EXPECT_EQ(player->Inventory().empty(), save == moved);
         }
     }
 }
@@ -175,28 +184,32 @@ TEST_F(StoreFaults, CommitThatCannotBeSettledKeepsTheItemsAndNamesTheRows) {
     Start();
     auto& player = Fresh();
     const Holdings before = GiveBelongings(player);
-    ASSERT_EQ(Say(player, "/savevault base"), Strings{});
+    ASSERT_EQ(player.Types("/savevault base"), Strings{});
     // The ids the database gave (on a Galera cluster they step by the number of nodes).
     const auto ids = [&](const std::string& vault) {
         std::string list;
-        for (const auto& row : Rows(player.SteamId(), vault)) list += (list.empty() ? "" : ",") + row.id;
+        for (const auto& row : Rows(player, vault)) list += (list.empty() ? "" : ",") + row.id;
         return list;
     };
     const std::string saved = ids("base");
     relay.CutAnswerOf("COMMIT");
     relay.DropBefore("KILL");
     server.ClearLog();
-    EXPECT_EQ(Say(player, "/loadvault base"), Strings{});
+    ExpectErrorLog(LostIn("SettleClaim"));
+    ExpectErrorLog("(Database/MysqlDB MySql::SettleClaim) Load of vault rows " + saved + " may or may not be settled");
+    EXPECT_EQ(player.Types("/loadvault base"), Strings{});
     EXPECT_FALSE(relay.Armed());
-    EXPECT_EQ(Now(player), before) << "the load did happen: nothing doubled";
+    EXPECT_EQ(HoldingsOf(player), before) << "the load did happen: nothing doubled";
     EXPECT_EQ(LogLinesContaining("Load of vault rows " + saved + " may or may not be settled"), 1) << saved;
 
     relay.CutAnswerOf("COMMIT");
     relay.DropBefore("KILL");
     server.ClearLog();
-    EXPECT_EQ(Say(player, "/savevault again"), kUnavailable);
-    EXPECT_EQ(ClassesIn(player).size(), 6u) << "every item stays (the wood came back as three stacks)";
-    EXPECT_EQ(Rows(player.SteamId(), "again").size(), 6u) << "and is stored: doubled, not lost";
+    ExpectErrorLog(LostIn("AddVaultRows"));
+    ExpectErrorLog("(Database/MysqlDB MySql::AddVaultRows) Save of vault rows ");
+    EXPECT_EQ(player.Types("/savevault again"), kUnavailable);
+    EXPECT_EQ(player.Classes().size(), 6u) << "every item stays (the wood came back as three stacks)";
+    EXPECT_EQ(Rows(player, "again").size(), 6u) << "and is stored: doubled, not lost";
     EXPECT_EQ(LogLinesContaining("Save of vault rows " + ids("again") + " may or may not be stored"), 1) << ids("again");
 }
 
@@ -213,19 +226,19 @@ TEST_F(StoreFaults, LostCommitIsSettledByTheMovesOwnRecordWhenItsRowsWentElsewhe
     std::vector<StoredRow> elsewhere;
     std::thread otherServer([&] {
         for (int i = 0; i < 500 && relay.Armed(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        elsewhere = Rows(player.SteamId());
-        db.Exec("DELETE FROM u_vault WHERE steamid = " + std::to_string(player.SteamId()));
+        elsewhere = Rows(player);
+        db.Exec("DELETE FROM u_vault WHERE steamid = " + std::to_string(player->SteamId()));
         relay.Release();
     });
-    const auto told = Say(player, "/savevault base");
+    const auto told = player.Types("/savevault base");
     otherServer.join();
 
     EXPECT_FALSE(relay.Armed()) << "the fault happened";
     EXPECT_EQ(told, Strings{}) << "stored";
-    EXPECT_TRUE(player.Inventory().empty()) << "the items left the inventory";
+    EXPECT_TRUE(player->Inventory().empty()) << "the items left the inventory";
     EXPECT_FALSE(elsewhere.empty());
-    EXPECT_EQ(InRows(elsewhere), before) << "every item on the other server, once";
-    EXPECT_TRUE(Rows(player.SteamId()).empty());
+    EXPECT_EQ(Holdings::InRows(elsewhere), before) << "every item on the other server, once";
+    EXPECT_TRUE(Rows(player).empty());
 }
 
 // A host that accepts connections and never answers: every vault command says the store failed,
@@ -234,22 +247,24 @@ TEST_F(StoreFaults, DatabaseThatNeverAnswers) {
     Start();
     auto& player = Fresh();
     GiveBelongings(player);
-    Say(player, "/savevault base");
-    Give(player, Spec("PrimalItemArmor_ClothShirt").Payload({42}));
-    const Holdings withShirt = Now(player);
+    player.Types("/savevault base");
+    player.PicksUp(Item("PrimalItemArmor_ClothShirt").Payload({42}));
+    const Holdings withShirt = HoldingsOf(player);
 
     relay.SetBlackHole(true);
     relay.CutAll();
-    EXPECT_EQ(Say(player, "/savevault other"), kUnavailable);
-    EXPECT_EQ(Say(player, "/loadvault base"), kUnavailable);
-    EXPECT_EQ(Say(player, "/listvault"), kUnavailable) << "never \"No vaults\"";
-    EXPECT_EQ(ClassesIn(player), Strings{"PrimalItemArmor_ClothShirt"});
+    for (const char* function : {"AddVaultRows", "ClaimVaultItems", "ReadVaultList"})
+        ExpectErrorLog(std::string("(Database/MysqlDB MySql::") + function + ") The vault store failed: cannot connect: ");
+    EXPECT_EQ(player.Types("/savevault other"), kUnavailable);
+    EXPECT_EQ(player.Types("/loadvault base"), kUnavailable);
+    EXPECT_EQ(player.Types("/listvault"), kUnavailable) << "never \"No vaults\"";
+    EXPECT_EQ(player.Classes(), Strings{"PrimalItemArmor_ClothShirt"});
 
     relay.SetBlackHole(false);
-    EXPECT_EQ(Say(player, "/listvault"), Strings{"base: 4 items\n"});
-    EXPECT_EQ(Say(player, "/loadvault base"), Strings{});
-    EXPECT_EQ(Now(player), withShirt);
-    EXPECT_TRUE(Rows(player.SteamId()).empty());
+    EXPECT_EQ(player.Types("/listvault"), Strings{"base: 4 items\n"});
+    EXPECT_EQ(player.Types("/loadvault base"), Strings{});
+    EXPECT_EQ(HoldingsOf(player), withShirt);
+    EXPECT_TRUE(Rows(player).empty());
 }
 
 // The database restarted between two commands: the first command after it works.
@@ -260,7 +275,7 @@ TEST(StoreRestart, FirstCommandAfterARestartWorks) {
     config["messages"]["vaultList"] = "{}: {} items\n";
     server.WriteConfig(config);
     server.Load();
-    auto& player = server.Join("ann", kAlice);
+    auto& player = server.Join("ann", 76561198000000001ULL);
     Sim::ItemSpec wood;
     wood.className = "PrimalItemResource_Wood";
     wood.quantity = 30;
@@ -288,4 +303,3 @@ TEST(StoreRestart, FirstCommandAfterARestartWorks) {
 }
 
 }  // namespace
-}  // namespace VaultTests

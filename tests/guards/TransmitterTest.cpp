@@ -1,20 +1,19 @@
 // Standing near a transmitter, as the save command asks for it: which structures count, found by
 // which search, and what a broken "radius" or pattern list does.
-#include "commands/VaultFixture.h"
+#include "support/PluginTest.h"
 
-namespace VaultTests {
 namespace {
 
-using Strings = std::vector<std::string>;
+using TestSupport::Item;
+using TestSupport::Strings;
 const Strings kRefused{"Stand near a transmitter"};
 
-class Transmitter : public VaultTest {
+class Transmitter : public TestSupport::PluginStoreTest {
 protected:
     Transmitter() { config["commands"]["saveVault"]["requireNearTransmiter"] = true; }
-    // Whether a save passed the proximity guard.
+    // Whether a save of alice's passed the proximity guard.
     bool Near(const std::string& vault = "v") {
-        auto& alice = Alice();
-        const Strings told = Say(alice, "/savevault " + vault);
+        const Strings told = Join("alice").Types("/savevault " + vault);
         EXPECT_TRUE(told.empty() || told == kRefused) << (told.empty() ? "" : told[0]);
         return told.empty();
     }
@@ -57,6 +56,8 @@ TEST_F(Transmitter, NonContainerIsNeverMatchedByBlueprintPath) {
 
 TEST_F(Transmitter, EmptyPatternsNeverMatch) {
     config["validTransmitter"] = {"", ""};
+    ExpectErrorLog("config.json: validTransmitter[0]: is empty and never matches");
+    ExpectErrorLog("config.json: validTransmitter[1]: is empty and never matches");
     Start();
     server.Place("TekTransmitter", {10, 0, 0});
     EXPECT_FALSE(Near());
@@ -64,6 +65,7 @@ TEST_F(Transmitter, EmptyPatternsNeverMatch) {
 
 TEST_F(Transmitter, SingleStringActsAsAList) {
     config["validTransmitter"] = "tektransmitter";
+    ExpectErrorLog("config.json: validTransmitter: must be a list of texts, not string");
     Start();
     server.Place("TekTransmitter", {10, 0, 0});
     EXPECT_TRUE(Near());
@@ -94,48 +96,53 @@ TEST_F(Transmitter, RadiusIsCutToAWholeNumber) {
 
 TEST_F(Transmitter, MissingRadiusFailsTheCommandWithoutAReply) {
     config.erase("radius");
+    ExpectErrorLog(
+        "(Private/Commands Lockbury::Commands::SaveVault) [json.exception.type_error.302] type must be number, but is null");
     Start();
     server.Place("TekTransmitter", {10, 0, 0});
-    auto& alice = Alice();
-    Give(alice, "PrimalItem_WeaponStoneHatchet");
-    EXPECT_EQ(Say(alice, "/savevault v"), Strings{});
-    EXPECT_EQ(alice.Inventory().size(), 1u);
+    auto& alice = Join("alice");
+    alice.PicksUp(Item("PrimalItem_WeaponStoneHatchet"));
+    EXPECT_EQ(alice.Types("/savevault v"), Strings{});
+    EXPECT_EQ(alice->Inventory().size(), 1u);
     EXPECT_EQ(LogLinesContaining("type must be number, but is null"), 1);
     EXPECT_TRUE(server.EscapedErrors().empty());
 }
 
 TEST_F(Transmitter, BadPatternIsNoticedOnlyWhenReached) {
     config["validTransmitter"] = nlohmann::ordered_json::array({"TekTransmitter", 3});
+    ExpectErrorLog("config.json: validTransmitter[1]: must be a text, not number");
     Start();
     EXPECT_FALSE(Near("a"));  // no actor found: the 3 is never read
     server.Place("TekTransmitter", {10, 0, 0});
     EXPECT_TRUE(Near("b"));  // the first pattern hits before the 3
     config["validTransmitter"] = nlohmann::ordered_json::array({3, "TekTransmitter"});
+    ExpectErrorLog("config.json: validTransmitter[0]: must be a text, not number");
+    ExpectErrorLog(
+        "(Private/Commands Lockbury::Commands::SaveVault) [json.exception.type_error.302] type must be string, but is number");
     server.WriteConfig(config);
     server.ReloadPlugin();
     server.ClearLog();
-    auto& alice = Alice();
-    EXPECT_EQ(Say(alice, "/savevault c"), Strings{});
+    auto& alice = Join("alice");
+    EXPECT_EQ(alice.Types("/savevault c"), Strings{});
     EXPECT_EQ(LogLinesContaining("type must be string, but is number"), 1);
 }
 
 TEST_F(Transmitter, ResourceRowsCarryTheClassBlueprintPath) {
     config["commands"]["saveVault"]["requireNearTransmiter"] = false;
     Start();
-    auto& alice = Alice();
+    auto& alice = Join("alice");
     for (const auto& info : Sim::Server::Classes()) {
-        if (info.kind == Sim::ClassInfo::Kind::Resource) Give(alice, info.name, 3);
+        if (info.kind == Sim::ClassInfo::Kind::Resource) alice.PicksUp(Item(info.name).Quantity(3));
     }
-    Say(alice, "/savevault r");
-    for (const auto& row : Rows(kAlice)) {
+    alice.Types("/savevault r");
+    for (const auto& row : Rows(alice)) {
         bool known = false;
         for (const auto& info : Sim::Server::Classes()) known |= info.blueprintPath == row.blueprint;
         EXPECT_TRUE(known) << row.blueprint;
         EXPECT_EQ(row.blueprint.find("Default__"), std::string::npos);
         EXPECT_EQ(row.blueprint.find("_C'"), std::string::npos);
     }
-    EXPECT_FALSE(Rows(kAlice).empty());
+    EXPECT_FALSE(Rows(alice).empty());
 }
 
 }  // namespace
-}  // namespace VaultTests

@@ -146,6 +146,14 @@ void PluginTest::Start() {
 }
 
 Player& PluginTest::Join(const std::string& name, std::uint64_t steamId) {
+    if (Sim::Player* here = server.Find(name)) {
+        EXPECT_TRUE(steamId == 0 || steamId == here->SteamId())
+            << name << " is on the server already, with the steam id " << here->SteamId() << ", not " << steamId;
+        nextSteamId_ = std::max(nextSteamId_, here->SteamId() + 1);
+        for (Player& player : players_)
+            if (&*player == here) return player;
+        return players_.emplace_back(server, *here);
+    }
     if (steamId == 0) steamId = nextSteamId_;
     nextSteamId_ = std::max(nextSteamId_, steamId + 1);
     return players_.emplace_back(server, server.Join(name, steamId));
@@ -154,6 +162,12 @@ Player& PluginTest::Join(const std::string& name, std::uint64_t steamId) {
 void PluginTest::ExpectErrorLog(std::string text) {
     std::lock_guard lock(mutex_);
     expectedErrors_.push_back(std::move(text));
+}
+
+int PluginTest::LogLinesContaining(const std::string& text) const {
+    const auto& lines = server.LogLines();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                          [&](const std::string& line) { return line.find(text) != std::string::npos; }));
 }
 
 float PluginTest::Damage(Player* victim, Player* source, float amount) {
@@ -203,6 +217,12 @@ std::vector<StoredRow> PluginStoreTest::Rows(std::uint64_t steamId, const std::s
         rows.push_back({at(0), at(1), at(2), at(3), at(4), at(5)});
     }
     return rows;
+}
+
+Holdings PluginStoreTest::HoldingsOf(const Player& player) const {
+    Holdings held = Holdings::InInventory(*player);
+    held += Holdings::InRows(Rows(player));
+    return held;
 }
 
 }  // namespace TestSupport

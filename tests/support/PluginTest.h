@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Sim/Server.h"
+#include "support/Holdings.h"
 #include "support/ItemSpecs.h"
 #include "support/PluginServer.h"
 #include "support/StoredRow.h"
@@ -78,12 +79,16 @@ protected:
     // Writes `config` and loads the plugin; the log is empty again afterwards (the check has
     // seen every line).
     void Start();
-    Player& Join(const std::string& name, std::uint64_t steamId = 0);  // 0: the next unused id
+    // A player joins (steam id 0: the next unused one); a name already on the server is that
+    // player again, so a fixture may name its players wherever it needs them.
+    Player& Join(const std::string& name, std::uint64_t steamId = 0);
     // The store's database cannot be reached from the next Start on; Start then checks that the
     // store said so at load and takes the store's lines of that load as expected.
     void StoreDown();
     // One error (or critical) line containing the text is expected: each call stands for one line.
     void ExpectErrorLog(std::string text);
+    // How many lines of the server's log (since Start, or since the test cleared it) hold the text.
+    int LogLinesContaining(const std::string& text) const;
     // A hit through the game's TakeDamage; null is a creature.
     float Damage(Player* victim, Player* source, float amount = 10.0f);
 
@@ -109,6 +114,8 @@ protected:
     std::vector<StoredRow> Rows(const Player& player, const std::string& vault = "") const {
         return Rows((*player).SteamId(), vault);
     }
+    // The player's things, in the inventory and in every vault row together.
+    Holdings HoldingsOf(const Player& player) const;
 
     ScratchDatabase db;
 };
