@@ -139,6 +139,10 @@ ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
     return result;
 }
 
+std::string MySql::Move::Named() const {
+    return ids.empty() ? std::string(subject) : Formatting::Format("{} {}", subject, IdList(ids));
+}
+
 Settlement MySql::SettleLostCommit(const Move& move, const std::string& question, const Decide& decide,
                                    unsigned long session, const ServerIdentity& sent) {
     if (Connected()) {
@@ -166,10 +170,8 @@ Settlement MySql::SettleLostCommit(const Move& move, const std::string& question
             }
         }
     }
-    const std::string subject =
-        move.ids.empty() ? std::string(move.subject) : Formatting::Format("{} {}", move.subject, IdList(move.ids));
     Line(settings_.log, spdlog::level::err, "({} {}) {} of {} may or may not be {}: the database cannot be asked ({}); {}",
-         move.source, move.function, move.what, subject, move.done, lastError_, move.then);
+         move.source, move.function, move.what, move.Named(), move.done, lastError_, move.then);
     return Settlement::Unknown;
 }
 

@@ -104,6 +104,8 @@ private:
         const char* subject = "vault rows";
         const char* then = "the items stay in the inventory";
         bool refusalExpected = false;  // a refused COMMIT is an answer (a claim lost to another node), not a failure
+        // "vault rows 4,5": the subject and its ids, for a log line.
+        std::string Named() const;
     };
     struct ServerIdentity;
     Settlement SettleLostCommit(const Move& move, const std::string& question, const Decide& decide, unsigned long session,

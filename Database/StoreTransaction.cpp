@@ -34,8 +34,8 @@ Settlement MySql::Transaction::Commit(const Move& move, const std::string& quest
         // A move that happened is no failure: the player is told nothing, and the log says only
         // that its answer was lost on the way.
         StoreLog::Line(store_->settings_.log, spdlog::level::warn,
-                       "({} {}) {} {}: the answer to its COMMIT was lost ({}); its own record shows it went through",
-                       move.source, move.function, move.what, move.subject, lost);
+                       "({} {}) {} of {}: the answer to its COMMIT was lost ({}); its own record shows it went through",
+                       move.source, move.function, move.what, move.Named(), lost);
         return settled;
     }
     store_->lastError_ = lost;  // the failure the player met is the lost connection
