@@ -2,9 +2,9 @@
 # Linux build finds them by (PkgConfig::MARIADB, nlohmann_json::nlohmann_json, fmt::fmt,
 # spdlog::spdlog, GTest::gtest, GTest::gtest_main), so the folders' CMakeLists stay the same.
 #
-# fmt, spdlog and nlohmann-json are used header-only from libfmt-dev, libspdlog-dev and
-# nlohmann-json3-dev; googletest is built from the googletest package's sources; the MariaDB
-# client is reached through an import library made from the list of its functions the
+# fmt and spdlog are compiled from the headers of libfmt-dev and libspdlog-dev (below);
+# nlohmann-json is used header-only from nlohmann-json3-dev; googletest is built from the
+# googletest package's sources; the MariaDB client is reached through an import library made from the list of its functions the
 # connection layer calls (cmake/libmariadb.def): the real libmariadb.dll of MariaDB
 # Connector/C is needed beside the plugin at run time.
 
@@ -31,13 +31,19 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
 # Programs and DLLs side by side, as the loader looks for a program's DLLs beside it.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
 
-add_library(fmt::fmt INTERFACE IMPORTED)
-set_target_properties(fmt::fmt PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${WINDOWS_DEPS}/include
-                                          INTERFACE_COMPILE_DEFINITIONS FMT_HEADER_ONLY)
-# Debian's tweakme.h selects the external fmt; without SPDLOG_COMPILED_LIB spdlog is header-only.
-add_library(spdlog::spdlog INTERFACE IMPORTED)
-set_target_properties(spdlog::spdlog PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${WINDOWS_DEPS}/include
-                                                INTERFACE_LINK_LIBRARIES fmt::fmt)
+# fmt and spdlog are compiled once, each into a static library of its own (cmake/windows/), not in
+# every source that logs: used header-only they made each source take several times as long.
+# Their headers are system headers to the project, and their own sources build without its
+# warning flags.
+add_library(LockburyFmt STATIC ${PROJECT_SOURCE_DIR}/cmake/windows/FmtLibrary.cpp)
+target_include_directories(LockburyFmt SYSTEM PUBLIC ${WINDOWS_DEPS}/include)
+set_target_properties(LockburyFmt PROPERTIES COMPILE_OPTIONS "")
+add_library(fmt::fmt ALIAS LockburyFmt)
+add_library(LockburySpdlog STATIC ${PROJECT_SOURCE_DIR}/cmake/windows/SpdlogLibrary.cpp)
+target_compile_definitions(LockburySpdlog PUBLIC SPDLOG_COMPILED_LIB SPDLOG_FMT_EXTERNAL)
+target_link_libraries(LockburySpdlog PUBLIC LockburyFmt)
+set_target_properties(LockburySpdlog PROPERTIES COMPILE_OPTIONS "")
+add_library(spdlog::spdlog ALIAS LockburySpdlog)
 add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES
                                                               ${WINDOWS_DEPS}/include)
