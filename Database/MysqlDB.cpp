@@ -3,11 +3,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <charconv>
 #include <exception>
 #include <iterator>
 #include <set>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -271,7 +272,10 @@ bool MySql::InsertReturning() {
         if (version.rfind("5.5.5-", 0) == 0) version.erase(0, 6);
         int major = 0, minor = 0;
         const bool mariadb = version.find("MariaDB") != std::string::npos;
-        const bool parsed = std::sscanf(version.c_str(), "%d.%d", &major, &minor) == 2;
+        const char* end = version.data() + version.size();
+        const auto [dot, majorError] = std::from_chars(version.data(), end, major);
+        const bool parsed = majorError == std::errc() && dot != end && *dot == '.' &&
+                            std::from_chars(dot + 1, end, minor).ec == std::errc();
         insertReturning_ = mariadb && parsed && (major > 10 || (major == 10 && minor >= 5));
     }
     return *insertReturning_;

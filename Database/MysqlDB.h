@@ -184,7 +184,7 @@ private:
     std::size_t packetLimit_ = 0;  // of the connection held now; 0 = not read yet
     std::optional<bool> insertReturning_;  // of the connection held now; empty = not read yet
     ServerIdentity identity_;  // of the connection held now
-    std::chrono::steady_clock::time_point nextConnect_{};  // no attempt before this
+    std::chrono::steady_clock::time_point nextConnect_;  // no attempt before this
     std::string lastError_;  // why the last statement or connect failed
     std::string connectError_;  // why the last connect failed
     std::optional<Transaction> claim_;  // a load's transaction waits for SettleClaim or ReleaseClaim

@@ -50,6 +50,7 @@ public:
     std::vector<std::pair<std::wstring, Callback>> All() const {
         std::lock_guard lock(mutex_);
         std::vector<std::pair<std::wstring, Callback>> all;
+        all.reserve(commands_.size());
         for (const auto& c : commands_) all.emplace_back(c.name, c.callback);
         return all;
     }
@@ -62,6 +63,7 @@ public:
     std::vector<std::string> Names() const {
         std::lock_guard lock(mutex_);
         std::vector<std::string> names;
+        names.reserve(commands_.size());
         for (const auto& c : commands_) names.push_back(Utf::WideToUtf8(c.name));
         return names;
     }

@@ -45,8 +45,7 @@ NameTable& NameTable::Instance() {
 void NameTable::Add(std::string_view name, EntryKind kind, const char* signature, void* entry, FieldResolver resolver,
                     BitReader reader) {
     std::unique_lock lock(mutex_);
-    if (entries_.find(name) != entries_.end())
-        throw std::logic_error("game name '" + std::string(name) + "' is registered already");
+    if (entries_.contains(name)) throw std::logic_error("game name '" + std::string(name) + "' is registered already");
     auto [it, added] = entries_.try_emplace(std::string(name));
     Entry& e = it->second;
     e.kind = kind;
@@ -76,6 +75,7 @@ std::optional<EntryInfo> NameTable::Describe(std::string_view name) const {
 std::vector<std::string> NameTable::Names() const {
     std::shared_lock lock(mutex_);
     std::vector<std::string> names;
+    names.reserve(entries_.size());
     for (const auto& [name, entry] : entries_) names.push_back(name);
     std::sort(names.begin(), names.end());
     return names;

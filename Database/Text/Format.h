@@ -12,9 +12,10 @@
 
 namespace Formatting {
 
+// Used only on an argument of the formatting call it appears in, so the reference never outlives it.
 template <typename T>
 const T& Plain(const T& value) {
-    return value;
+    return value;  // NOLINT(bugprone-return-const-ref-from-parameter)
 }
 inline std::string Plain(std::string_view text) { return std::string(text); }
 

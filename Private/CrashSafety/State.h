@@ -16,7 +16,7 @@ struct State {
     // LastSaveWorldTime of the world the server started with, once the game mode was there; 0
     // when the game gave none (a world never saved, or a time the game does not restore).
     std::optional<std::int64_t> restoredAt;
-    std::chrono::steady_clock::time_point nextTry{};  // no recovery attempt before this
+    std::chrono::steady_clock::time_point nextTry;  // no recovery attempt before this
     std::vector<Unwind> unwinds;  // still to apply, at their player's next join or vault command
     // A completed world save the database did not take: recorded again at the next vault
     // command, unless a later world save supersedes it.

@@ -9,9 +9,10 @@
 
 namespace Lockbury {
 
+// Used only on an argument of the formatting call it appears in, so the reference never outlives it.
 template <typename T>
 const T& Printable(const T& value) {
-    return value;
+    return value;  // NOLINT(bugprone-return-const-ref-from-parameter)
 }
 inline std::string Printable(const FString& text) { return text.ToString(); }
 

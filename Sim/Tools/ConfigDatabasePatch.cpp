@@ -112,7 +112,9 @@ DatabaseAddress AddressOf(const std::string& t) {
     if (!found.ports.empty()) {
         const Span& s = found.ports.back();
         const std::string token = t.substr(s.begin, s.end - s.begin);
-        address.port = token == "true" ? 1u : token == "false" ? 0u : static_cast<unsigned>(std::atof(token.c_str()));
+        address.port = token == "true"    ? 1u
+                       : token == "false" ? 0u
+                                          : static_cast<unsigned>(std::strtod(token.c_str(), nullptr));
     }
     return address;
 }
@@ -125,6 +127,7 @@ std::string WithDatabaseAt(const std::string& t, const std::string& host, unsign
         std::string text;
     };
     std::vector<Edit> edits;
+    edits.reserve(found.ports.size() + 1);
     for (const Span& s : found.ports) edits.push_back({s.begin, s.end, std::to_string(port)});
     if (found.ports.empty() && found.badPorts.empty())
         edits.push_back({found.topOpen, found.topOpen, "\"mysqlPort\": " + std::to_string(port) + ", "});

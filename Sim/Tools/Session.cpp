@@ -279,7 +279,7 @@ void Session::Give(const Words& w) {
         } else if (key == "spoil" && eq != std::string::npos) {
             auto seconds = Words::Number(value);
             if (!seconds || *seconds <= 0) throw UsageError("spoil=SECONDS takes seconds above 0; usage: " + usage);
-            spec.spoilSeconds = *seconds;
+            spec.spoilSeconds = seconds;
         } else if (key == "payload" && eq != std::string::npos) {
             auto size = Words::Unsigned(value);
             if (!size || *size > kMaxPayload)

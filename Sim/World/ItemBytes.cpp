@@ -137,6 +137,7 @@ std::optional<ItemRecord> DecodeItem(const std::uint8_t* data, std::size_t size)
             case NextSpoilingTime: ok = ReadScalar(v, len, nextSpoilingTime); break;
             case SpoilSeconds: ok = ReadScalar(v, len, r.spoilSeconds); break;
             case Payload: r.payload.assign(v, v + len); break;
+            default: return std::nullopt;  // ruled out above; a new tag must get its case
         }
         if (!ok) return std::nullopt;
     }
