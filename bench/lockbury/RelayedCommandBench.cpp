@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "bench/lockbury/ItemFill.h"
-#include "bench/lockbury/Report.h"
 #include "bench/lockbury/Timer.h"
 
 namespace Bench {
@@ -86,8 +85,8 @@ PerCommand<std::vector<std::string>> RecordStatements(RelayedServer& server, Raw
     return {round.save.statements, round.list.statements, round.load.statements};
 }
 
-PerCommand<double> MeasureOverDelay(RelayedServer& server, RawDatabase& db, int items, std::size_t itemBytes,
-                                    std::chrono::microseconds oneWay, int runs) {
+PerCommand<std::vector<double>> MeasureOverDelay(RelayedServer& server, RawDatabase& db, int items, std::size_t itemBytes,
+                                                 std::chrono::microseconds oneWay, int runs) {
     Rounds rounds(server, db, items, itemBytes);
     rounds.Next();  // not timed: the connection's first save also asks for the packet limit
     server.relay.SetDelay(oneWay);
@@ -99,7 +98,7 @@ PerCommand<double> MeasureOverDelay(RelayedServer& server, RawDatabase& db, int 
         loads.push_back(round.load.ms);
     }
     server.relay.SetDelay(std::chrono::microseconds(0));
-    return {Median(saves), Median(lists), Median(loads)};
+    return {saves, lists, loads};
 }
 
 }  // namespace Bench

@@ -25,9 +25,10 @@ struct PerCommand {
 PerCommand<std::vector<std::string>> RecordStatements(RelayedServer& server, RawDatabase& db, int items,
                                                       std::size_t itemBytes);
 
-// Medians over `runs` rounds of the commands, ms, with every chunk the relay passes on either
-// way delayed by `oneWay` first.
-PerCommand<double> MeasureOverDelay(RelayedServer& server, RawDatabase& db, int items, std::size_t itemBytes,
-                                    std::chrono::microseconds oneWay, int runs);
+// The time of each command in `runs` rounds, ms, with every chunk the relay passes on either way
+// delayed by `oneWay` first. The plugin's store works on the game thread, so each is how long the
+// command held the game thread, and also how long the player waited for its outcome.
+PerCommand<std::vector<double>> MeasureOverDelay(RelayedServer& server, RawDatabase& db, int items, std::size_t itemBytes,
+                                                 std::chrono::microseconds oneWay, int runs);
 
 }  // namespace Bench

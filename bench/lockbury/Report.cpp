@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
@@ -39,6 +40,13 @@ double Median(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     const std::size_t n = samples.size();
     return n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+}
+
+double Percentile(std::vector<double> samples, double fraction) {
+    if (samples.empty()) throw std::logic_error("no samples to take a percentile of");
+    std::sort(samples.begin(), samples.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(samples.size())));
+    return samples[std::clamp<std::size_t>(rank, 1, samples.size()) - 1];
 }
 
 }  // namespace Bench

@@ -27,5 +27,8 @@ private:
 
 // The median of the samples (the mean of the middle two for an even count).
 double Median(std::vector<double> samples);
+// The nearest-rank percentile (fraction 0.99 for p99): the smallest sample that at least that
+// share of the samples do not exceed. With fewer than 100 samples the p99 is the largest.
+double Percentile(std::vector<double> samples, double fraction);
 
 }  // namespace Bench
