@@ -50,7 +50,10 @@ std::string Restored(const JournalStatements::Claimed& claimed) {
 // claimed whole.
 std::string NothingBack(const JournalStatements::Claimed& claimed) {
     std::string ids;
-    for (const auto& [row, quantity] : claimed) ids += (ids.empty() ? "" : ",") + std::to_string(row);
+    for (const auto& [row, quantity] : claimed) {
+        if (!ids.empty()) ids += ',';
+        ids += std::to_string(row);
+    }
     const std::string notClaimed =
         ids.empty() ? "" : Formatting::Format(" AND NOT (r.qtd_before IS NULL AND r.row_id IN ({}))", ids);
     return Formatting::Format("(r.qtd_before IS NULL OR {} > 0){}", Restored(claimed), notClaimed);

@@ -68,7 +68,14 @@ public:
     static std::string Read(std::uint64_t steamid, std::int32_t limit);
 
 private:
-    std::string Literal(const std::string& text) const { return "'" + escape_(text) + "'"; }
+    std::string Literal(const std::string& text) const {
+        // Appended, not "'" + ...: GCC 12 at -O3 reports a false -Wrestrict for a literal
+        // joined to a temporary string, which fails the -Werror build of scripts/bench.
+        std::string literal(1, '\'');
+        literal += escape_(text);
+        literal += '\'';
+        return literal;
+    }
     std::string ItemValues(const std::map<std::string, std::int64_t>& quantities) const;
 
     std::string server_;

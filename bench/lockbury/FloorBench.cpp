@@ -51,8 +51,10 @@ Floor MeasureFloor(RawDatabase& db, int rows, std::size_t itemBytes, int runs) {
         Timer batch;
         db.Exec("START TRANSACTION");
         std::string rowsSql = VaultStatements::AddRowsHead();
-        for (std::size_t i = 0; i < hex.size(); ++i)
-            rowsSql += (i ? "," : "") + VaultStatements::ItemValues(kFloorPlayer, vault, item, hex[i], now);
+        for (std::size_t i = 0; i < hex.size(); ++i) {
+            if (i) rowsSql += ',';
+            rowsSql += VaultStatements::ItemValues(kFloorPlayer, vault, item, hex[i], now);
+        }
         db.Exec(rowsSql);
         db.Exec("COMMIT");
         batches.push_back(batch.Ms());
