@@ -4,9 +4,9 @@
 #
 # fmt and spdlog are compiled from the headers of libfmt-dev and libspdlog-dev (below);
 # nlohmann-json is used header-only from nlohmann-json3-dev; googletest is built from the
-# googletest package's sources; the MariaDB client is reached through an import library made from the list of its functions the
-# connection layer calls (cmake/libmariadb.def): the real libmariadb.dll of MariaDB
-# Connector/C is needed beside the plugin at run time.
+# googletest package's sources; the MariaDB client is reached through an import library made
+# from the list of its functions the connection layer calls (cmake/libmariadb.def): the real
+# libmariadb.dll of MariaDB Connector/C is needed beside the plugin at run time.
 
 # Each package's headers through a folder that holds only them: /usr/include itself would put the
 # Linux C library's headers before mingw's own.
