@@ -115,6 +115,8 @@ void Server::StartGame() {
 
 void Server::Start() { Started(); }
 
+void Server::Frame() { Step(); }
+
 World& Server::Started() {
     if (!parts_->started) StartGame();
     return *world_;

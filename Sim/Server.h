@@ -170,6 +170,8 @@ public:
     // The engine starts with no plugin to load (each call that drives the game starts it so
     // first); the sibling stand-ins that are wanted load.
     void Start();
+    // One frame of the game loop with nothing else driven (the loop's frames between lines).
+    void Frame();
 
     // The plugin, loaded and unloaded as the framework does (Plugin_Init after loading it,
     // Plugin_Unload before freeing it). The first load is the one at the server's start.

@@ -8,34 +8,42 @@
 #include "Private/Plugin/PlayerOutput.h"
 #include "Private/Text/Format.h"
 #include "Private/Text/Utf8.h"
+#include "Private/Vault/OnlinePlayer.h"
 
 namespace Lockbury {
 namespace {
 
 constexpr const char* kFile = "Private/Admin";
 
-using Report = Admin::Lines (*)(const FString&);
+using Report = void (*)(const FString&, const Admin::Reply&);
 
-void ToConsole(APlayerController* controller, const Admin::Lines& lines) {
-    auto* player = static_cast<AShooterPlayerController*>(controller);
-    for (const std::string& text : lines) SendServerLine(player, GreenText(), Text::FromUtf8(text));
+// The console's answer goes to the administrator, found again by steam id when it comes.
+Admin::Reply ToConsole(APlayerController* controller) {
+    const std::uint64_t admin = static_cast<AShooterPlayerController*>(controller)->GetUniqueNetIdAsUINT64();
+    return {admin, [admin](const Admin::Lines& lines) {
+                AShooterPlayerController* player = FindOnlinePlayer(admin);
+                if (!player) return;
+                for (const std::string& text : lines) SendServerLine(player, GreenText(), Text::FromUtf8(text));
+            }};
 }
 
-void ToRcon(RCONClientConnection* connection, RCONPacket* packet, const Admin::Lines& lines) {
-    if (!connection || !packet) return;
-    FString reply = Text::FromUtf8(Formatting::Join(lines, "\n"));
-    connection->SendMessageW(packet->Id, 0, &reply);
+// Over RCON the answer is sent before the handler returns, while the connection surely exists.
+Admin::Reply ToRcon(RCONClientConnection* connection, RCONPacket* packet) {
+    return {0, [connection, id = packet->Id](const Admin::Lines& lines) {
+                FString reply = Text::FromUtf8(Formatting::Join(lines, "\n"));
+                connection->SendMessageW(id, 0, &reply);
+            }};
 }
 
 void Console(const char* function, Report report, APlayerController* controller, FString* line) {
     Guarded(kFile, function, [&] {
-        if (controller && line) ToConsole(controller, report(*line));
+        if (controller && line) report(*line, ToConsole(controller));
     });
 }
 
 void Rcon(const char* function, Report report, RCONClientConnection* connection, RCONPacket* packet) {
     Guarded(kFile, function, [&] {
-        if (packet) ToRcon(connection, packet, report(packet->Body));
+        if (connection && packet) report(packet->Body, ToRcon(connection, packet));
     });
 }
 
@@ -53,7 +61,7 @@ void VaultLogConsole(APlayerController* controller, FString* line, bool) {
 void VaultTakeConsole(APlayerController* controller, FString* line, bool) {
     Guarded(kFile, "Lockbury::VaultTakeConsole", [&] {
         if (controller && line)
-            ToConsole(controller, Admin::VaultTake(static_cast<AShooterPlayerController*>(controller), *line));
+            Admin::VaultTake(static_cast<AShooterPlayerController*>(controller), *line, ToConsole(controller));
     });
 }
 

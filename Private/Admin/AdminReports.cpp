@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <ctime>
+#include <utility>
 
 #include "Private/Admin/AdminCommands.h"
 #include "Private/Admin/PlayerArgument.h"
 #include "Private/Commands/ChatWords.h"
 #include "Private/Text/Format.h"
-#include "Private/Vault/Store.h"
+#include "Private/Config/Config.h"
+#include "Private/Vault/StoreWorker.h"
 #include "Private/Vault/VaultName.h"
 
 namespace Lockbury::Admin {
@@ -36,6 +38,29 @@ Parsed Parse(const FString& line, std::size_t least, std::size_t most, const cha
     return parsed;
 }
 
+// Reads with the store and answers with the lines format makes of what it read: from the console
+// when the read is back, over RCON on the game thread within queryTimeout.
+template <typename Record>
+void ReadThen(const Reply& reply, std::function<VaultRead<Record>(IDatabase&)> read,
+              std::function<Lines(const VaultRead<Record>&)> format) {
+    StoreWorker* worker = storeWorker().get();
+    if (!worker) {
+        reply.send(format(VaultRead<Record>{true, {}}));
+        return;
+    }
+    if (reply.admin == 0) {
+        const auto limit = std::chrono::seconds(ConfigInt("queryTimeout", 10));
+        const std::optional<VaultRead<Record>> answer =
+            worker->Call<VaultRead<Record>>(std::move(read), std::chrono::duration_cast<std::chrono::milliseconds>(limit));
+        reply.send(format(answer ? *answer : VaultRead<Record>{true, {}}));
+        return;
+    }
+    worker->Submit(reply.admin, [reply, read = std::move(read), format = std::move(format)](IDatabase& store) {
+        VaultRead<Record> answer = read(store);
+        return StoreWorker::Outcome([reply, format, answer = std::move(answer)] { reply.send(format(answer)); });
+    });
+}
+
 }  // namespace
 
 std::string UtcTime(std::int64_t seconds) {
@@ -55,26 +80,28 @@ std::string UtcTime(std::int64_t seconds) {
     return Format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} UTC", year, month, day, inDay / 3600, inDay % 3600 / 60, inDay % 60);
 }
 
-Lines Vaults(const FString& line) {
+void Vaults(const FString& line, const Reply& reply) {
     Parsed parsed = Parse(line, 2, 2, "vaults PLAYER");
-    if (!parsed.problem.empty()) return parsed.problem;
-    IDatabase* store = database().get();
-    const VaultRead<VaultList> read = store ? store->ReadVaultList(parsed.player.steamId) : VaultRead<VaultList>{true, {}};
+    if (!parsed.problem.empty()) return reply.send(parsed.problem);
+    const std::uint64_t steamId = parsed.player.steamId;
+    ReadThen<VaultList>(reply, [steamId](IDatabase& store) { return store.ReadVaultList(steamId); },
+                        [parsed = std::move(parsed)](const VaultRead<VaultList>& read) -> Lines {
     if (read.failed) return {kUnavailable};
     if (read.records.Num() == 0) return {Format("{} has no vaults", parsed.player.label)};
     Lines lines{Format("Vaults of {}: {}", parsed.player.label, read.records.Num())};
     for (const auto& vault : read.records)
         lines.push_back(Format("  {}: {} items, decays in {}", vault->vaultname, vault->total, vault->falta));
     return lines;
+                        });
 }
 
-Lines VaultItems(const FString& line) {
+void VaultItems(const FString& line, const Reply& reply) {
     Parsed parsed = Parse(line, 3, 3, "vaultitems PLAYER VAULT");
-    if (!parsed.problem.empty()) return parsed.problem;
-    const FString vault = SanitizeVaultName(parsed.words[2]);
-    IDatabase* store = database().get();
-    const VaultRead<StoredRow> read =
-        store ? store->ReadVaultRows(parsed.player.steamId, vault, kMostRows + 1) : VaultRead<StoredRow>{true, {}};
+    if (!parsed.problem.empty()) return reply.send(parsed.problem);
+    FString vault = SanitizeVaultName(parsed.words[2]);
+    const std::uint64_t steamId = parsed.player.steamId;
+    ReadThen<StoredRow>(reply, [steamId, vault](IDatabase& store) { return store.ReadVaultRows(steamId, vault, kMostRows + 1); },
+                        [parsed = std::move(parsed), vault](const VaultRead<StoredRow>& read) -> Lines {
     if (read.failed) return {kUnavailable};
     if (read.records.Num() == 0) return {Format("{} has no vault named {}", parsed.player.label, vault.ToString())};
     Lines lines{Format("Vault {} of {}:", vault.ToString(), parsed.player.label)};
@@ -84,21 +111,22 @@ Lines VaultItems(const FString& line) {
     }
     if (read.records.Num() > kMostRows) lines.push_back(Format("  ... more rows than the first {} shown", kMostRows));
     return lines;
+                        });
 }
 
-Lines VaultLog(const FString& line) {
+void VaultLog(const FString& line, const Reply& reply) {
     Parsed parsed = Parse(line, 2, 3, "vaultlog PLAYER [N]");
-    if (!parsed.problem.empty()) return parsed.problem;
+    if (!parsed.problem.empty()) return reply.send(parsed.problem);
     int count = kDefaultMoves;
     if (parsed.words.size() == 3) {
         const std::string text = parsed.words[2].ToString();
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
         if (error != std::errc() || end != text.data() + text.size() || count < 1 || count > kMostMoves)
-            return {Format("Usage: vaultlog PLAYER [N]: N is a number of moves from 1 to {}", kMostMoves)};
+            return reply.send({Format("Usage: vaultlog PLAYER [N]: N is a number of moves from 1 to {}", kMostMoves)});
     }
-    IDatabase* store = database().get();
-    const VaultRead<MoveRecord> read =
-        store ? store->ReadMoveLog(parsed.player.steamId, count) : VaultRead<MoveRecord>{true, {}};
+    const std::uint64_t steamId = parsed.player.steamId;
+    ReadThen<MoveRecord>(reply, [steamId, count](IDatabase& store) { return store.ReadMoveLog(steamId, count); },
+                         [parsed = std::move(parsed)](const VaultRead<MoveRecord>& read) -> Lines {
     if (read.failed) return {kUnavailable};
     if (read.records.Num() == 0) return {Format("No moves of {} on record", parsed.player.label)};
     Lines lines{Format("Last {} moves of {}, newest first:", read.records.Num(), parsed.player.label)};
@@ -108,6 +136,7 @@ Lines VaultLog(const FString& line) {
                                move->rows, move->summary.empty() ? "-" : move->summary));
     }
     return lines;
+                         });
 }
 
 }  // namespace Lockbury::Admin

@@ -11,7 +11,8 @@
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/PlayerOutput.h"
 #include "Private/Text/Format.h"
-#include "Private/Vault/Store.h"
+#include "Private/Vault/OnlinePlayer.h"
+#include "Private/Vault/StoreWorker.h"
 
 namespace Lockbury::Commands {
 namespace {
@@ -19,12 +20,7 @@ namespace {
 constexpr float kDisplayScale = 1.3f;
 constexpr float kDisplaySeconds = 15.0f;
 
-void List(AShooterPlayerController* player) {
-    const uint64 steamId = player ? player->GetUniqueNetIdAsUINT64() : 0;
-    IDatabase* store = database().get();
-    // Until the recovery has run, the vaults may still hold moves it will undo.
-    const VaultRead<VaultList> read =
-        store && CrashSafety::VaultReady(player) ? store->ReadVaultList(steamId) : VaultRead<VaultList>{true, {}};
+void Show(AShooterPlayerController* player, const VaultRead<VaultList>& read) {
     if (read.failed) {
         if (player) ReplyStoreUnavailable(player);
         return;
@@ -56,6 +52,27 @@ void List(AShooterPlayerController* player) {
 
     // The joined text goes out as it is: it is not a template any more.
     SendNotificationLine(player, GreenText(), kDisplayScale, kDisplaySeconds, text);
+}
+
+void List(AShooterPlayerController* player) {
+    const uint64 steamId = player ? player->GetUniqueNetIdAsUINT64() : 0;
+    StoreWorker* worker = storeWorker().get();
+    if (player && worker && worker->InFlight(steamId)) {
+        ReplyMoveInFlight(player);
+        return;
+    }
+    // Until the recovery has run, the vaults may still hold moves it will undo.
+    if (!worker || !CrashSafety::VaultReady(player)) {
+        Show(player, VaultRead<VaultList>{true, {}});
+        return;
+    }
+    worker->Submit(steamId, [steamId](IDatabase& store) {
+        VaultRead<VaultList> read = store.ReadVaultList(steamId);
+        return StoreWorker::Outcome([steamId, read = std::move(read)] {
+            // A list for nobody (no player) still reads, as before; it is shown to nobody.
+            Show(steamId ? FindOnlinePlayer(steamId) : nullptr, read);
+        });
+    });
 }
 
 }  // namespace

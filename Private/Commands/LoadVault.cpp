@@ -16,6 +16,7 @@
 #include "Private/Plugin/SiblingCalls.h"
 #include "Private/Vault/Inventory.h"
 #include "Private/Vault/Store.h"
+#include "Private/Vault/StoreWorker.h"
 #include "Private/Vault/VaultLoad.h"
 
 namespace Lockbury::Commands {
@@ -30,6 +31,11 @@ void Load(AShooterPlayerController* player, FString* message) {
     if (!character || character->IsDead()) return;
 
     const uint64 steamId = player->GetUniqueNetIdAsUINT64();
+    StoreWorker* worker = storeWorker().get();
+    if (worker && worker->InFlight(steamId)) {
+        ReplyMoveInFlight(player);
+        return;
+    }
     const bool nearRequired = RequiresNearTransmitter("loadVault");
     const int price = ConfigInt("nearTransmiterPoints");
 
@@ -59,32 +65,34 @@ void Load(AShooterPlayerController* player, FString* message) {
         Reply(player, "inventoryFull");
         return;
     }
-    IDatabase* store = database().get();
-    if (!store || !CrashSafety::VaultReady(player)) {
+    if (!worker || !CrashSafety::VaultReady(player)) {
         ReplyStoreUnavailable(player);
         return;
     }
     VaultLoad load;
     load.owner = steamId;
+    load.receiver = steamId;
     load.vault = *vaultName;
     load.places = freePlaces;
-    load.beforeGiving = [&] {
+    load.beforeGiving = [nearRequired, price, steamId](AShooterPlayerController* receiver) {
         if (!nearRequired || price < 1) return true;
         if (!SpendPoints(price, steamId)) {
-            Reply(player, "noPoints");
+            Reply(receiver, "noPoints");
             return false;
         }
-        Reply(player, "points", price);
+        Reply(receiver, "points", price);
         return true;
     };
-    const VaultLoadResult result = LoadIntoInventory(*store, player, load);
-    switch (result.status) {
-        case VaultLoadResult::Status::StoreUnavailable: ReplyStoreUnavailable(player); return;
-        case VaultLoadResult::Status::VaultNotFound: Reply(player, "vaultNotFound"); return;
-        case VaultLoadResult::Status::Refused: return;
-        case VaultLoadResult::Status::Loaded: break;
-    }
-    if (!result.stopped && result.given >= freePlaces) Reply(player, "maximumReached", result.given);
+    LoadIntoInventory(*worker, std::move(load), [freePlaces](const VaultLoadResult& result, AShooterPlayerController* receiver) {
+        if (!receiver) return;
+        switch (result.status) {
+            case VaultLoadResult::Status::StoreUnavailable: ReplyStoreUnavailable(receiver); return;
+            case VaultLoadResult::Status::VaultNotFound: Reply(receiver, "vaultNotFound"); return;
+            case VaultLoadResult::Status::Refused: return;
+            case VaultLoadResult::Status::Loaded: break;
+        }
+        if (!result.stopped && result.given >= freePlaces) Reply(receiver, "maximumReached", result.given);
+    });
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
 // The save command: moves the eligible items of a player's inventory into a named vault, one row
 // per item, all rows in one transaction. The items leave the inventory only once the commit is
-// known to have happened; when it did not, or cannot be known, they all stay.
+// known to have happened; when it did not, or cannot be known, they all stay. With a store thread
+// they stay in the inventory while the write is in flight: at the outcome an item that is no
+// longer there as it was saved (dropped, used, moved away, its character dead or gone) stays
+// where it went, and its row leaves the vault instead.
 
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "Host/ArkApi.h"
@@ -19,7 +24,9 @@
 #include "Private/Plugin/SiblingCalls.h"
 #include "Private/Text/Format.h"
 #include "Private/Vault/ItemText.h"
+#include "Private/Vault/OnlinePlayer.h"
 #include "Private/Vault/Store.h"
+#include "Private/Vault/StoreWorker.h"
 
 namespace Lockbury::Commands {
 namespace {
@@ -53,16 +60,64 @@ std::optional<VaultRow> RowFor(UPrimalItem* item) {
     return row;
 }
 
+std::uint64_t Key(const FItemNetID& id) { return (std::uint64_t{id.ItemID1} << 32) | id.ItemID2; }
+
+// Whether the item is still the one its row holds: a resource of the same quantity, an item of
+// the same bytes.
+bool AsSaved(UPrimalItem* item, const VaultRow& row) {
+    if (row.kind == VaultRow::Kind::Resource) return item->GetItemQuantity() == row.qtd;
+    TArray<unsigned char> bytes;
+    item->GetItemBytes(&bytes);
+    return BytesToHex(bytes) == row.itemdata;
+}
+
+// The rows whose items left the inventory of the player are in the vault; the others leave it.
+// Without a store thread nothing ran in between, and the items are not read again.
+void RemoveSaved(std::uint64_t steamId, const std::vector<VaultRow>& rows, const std::vector<std::int32_t>& ids,
+                 bool mayHaveChanged) {
+    AShooterPlayerController* player = FindOnlinePlayer(steamId);
+    AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
+    UPrimalInventoryComponent* inventory =
+        character && !character->IsDead() ? player->GetPlayerInventoryComponent() : nullptr;
+    std::unordered_map<std::uint64_t, UPrimalItem*> held;
+    if (inventory && inventory->IsValidLowLevelFast(true)) {
+        for (UPrimalItem* item : inventory->InventoryItemsField())
+            if (item && item->IsValidLowLevelFast(true)) held.emplace(Key(item->ItemIDField()), item);
+    }
+    // An item the game refuses to remove, or that is no longer there as saved, must not stay in
+    // the vault as well.
+    std::vector<std::int32_t> kept;
+    for (std::size_t i = 0; i < rows.size() && i < ids.size(); ++i) {
+        const auto found = held.find(Key({rows[i].itemId1, rows[i].itemId2}));
+        UPrimalItem* item = found == held.end() ? nullptr : found->second;
+        if (!item || (mayHaveChanged && !AsSaved(item, rows[i])) || !inventory->RemoveItem(&item->ItemIDField(), false, false, true, true))
+            kept.push_back(ids[i]);
+    }
+    if (kept.empty()) return;
+    storeWorker()->Submit(steamId, [kept](IDatabase& store) -> StoreWorker::Outcome {
+        if (store.DeleteVaultRows(kept)) return {};
+        return [kept] {
+            LogAt(spdlog::level::err, {kFile, kFunction},
+                  "Vault rows {} are stored but their items could not leave the inventory", Formatting::Join(kept, ","));
+        };
+    });
+}
+
 void Save(AShooterPlayerController* player, FString* message) {
     if (!player) return;
     AShooterCharacter* character = player->GetPlayerCharacter();
     if (!character || character->IsDead()) return;
 
+    const uint64 steamId = player->GetUniqueNetIdAsUINT64();
+    StoreWorker* worker = storeWorker().get();
+    if (worker && worker->InFlight(steamId)) {
+        ReplyMoveInFlight(player);
+        return;
+    }
     if (RequiresNearTransmitter("saveVault") && !IsNearTransmitter(player->DefaultActorLocationField())) {
         Reply(player, "mustBeNearTransmiter");
         return;
     }
-    const uint64 steamId = player->GetUniqueNetIdAsUINT64();
     if (const int left = CheckCooldown(steamId); left >= 1) {
         Reply(player, "coolDown", left);
         return;
@@ -80,44 +135,33 @@ void Save(AShooterPlayerController* player, FString* message) {
 
     UPrimalInventoryComponent* inventory = player->GetPlayerInventoryComponent();
     if (!inventory || !inventory->IsValidLowLevelFast(true)) return;
-    IDatabase* store = database().get();
     // Nothing could be written, so nothing may leave; asked before the items are read and
-    // turned into text, which is most of a save's own work.
-    if (!store || !store->ReadyToTry("MySql::AddVaultRows") || !CrashSafety::VaultReady(player)) {
+    // turned into text, which is most of a save's own work. The store thread's store is not
+    // asked from here: its own failure comes back as fast.
+    if (!worker || (!worker->Threaded() && !database()->ReadyToTry("MySql::AddVaultRows")) ||
+        !CrashSafety::VaultReady(player)) {
         ReplyStoreUnavailable(player);
         return;
     }
 
-    // A copy: removing items must not disturb the walk.
-    const TArray<UPrimalItem*> items = inventory->InventoryItemsField();
-    std::vector<VaultRow> rows;
-    std::vector<UPrimalItem*> leaving;
-    for (UPrimalItem* item : items) {
+    auto rows = std::make_shared<std::vector<VaultRow>>();
+    for (UPrimalItem* item : inventory->InventoryItemsField()) {
         if (!item || !item->IsValidLowLevelFast(true)) continue;
-        if (std::optional<VaultRow> row = RowFor(item)) {
-            rows.push_back(std::move(*row));
-            leaving.push_back(item);
-        }
+        if (std::optional<VaultRow> row = RowFor(item)) rows->push_back(std::move(*row));
     }
-    if (rows.empty()) return;
+    if (rows->empty()) return;
     // All or nothing: a write that did not happen, or may not have, leaves every item where it
     // was (at worst an item is then both kept and stored, never lost).
-    const RowsWritten written = store->AddVaultRows(steamId, *vaultName, rows);
-    if (written.settlement != Settlement::Committed) {
-        ReplyStoreUnavailable(player);
-        return;
-    }
-    // An item the game refuses to remove must not stay in the vault as well.
-    std::vector<std::int32_t> kept;
-    for (std::size_t i = 0; i < leaving.size(); ++i) {
-        UPrimalItem* item = leaving[i];
-        if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, true) && i < written.ids.size())
-            kept.push_back(written.ids[i]);
-    }
-    if (!kept.empty() && !store->DeleteVaultRows(kept)) {
-        LogAt(spdlog::level::err, {kFile, kFunction},
-              "Vault rows {} are stored but their items could not leave the inventory", Formatting::Join(kept, ","));
-    }
+    worker->Submit(steamId, [steamId, vault = *vaultName, rows](IDatabase& store) -> StoreWorker::Outcome {
+        RowsWritten written = store.AddVaultRows(steamId, vault, *rows);
+        return [steamId, rows, written = std::move(written), threaded = storeWorker()->Threaded()] {
+            if (written.settlement == Settlement::Committed) {
+                RemoveSaved(steamId, *rows, written.ids, threaded);
+            } else if (AShooterPlayerController* saver = FindOnlinePlayer(steamId)) {
+                ReplyStoreUnavailable(saver);
+            }
+        };
+    });
 }
 
 }  // namespace

@@ -201,6 +201,12 @@ bool CrashSafeConfigured() {
            config.at("crashSafe").get<bool>();
 }
 
+bool StoreThreadConfigured() {
+    const auto& config = Config();
+    return config.is_object() && config.contains("storeThread") && config.at("storeThread").is_boolean() &&
+           config.at("storeThread").get<bool>();
+}
+
 std::string ServerIdConfigured() {
     const auto& config = Config();
     if (!config.is_object() || !config.contains("serverId") || !config.at("serverId").is_string()) return {};

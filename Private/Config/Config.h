@@ -41,6 +41,8 @@ int ToInt(const nlohmann::ordered_json& value);
 // Crash safety: "crashSafe" (false when absent) and the "serverId" it journals under. Read once,
 // when the plugin loads; the validation has already refused any other type.
 bool CrashSafeConfigured();
+// "storeThread" is true: the store runs on a thread of its own.
+bool StoreThreadConfigured();
 std::string ServerIdConfigured();
 // The server's name in the move log: "serverId" when set, else the machine's host name.
 std::string MoveLogServerName();

@@ -46,6 +46,7 @@ public:
         }
         for (const char* list : {"validTransmitter", "blocked", "resources"}) TextList(list);
         CrashSafety();
+        StoreThread();
         Commands();
         Messages();
         return std::move(problems_);
@@ -114,6 +115,13 @@ private:
             why = "may hold only letters, digits, '_', '-' and '.'";
         }
         if (!why.empty()) Add("serverId", why + (on ? "; the plugin does not load" : ""), on);
+    }
+
+    // A value that is not a boolean keeps the store on the game thread, as before the key existed.
+    void StoreThread() {
+        if (!config_.contains("storeThread") || config_.at("storeThread").is_boolean()) return;
+        Add("storeThread",
+            "must be true or false, not " + TypeName(config_.at("storeThread")) + "; the store runs on the game thread");
     }
 
     void TextList(const char* key) {
@@ -214,6 +222,7 @@ private:
         Template("noVault");
         Template("PVPVECooldown", std::int64_t{1});
         Template("storeUnavailable");
+        Template("moveInFlight");
     }
 
     const json& config_;

@@ -10,6 +10,7 @@
 #include "Private/CrashSafety/State.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Log.h"
+#include "Private/Vault/OnlinePlayer.h"
 #include "Private/Vault/Store.h"
 
 namespace Lockbury::CrashSafety {
@@ -21,21 +22,12 @@ namespace {
 constexpr const char* kFile = "Private/CrashSafety";
 constexpr LogPlace kPlace{kFile, "Lockbury::CrashSafety::ApplyUnwinds"};
 
-UPrimalItem* FindItem(UPrimalInventoryComponent* inventory, const FItemNetID& id) {
-    for (UPrimalItem* item : inventory->InventoryItemsField()) {
-        if (!item || !item->IsValidLowLevelFast(true)) continue;
-        const FItemNetID& held = item->ItemIDField();
-        if (held.ItemID1 == id.ItemID1 && held.ItemID2 == id.ItemID2) return item;
-    }
-    return nullptr;
-}
-
 // Settles one unwind; false when it must wait (no inventory, or the database failed).
 bool Settle(const Unwind& unwind, UPrimalInventoryComponent* inventory, IDatabase& store) {
     std::map<std::int32_t, FItemNetID> held;  // row -> the item the character holds
     for (const UnwindItem& item : unwind.items) {
         const FItemNetID id{item.itemId1, item.itemId2};
-        if (FindItem(inventory, id)) held.emplace(item.rowId, id);
+        if (FindInventoryItem(inventory, id)) held.emplace(item.rowId, id);
     }
     std::vector<std::int32_t> heldRows;
     heldRows.reserve(held.size());
@@ -67,7 +59,7 @@ bool Settle(const Unwind& unwind, UPrimalInventoryComponent* inventory, IDatabas
 void ApplyUnwinds(AShooterPlayerController* player) {
     State& s = state();
     if (!s.enabled || !s.recovered || s.unwinds.empty() || !player) return;
-    IDatabase* store = database().get();
+    IDatabase* store = database();
     if (!store) return;
     const std::uint64_t steamId = player->GetUniqueNetIdAsUINT64();
     for (auto unwind = s.unwinds.begin(); unwind != s.unwinds.end();) {

@@ -37,7 +37,7 @@ bool Recover() {
     State& s = state();
     AShooterGameMode* mode = ArkApi::GetApiUtils().GetShooterGameMode();
     if (!s.restoredAt && mode) s.restoredAt = WorldTime(mode);
-    IDatabase* store = database().get();
+    IDatabase* store = database();
     s.nextTry = std::chrono::steady_clock::now() + RetryInterval();
     if (!s.restoredAt || !store) return false;
     const std::int64_t now = mode ? WorldTime(mode) : *s.restoredAt;
@@ -72,7 +72,7 @@ void Start() {
 void Stop() {
     try {
         State& s = state();
-        IDatabase* store = database().get();
+        IDatabase* store = database();
         AShooterGameMode* mode = ArkApi::GetApiUtils().GetShooterGameMode();
         if (s.enabled && s.recovered && store && store->JournalUncovered() && mode && !SaveWorldForUnload(mode)) {
             LogAt(spdlog::level::err, {kFile, "Lockbury::CrashSafety::Stop"},

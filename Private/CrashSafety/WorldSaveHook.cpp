@@ -5,6 +5,7 @@
 #include "Private/CrashSafety/State.h"
 #include "Private/Plugin/HandlerGuard.h"
 #include "Private/Vault/Store.h"
+#include "Private/Vault/StoreWorker.h"
 
 namespace Lockbury::CrashSafety {
 
@@ -24,7 +25,7 @@ std::optional<std::int64_t> BeforeSave(AShooterGameMode* mode) {
     // Without the recovery no move happened, and the world written now is the restored one as far
     // as the vault goes: the recovery, whenever it runs, weighs the world the server started with.
     if (!s.recovered && !Recover()) return std::nullopt;
-    IDatabase* store = database().get();
+    IDatabase* store = database();
     if (!store) return std::nullopt;
     // A failure is logged by the store; the save is still recorded after it, which is right
     // whenever the record goes through.
@@ -37,14 +38,14 @@ void AfterSave(AShooterGameMode* mode, std::int64_t before) {
     const std::int64_t savedAt = WorldTime(mode);
     // The game wrote nothing: the world on disk is the one recorded before.
     if (savedAt == before) return;
-    IDatabase* store = database().get();
+    IDatabase* store = database();
     if (!store || !store->WorldSaved(savedAt)) state().unrecorded = savedAt;
 }
 
 }  // namespace
 
 bool SaveWorldForUnload(AShooterGameMode* mode) {
-    IDatabase* store = database().get();
+    IDatabase* store = database();
     const std::int64_t before = WorldTime(mode);
     // Without the mark, a world saved whose record then failed would be taken for an unknown one.
     if (!store || !store->WorldSaveStarting(before)) return false;
@@ -56,13 +57,19 @@ bool SaveWorldForUnload(AShooterGameMode* mode) {
 
 void RetryWorldSaveRecord() {
     State& s = state();
-    IDatabase* store = database().get();
+    IDatabase* store = database();
     if (s.unrecorded && store && store->WorldSaved(*s.unrecorded)) s.unrecorded.reset();
 }
 
 void Hook_AShooterGameMode_SaveWorld(AShooterGameMode* mode) {
     std::optional<std::int64_t> before;
-    Guarded(kFile, kFunction, [&] { before = BeforeSave(mode); });
+    Guarded(kFile, kFunction, [&] {
+        // The world written must hold every move the journal will say it holds: the moves in
+        // flight end first (with a store thread, the one wait of the game thread on the store
+        // left, beside the game's own stall for the write).
+        if (storeWorker()) storeWorker()->Drain();
+        before = BeforeSave(mode);
+    });
     AShooterGameMode_SaveWorld_game(mode);
     if (before) Guarded(kFile, kFunction, [&] { AfterSave(mode, *before); });
 }

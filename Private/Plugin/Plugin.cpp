@@ -13,9 +13,10 @@
 #include "Private/Config/ConfigValidation.h"
 #include "Private/CrashSafety/CrashSafety.h"
 #include "Private/CrashSafety/Hooks.h"
+#include "Private/Plugin/HandlerGuard.h"
 #include "Private/Plugin/Handlers.h"
 #include "Private/Plugin/Log.h"
-#include "Private/Vault/Store.h"
+#include "Private/Vault/StoreWorker.h"
 
 namespace Lockbury {
 
@@ -59,7 +60,20 @@ void OpenStore() {
     settings.serverId = ServerIdConfigured();
     settings.logServer = MoveLogServerName();
     settings.logDays = ConfigInt("logDays", 30);
-    database() = std::make_unique<MySql>(host, user, password, name, port, settings);
+    storeWorker() = std::make_unique<StoreWorker>(std::make_unique<MySql>(host, user, password, name, port, settings),
+                                                  StoreThreadConfigured());
+}
+
+constexpr const wchar_t* kStoreTickId = L"Lockbury.StoreWorker";
+
+// With a store thread, the outcomes of moves are applied on the game thread once a frame.
+void StartStoreTicks() {
+    if (!storeWorker() || !storeWorker()->Threaded()) return;
+    ArkApi::GetCommands().AddOnTickCallback(kStoreTickId, [](float) {
+        Guarded("Private/Plugin", "Lockbury::StoreTick", [] {
+            if (storeWorker()) storeWorker()->Tick();
+        });
+    });
 }
 
 // Everything the plugin registers with the host, in the order Load registers it. Unload removes
@@ -68,7 +82,7 @@ struct HookEntry {
     const char* name;  // the game's own name: the framework patches whatever a wrong one names
     LPVOID detour;
     bool (*set)(const char* name, LPVOID detour);
-    bool crashSafeOnly;  // set only with "crashSafe" on
+    bool (*wanted)();  // null: always set
 };
 // Sets the hook with the variable that receives the game's own function.
 template <auto* Original>
@@ -76,11 +90,13 @@ bool SetHookTo(const char* name, LPVOID detour) {
     return ArkApi::GetHooks().SetHook(name, detour, Original);
 }
 template <auto* Original, typename Detour>
-HookEntry Hook(const char* name, Detour* detour, bool crashSafeOnly = false) {
+HookEntry Hook(const char* name, Detour* detour, bool (*wanted)() = nullptr) {
     static_assert(std::is_same_v<Detour*, std::remove_pointer_t<decltype(Original)>>,
                   "a detour has the type of the function it replaces");
-    return {name, reinterpret_cast<LPVOID>(detour), &SetHookTo<Original>, crashSafeOnly};
+    return {name, reinterpret_cast<LPVOID>(detour), &SetHookTo<Original>, wanted};
 }
+// The world save waits for the moves in flight (a store thread), and the journal takes part in it.
+bool WorldSaveHookWanted() { return CrashSafeConfigured() || StoreThreadConfigured(); }
 using ConsoleHandler = void (*)(APlayerController*, FString*, bool);
 using RconHandler = void (*)(RCONClientConnection*, RCONPacket*, UWorld*);
 using ChatHandler = void (*)(AShooterPlayerController*, FString*, EChatSendMode::Type);
@@ -99,10 +115,10 @@ struct ChatEntry {
 const HookEntry kHooks[] = {
     Hook<&APrimalCharacter_TakeDamage_game>("APrimalCharacter.TakeDamage", &Hook_APrimalCharacter_TakeDamage),
     Hook<&CrashSafety::AShooterGameMode_SaveWorld_game>("AShooterGameMode.SaveWorld",
-                                                        &CrashSafety::Hook_AShooterGameMode_SaveWorld, true),
+                                                        &CrashSafety::Hook_AShooterGameMode_SaveWorld, &WorldSaveHookWanted),
     Hook<&CrashSafety::AShooterGameMode_HandleNewPlayer_Implementation_game>(
         "AShooterGameMode.HandleNewPlayer_Implementation",
-        &CrashSafety::Hook_AShooterGameMode_HandleNewPlayer_Implementation, true)};
+        &CrashSafety::Hook_AShooterGameMode_HandleNewPlayer_Implementation, &CrashSafeConfigured)};
 const ConsoleEntry kConsoleCommands[] = {{"makekit", &MakeKit},          {"getkit", &GetKit},
                                          {"dumps", &DumpStructures},     {"dumpi", &DumpItems},
                                          {"vaults", &VaultsConsole},     {"vaultitems", &VaultItemsConsole},
@@ -125,9 +141,8 @@ Registered& registered() {
 void Register() {
     auto& commands = ArkApi::GetCommands();
     Registered& record = registered();
-    const bool crashSafe = CrashSafeConfigured();
     for (const HookEntry& entry : kHooks) {
-        if (entry.crashSafeOnly && !crashSafe) continue;
+        if (entry.wanted && !entry.wanted()) continue;
         if (entry.set(entry.name, entry.detour)) record.hooks.push_back(&entry);
     }
     for (const ConsoleEntry& entry : kConsoleCommands) {
@@ -164,6 +179,7 @@ void Load() {
         ReadCheckedConfig();
         OpenStore();
         // Before any command or hook can run: the vault commands wait for the recovery.
+        StartStoreTicks();
         CrashSafety::Start();
         Register();
     } catch (const std::exception& e) {
@@ -176,7 +192,15 @@ void Load() {
 void Unload() {
     auto& commands = ArkApi::GetCommands();
     Registered& record = registered();
+    // The moves in flight end first, as at a server's shutdown: their outcomes still reach the
+    // players, and crash safety's last world save then covers them.
+    StoreWorker* worker = storeWorker().get();
+    if (worker) worker->Drain();
     CrashSafety::Stop();
+    if (worker && worker->Threaded()) {
+        worker->Stop();
+        commands.RemoveOnTickCallback(kStoreTickId);
+    }
     for (const HookEntry* entry : record.hooks) ArkApi::GetHooks().DisableHook(entry->name, entry->detour);
     for (const FString& text : record.chat) commands.RemoveChatCommand(text);
     for (const FString& name : record.console) commands.RemoveConsoleCommand(name);

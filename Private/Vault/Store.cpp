@@ -1,10 +1,12 @@
 #include "Private/Vault/Store.h"
 
+#include "Private/Vault/StoreWorker.h"
+
 namespace Lockbury {
 
-std::unique_ptr<IDatabase>& database() {
-    static std::unique_ptr<IDatabase> store;
-    return store;
+IDatabase* database() {
+    const std::unique_ptr<StoreWorker>& worker = storeWorker();
+    return worker ? &worker->Waited() : nullptr;
 }
 
 }  // namespace Lockbury

@@ -2,12 +2,16 @@
 
 #include "Private/Text/Utf8.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "Private/Plugin/Log.h"
 #include "Private/Vault/Cryopod.h"
+#include "Private/Vault/Inventory.h"
 #include "Private/Vault/ItemText.h"
+#include "Private/Vault/OnlinePlayer.h"
+#include "Private/Vault/StoreWorker.h"
 
 namespace Lockbury {
 namespace {
@@ -27,11 +31,10 @@ void AdjustReturnedItem(UPrimalItem* added, float storedDurability) {
     }
 }
 
-// What one load handed out so far: the rows to settle and the items to take back if the
-// database does not settle them.
+// What one load handed out so far: the rows to settle, and in them the ids of the items to take
+// back if the database does not settle them.
 struct Handout {
     ClaimOutcome rows;
-    std::vector<UPrimalItem*> items;
     int given = 0;
 };
 
@@ -76,10 +79,7 @@ void GiveResource(AShooterPlayerController* player, const VaultItem& row, Handou
     } else {
         handout.rows.remainders.emplace_back(row.id, row.qtd - delivered);
     }
-    for (UPrimalItem* item : made) {
-        handout.items.push_back(item);
-        NoteGiven(handout, row.id, item);
-    }
+    for (UPrimalItem* item : made) NoteGiven(handout, row.id, item);
     ++handout.given;
 }
 
@@ -91,48 +91,43 @@ void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, 
     UPrimalItem* added = inventory->AddItemObject(item);
     if (!added) return;
     handout.rows.taken.push_back(row.id);
-    handout.items.push_back(added);
     NoteGiven(handout, row.id, added);
     ++handout.given;
     AdjustReturnedItem(added, storedDurability);
 }
 
-// The database did not take the load: what it gave leaves the inventory again.
-void TakeBack(UPrimalInventoryComponent* inventory, const Handout& handout) {
-    for (UPrimalItem* item : handout.items) {
-        if (!item || !item->IsValidLowLevelFast(true)) continue;
-        if (!inventory->RemoveItem(&item->ItemIDField(), false, false, true, false)) {
-            LogAt(spdlog::level::err, kPlace, "A loaded item could not be taken back after the load failed: {}",
-                  item->NameField().ToString().ToString());
+// The database did not take the load: what it gave leaves the inventory again. An item found by
+// its id no more (dropped or moved away since) cannot be taken back.
+void TakeBack(AShooterPlayerController* receiver, const Handout& handout) {
+    UPrimalInventoryComponent* inventory = receiver ? receiver->GetPlayerInventoryComponent() : nullptr;
+    for (const GivenStack& stack : handout.rows.given) {
+        FItemNetID id{stack.itemId1, stack.itemId2};
+        UPrimalItem* item = FindInventoryItem(inventory, id);
+        if (!item || !inventory->RemoveItem(&id, false, false, true, false)) {
+            LogAt(spdlog::level::err, kPlace,
+                  "A loaded item could not be taken back after the load failed: item {}/{} of row {}, now both in the "
+                  "vault and in the game",
+                  stack.itemId1, stack.itemId2, stack.rowId);
         }
     }
 }
 
-}  // namespace
-
-VaultLoadResult LoadIntoInventory(IDatabase& store, AShooterPlayerController* receiver, const VaultLoad& load) {
-    VaultLoadResult result;
-    UPrimalInventoryComponent* inventory = receiver->GetPlayerInventoryComponent();
-    if (!inventory || !inventory->IsValidLowLevelFast(true)) return result;
-    // The rows stay locked until the load settles, so no other server can give them meanwhile.
-    const VaultRead<VaultItem> claimed = store.ClaimVaultItems(load.owner, load.vault, load.places);
-    if (claimed.failed) return result;
-    if (claimed.records.Num() == 0) {
-        result.status = VaultLoadResult::Status::VaultNotFound;
-        return result;
-    }
-    ClaimGuard claim(store);
-    if (load.beforeGiving && !load.beforeGiving()) {
-        result.status = VaultLoadResult::Status::Refused;
-        return result;
-    }
-
-    Handout handout;
-    handout.rows.kind = load.kind;
-    handout.rows.by = load.by;
+// On the game thread, with the rows claimed: gives them to the receiver, if still here.
+void Give(const VaultLoad& load, const TArray<std::shared_ptr<VaultItem>>& rows, Handout& handout,
+          VaultLoadResult& result) {
+    AShooterPlayerController* receiver = FindOnlinePlayer(load.receiver);
+    AShooterCharacter* character = receiver ? receiver->GetPlayerCharacter() : nullptr;
+    UPrimalInventoryComponent* inventory = receiver ? receiver->GetPlayerInventoryComponent() : nullptr;
+    result.status = VaultLoadResult::Status::Refused;
+    if (!character || character->IsDead() || !inventory || !inventory->IsValidLowLevelFast(true)) return;
+    if (load.beforeGiving && !load.beforeGiving(receiver)) return;
+    // The inventory may have filled up since the command counted its places.
+    const int places = std::min(load.places, kInventoryPlaces - CountStorableItems(receiver));
+    result.status = VaultLoadResult::Status::Loaded;
     try {
-        for (const auto& row : claimed.records) {
+        for (const auto& row : rows) {
             if (!row) continue;
+            if (handout.given >= places) break;
             if (!row->blueprint.empty()) {
                 GiveResource(receiver, *row, handout);
             } else {
@@ -144,20 +139,46 @@ VaultLoadResult LoadIntoInventory(IDatabase& store, AShooterPlayerController* re
         result.stopped = true;
         LogAt(spdlog::level::err, kPlace, "Unexpected error {}", e.what());
     }
-    result.status = VaultLoadResult::Status::Loaded;
     result.given = handout.given;
-    if (handout.items.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty()) return result;
+}
 
-    switch (claim.Settle(handout.rows)) {
-        case Settlement::Committed: break;
-        case Settlement::RolledBack:
-            TakeBack(inventory, handout);
-            result.status = VaultLoadResult::Status::StoreUnavailable;
-            result.given = 0;
-            break;
-        case Settlement::Unknown: break;  // the items stay: possibly doubled, never lost (the store logged the rows)
-    }
-    return result;
+}  // namespace
+
+void LoadIntoInventory(StoreWorker& worker, VaultLoad load, VaultLoadDone done) {
+    worker.Submit(load.receiver, [&worker, load = std::move(load), done = std::move(done)](IDatabase& store) {
+        VaultLoadResult result;
+        const auto finish = [&](Handout handout = {}) -> StoreWorker::Outcome {
+            return [load, done, result, handout = std::move(handout)]() mutable {
+                AShooterPlayerController* receiver = FindOnlinePlayer(load.receiver);
+                if (result.status == VaultLoadResult::Status::StoreUnavailable && !handout.rows.given.empty()) {
+                    TakeBack(receiver, handout);
+                    result.given = 0;
+                }
+                done(result, receiver);
+            };
+        };
+        // The rows stay locked until the load settles, so no other server can give them meanwhile.
+        const VaultRead<VaultItem> claimed = store.ClaimVaultItems(load.owner, load.vault, load.places);
+        if (claimed.failed) return finish();
+        if (claimed.records.Num() == 0) {
+            result.status = VaultLoadResult::Status::VaultNotFound;
+            return finish();
+        }
+        ClaimGuard claim(store);
+        Handout handout;
+        handout.rows.kind = load.kind;
+        handout.rows.by = load.by;
+        worker.OnGameThread([&] { Give(load, claimed.records, handout, result); });
+        if (result.status != VaultLoadResult::Status::Loaded) return finish();
+        if (handout.rows.given.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty())
+            return finish();
+        switch (claim.Settle(handout.rows)) {
+            case Settlement::Committed: break;
+            case Settlement::RolledBack: result.status = VaultLoadResult::Status::StoreUnavailable; break;
+            case Settlement::Unknown: break;  // the items stay: possibly doubled, never lost (the store logged the rows)
+        }
+        return finish(std::move(handout));
+    });
 }
 
 }  // namespace Lockbury

@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
 
     bool anyWrong = false;
     while (!session.Ended()) {
-        auto line = source->Next();
+        session.Idle();
+        auto line = source->Next([&] { session.Idle(); });
         if (!line) break;
         if (options.verbose) {
             std::string shown = *line;

@@ -2,10 +2,13 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <sstream>
+#include <thread>
 #include <string_view>
 
 #include "HostRuntime/HostState.h"
+#include "LineSource.h"
 
 namespace LockburyServer {
 
@@ -79,7 +82,7 @@ const std::map<std::string, Session::Command>& Session::Commands() {
         {"perm", {&Session::Perm, 3, 3, "perm NAME grant|revoke PERMISSION"}},
         {"points", {&Session::Points, 1, 2, "points NAME [N]"}},
         {"clock", {&Session::Clock, 1, 1, "clock +S | clock -S"}},
-        {"wait", {&Session::Wait, 1, 1, "wait S"}},
+        {"wait", {&Session::Wait, 1, 1, "wait S | wait MSms"}},
         {"gametime", {&Session::GameTime, 1, 1, "gametime +S"}},
         {"reload", {&Session::Reload, 0, 0, "reload"}},
         {"classes", {&Session::Classes, 0, 0, "classes"}},
@@ -113,6 +116,8 @@ std::string Session::Help() {
   clock +S | clock -S            shifts the wall clock the plugin sees by S seconds
   wait S                         nobody does anything for S seconds: the wall clock and game time move
                                  on, and the plugin's once-a-second timer callbacks run for them
+  wait MSms                      (e.g. wait 200ms) waits MS milliseconds of real time while the game
+                                 loop runs its frames: the outcomes of moves on the store thread arrive
   gametime +S                    advances game time by S seconds
   reload                         unloads and loads the plugin again
   classes                        the item and structure classes, with their blueprint paths
@@ -125,9 +130,10 @@ std::string Session::Help() {
   help                           this list
 blank lines and lines starting with # are ignored. The session starts from the folder's saved world
 when it has one; its end (quit, end of input) is a clean shutdown: the world is saved, then the
-plugin unloaded. The game loop runs a frame before each line that drives the game (join, leave,
-give, place, chat, console, rcon, damage, saveworld, wait): the plugin's tick callbacks, and its
-timer callbacks once for each second of the wall clock since they last ran)";
+plugin unloaded, each after the moves in flight ended. The game loop runs a frame before each line
+that drives the game (join, leave, give, place, chat, console, rcon, damage, saveworld, wait): the
+plugin's tick callbacks, and its timer callbacks once for each second of the wall clock since they
+last ran; and between lines, 30 frames a second while it waits for input)";
 }
 
 Session::Session(const std::filesystem::path& serverDir, std::filesystem::path plugin, Printer& printer,
@@ -182,6 +188,20 @@ bool Session::Stop() {
     events_.reset();
     server_.reset();
     return ok;
+}
+
+void Session::RunFrame() {
+    lastFrame_ = std::chrono::steady_clock::now();
+    server_->Frame();
+    events_->Flush();
+    for (const auto& escaped : HostRuntime::EscapedErrors()) printer_.Line("[host] error escaped the plugin: " + escaped);
+    HostRuntime::ClearEscapedErrors();
+}
+
+void Session::Idle() {
+    if (!started_ || !server_) return;
+    if (std::chrono::steady_clock::now() - lastFrame_ < std::chrono::milliseconds(LineSource::kIdleMilliseconds)) return;
+    RunFrame();
 }
 
 bool Session::Run(const std::string& rawLine, const std::string& where) {
@@ -402,6 +422,19 @@ void Session::Clock(const Words& w) {
 }
 
 void Session::Wait(const Words& w) {
+    if (w[1].size() > 2 && w[1].ends_with("ms")) {
+        auto ms = Words::Integer(w[1].substr(0, w[1].size() - 2));
+        if (!ms || *ms < 0 || *ms > 600000)
+            throw UsageError("expected milliseconds from 0 to 600000; usage: wait MSms (e.g. wait 200ms)");
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(*ms);
+        while (std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_until(
+                std::min(until, lastFrame_ + std::chrono::milliseconds(LineSource::kIdleMilliseconds)));
+            RunFrame();
+        }
+        printer_.Line("[wait] " + std::to_string(*ms) + " ms");
+        return;
+    }
     auto seconds = Words::Integer(w[1]);
     if (!seconds || *seconds < 0 || *seconds > 86400) throw UsageError("expected seconds from 0 to 86400; usage: wait S");
     server_->Wait(*seconds);

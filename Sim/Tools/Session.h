@@ -1,5 +1,6 @@
 #pragma once
 // One run of the simulated server: the command language of lockbury-server, one line at a time.
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -33,6 +34,9 @@ public:
     // saved (hooks run), then the plugin is unloaded. False (with an error line) when the save or
     // the unload failed.
     bool Stop();
+    // A frame of the game loop between lines, when one is due at the loop's fixed rate (the
+    // plugin's tick callbacks apply what its store thread finished). What it shows is printed.
+    void Idle();
     // True after quit: the caller reads no further line.
     bool Ended() const { return ended_; }
 
@@ -77,6 +81,9 @@ private:
     void CrashInSave(const Words& w);
     void Quit(const Words& w);
 
+    void RunFrame();
+
+    std::chrono::steady_clock::time_point lastFrame_ = std::chrono::steady_clock::now();
     std::filesystem::path plugin_;
     Printer& printer_;
     std::unique_ptr<Sim::Server> server_;
