@@ -7,8 +7,8 @@
 #include "Private/Admin/AdminCommands.h"
 #include "Private/Admin/PlayerArgument.h"
 #include "Private/Commands/ChatWords.h"
-#include "Private/Text/Format.h"
 #include "Private/Config/Config.h"
+#include "Private/Text/Format.h"
 #include "Private/Vault/StoreWorker.h"
 #include "Private/Vault/VaultName.h"
 
@@ -84,15 +84,16 @@ void Vaults(const FString& line, const Reply& reply) {
     Parsed parsed = Parse(line, 2, 2, "vaults PLAYER");
     if (!parsed.problem.empty()) return reply.send(parsed.problem);
     const std::uint64_t steamId = parsed.player.steamId;
-    ReadThen<VaultList>(reply, [steamId](IDatabase& store) { return store.ReadVaultList(steamId); },
-                        [parsed = std::move(parsed)](const VaultRead<VaultList>& read) -> Lines {
-    if (read.failed) return {kUnavailable};
-    if (read.records.Num() == 0) return {Format("{} has no vaults", parsed.player.label)};
-    Lines lines{Format("Vaults of {}: {}", parsed.player.label, read.records.Num())};
-    for (const auto& vault : read.records)
-        lines.push_back(Format("  {}: {} items, decays in {}", vault->vaultname, vault->total, vault->falta));
-    return lines;
-                        });
+    ReadThen<VaultList>(
+        reply, [steamId](IDatabase& store) { return store.ReadVaultList(steamId); },
+        [parsed = std::move(parsed)](const VaultRead<VaultList>& read) -> Lines {
+            if (read.failed) return {kUnavailable};
+            if (read.records.Num() == 0) return {Format("{} has no vaults", parsed.player.label)};
+            Lines lines{Format("Vaults of {}: {}", parsed.player.label, read.records.Num())};
+            for (const auto& vault : read.records)
+                lines.push_back(Format("  {}: {} items, decays in {}", vault->vaultname, vault->total, vault->falta));
+            return lines;
+        });
 }
 
 void VaultItems(const FString& line, const Reply& reply) {
@@ -100,18 +101,20 @@ void VaultItems(const FString& line, const Reply& reply) {
     if (!parsed.problem.empty()) return reply.send(parsed.problem);
     FString vault = SanitizeVaultName(parsed.words[2]);
     const std::uint64_t steamId = parsed.player.steamId;
-    ReadThen<StoredRow>(reply, [steamId, vault](IDatabase& store) { return store.ReadVaultRows(steamId, vault, kMostRows + 1); },
-                        [parsed = std::move(parsed), vault](const VaultRead<StoredRow>& read) -> Lines {
-    if (read.failed) return {kUnavailable};
-    if (read.records.Num() == 0) return {Format("{} has no vault named {}", parsed.player.label, vault.ToString())};
-    Lines lines{Format("Vault {} of {}:", vault.ToString(), parsed.player.label)};
-    for (int i = 0; i < read.records.Num() && i < kMostRows; ++i) {
-        const StoredRow& row = *read.records[i];
-        lines.push_back(Format("  #{} {} x{}, saved {}", row.id, row.itemname, row.quantity, UtcTime(row.savedAt)));
-    }
-    if (read.records.Num() > kMostRows) lines.push_back(Format("  ... more rows than the first {} shown", kMostRows));
-    return lines;
-                        });
+    ReadThen<StoredRow>(
+        reply, [steamId, vault](IDatabase& store) { return store.ReadVaultRows(steamId, vault, kMostRows + 1); },
+        [parsed = std::move(parsed), vault](const VaultRead<StoredRow>& read) -> Lines {
+            if (read.failed) return {kUnavailable};
+            if (read.records.Num() == 0) return {Format("{} has no vault named {}", parsed.player.label, vault.ToString())};
+            Lines lines{Format("Vault {} of {}:", vault.ToString(), parsed.player.label)};
+            for (int i = 0; i < read.records.Num() && i < kMostRows; ++i) {
+                const StoredRow& row = *read.records[i];
+                lines.push_back(Format("  #{} {} x{}, saved {}", row.id, row.itemname, row.quantity, UtcTime(row.savedAt)));
+            }
+            if (read.records.Num() > kMostRows)
+                lines.push_back(Format("  ... more rows than the first {} shown", kMostRows));
+            return lines;
+        });
 }
 
 void VaultLog(const FString& line, const Reply& reply) {
@@ -125,18 +128,19 @@ void VaultLog(const FString& line, const Reply& reply) {
             return reply.send({Format("Usage: vaultlog PLAYER [N]: N is a number of moves from 1 to {}", kMostMoves)});
     }
     const std::uint64_t steamId = parsed.player.steamId;
-    ReadThen<MoveRecord>(reply, [steamId, count](IDatabase& store) { return store.ReadMoveLog(steamId, count); },
-                         [parsed = std::move(parsed)](const VaultRead<MoveRecord>& read) -> Lines {
-    if (read.failed) return {kUnavailable};
-    if (read.records.Num() == 0) return {Format("No moves of {} on record", parsed.player.label)};
-    Lines lines{Format("Last {} moves of {}, newest first:", read.records.Num(), parsed.player.label)};
-    for (const auto& move : read.records) {
-        const std::string kind = move->kind == "admin" ? Format("admin take by {}", move->by) : move->kind;
-        lines.push_back(Format("  {} {} {} {}: {} rows: {}", UtcTime(move->at), move->server, kind, move->vaultname,
-                               move->rows, move->summary.empty() ? "-" : move->summary));
-    }
-    return lines;
-                         });
+    ReadThen<MoveRecord>(
+        reply, [steamId, count](IDatabase& store) { return store.ReadMoveLog(steamId, count); },
+        [parsed = std::move(parsed)](const VaultRead<MoveRecord>& read) -> Lines {
+            if (read.failed) return {kUnavailable};
+            if (read.records.Num() == 0) return {Format("No moves of {} on record", parsed.player.label)};
+            Lines lines{Format("Last {} moves of {}, newest first:", read.records.Num(), parsed.player.label)};
+            for (const auto& move : read.records) {
+                const std::string kind = move->kind == "admin" ? Format("admin take by {}", move->by) : move->kind;
+                lines.push_back(Format("  {} {} {} {}: {} rows: {}", UtcTime(move->at), move->server, kind, move->vaultname,
+                                       move->rows, move->summary.empty() ? "-" : move->summary));
+            }
+            return lines;
+        });
 }
 
 }  // namespace Lockbury::Admin

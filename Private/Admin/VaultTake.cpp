@@ -37,23 +37,24 @@ void VaultTake(AShooterPlayerController* admin, const FString& line, const Reply
     load.by = adminId;
     load.receiver = adminId;
     std::string vault = load.vault.ToString();
-    LoadIntoInventory(*worker, std::move(load),
-                      [reply, label = player.label, vault, places](const VaultLoadResult& result, AShooterPlayerController*) {
-                          switch (result.status) {
-                              case VaultLoadResult::Status::StoreUnavailable:
-                                  return reply.send({"The vault store cannot be reached right now; nothing was moved"});
-                              case VaultLoadResult::Status::VaultNotFound:
-                                  return reply.send({Format("{} has no vault named {}", label, vault)});
-                              case VaultLoadResult::Status::Refused:
-                              case VaultLoadResult::Status::Loaded: break;
-                          }
-                          Lines lines{Format("Took {} rows of {}'s vault {} into your inventory", result.given, label, vault)};
-                          if (result.stopped)
-                              lines.emplace_back("A damaged row stopped the take; it stays in the vault (see the server log)");
-                          if (!result.stopped && result.given >= places)
-                              lines.emplace_back("Your inventory is full: the rest stays in the vault");
-                          reply.send(lines);
-                      });
+    LoadIntoInventory(
+        *worker, std::move(load),
+        [reply, label = player.label, vault, places](const VaultLoadResult& result, AShooterPlayerController*) {
+            switch (result.status) {
+                case VaultLoadResult::Status::StoreUnavailable:
+                    return reply.send({"The vault store cannot be reached right now; nothing was moved"});
+                case VaultLoadResult::Status::VaultNotFound:
+                    return reply.send({Format("{} has no vault named {}", label, vault)});
+                case VaultLoadResult::Status::Refused:
+                case VaultLoadResult::Status::Loaded: break;
+            }
+            Lines lines{Format("Took {} rows of {}'s vault {} into your inventory", result.given, label, vault)};
+            if (result.stopped)
+                lines.emplace_back("A damaged row stopped the take; it stays in the vault (see the server log)");
+            if (!result.stopped && result.given >= places)
+                lines.emplace_back("Your inventory is full: the rest stays in the vault");
+            reply.send(lines);
+        });
 }
 
 }  // namespace Lockbury::Admin

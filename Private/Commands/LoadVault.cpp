@@ -83,16 +83,18 @@ void Load(AShooterPlayerController* player, FString* message) {
         Reply(receiver, "points", price);
         return true;
     };
-    LoadIntoInventory(*worker, std::move(load), [freePlaces](const VaultLoadResult& result, AShooterPlayerController* receiver) {
-        if (!receiver) return;
-        switch (result.status) {
-            case VaultLoadResult::Status::StoreUnavailable: ReplyStoreUnavailable(receiver); return;
-            case VaultLoadResult::Status::VaultNotFound: Reply(receiver, "vaultNotFound"); return;
-            case VaultLoadResult::Status::Refused: return;
-            case VaultLoadResult::Status::Loaded: break;
-        }
-        if (!result.stopped && result.given >= freePlaces) Reply(receiver, "maximumReached", result.given);
-    });
+    LoadIntoInventory(*worker, std::move(load),
+                      [freePlaces](const VaultLoadResult& result, AShooterPlayerController* receiver) {
+                          if (!receiver) return;
+                          switch (result.status) {
+                              case VaultLoadResult::Status::StoreUnavailable: ReplyStoreUnavailable(receiver); return;
+                              case VaultLoadResult::Status::VaultNotFound: Reply(receiver, "vaultNotFound"); return;
+                              case VaultLoadResult::Status::Refused: return;
+                              case VaultLoadResult::Status::Loaded: break;
+                          }
+                          if (!result.stopped && result.given >= freePlaces)
+                              Reply(receiver, "maximumReached", result.given);
+                      });
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ inline void ReplyStoreUnavailable(AShooterPlayerController* player) {
 // A vault command while the player's last move is still in flight (only with a store thread).
 inline void ReplyMoveInFlight(AShooterPlayerController* player) {
     const FString text = FillMessage(
-        "moveInFlight", MessageTemplate("moveInFlight", "Your last vault command is still in progress; try again in a moment."));
+        "moveInFlight",
+        MessageTemplate("moveInFlight", "Your last vault command is still in progress; try again in a moment."));
     SendChatLine(player, MessageTemplate("sender"), text);
 }
 

@@ -90,7 +90,8 @@ void RemoveSaved(std::uint64_t steamId, const std::vector<VaultRow>& rows, const
     for (std::size_t i = 0; i < rows.size() && i < ids.size(); ++i) {
         const auto found = held.find(Key({rows[i].itemId1, rows[i].itemId2}));
         UPrimalItem* item = found == held.end() ? nullptr : found->second;
-        if (!item || (mayHaveChanged && !AsSaved(item, rows[i])) || !inventory->RemoveItem(&item->ItemIDField(), false, false, true, true))
+        if (!item || (mayHaveChanged && !AsSaved(item, rows[i])) ||
+            !inventory->RemoveItem(&item->ItemIDField(), false, false, true, true))
             kept.push_back(ids[i]);
     }
     if (kept.empty()) return;

@@ -114,8 +114,8 @@ struct ChatEntry {
 };
 const HookEntry kHooks[] = {
     Hook<&APrimalCharacter_TakeDamage_game>("APrimalCharacter.TakeDamage", &Hook_APrimalCharacter_TakeDamage),
-    Hook<&CrashSafety::AShooterGameMode_SaveWorld_game>("AShooterGameMode.SaveWorld",
-                                                        &CrashSafety::Hook_AShooterGameMode_SaveWorld, &WorldSaveHookWanted),
+    Hook<&CrashSafety::AShooterGameMode_SaveWorld_game>(
+        "AShooterGameMode.SaveWorld", &CrashSafety::Hook_AShooterGameMode_SaveWorld, &WorldSaveHookWanted),
     Hook<&CrashSafety::AShooterGameMode_HandleNewPlayer_Implementation_game>(
         "AShooterGameMode.HandleNewPlayer_Implementation",
         &CrashSafety::Hook_AShooterGameMode_HandleNewPlayer_Implementation, &CrashSafeConfigured)};

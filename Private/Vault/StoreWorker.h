@@ -72,9 +72,9 @@ private:
     std::map<std::uint64_t, int> inFlight_;  // game thread only
 
     mutable std::mutex mutex_;
-    std::condition_variable wake_;        // the store thread: a job, or the end
-    std::condition_variable gameWake_;    // a waiting game thread: something to run
-    std::deque<Job> jobs_;                // for the store thread
+    std::condition_variable wake_;  // the store thread: a job, or the end
+    std::condition_variable gameWake_;  // a waiting game thread: something to run
+    std::deque<Job> jobs_;  // for the store thread
     std::deque<std::function<void()>> due_;  // for the game thread: outcomes and steps
     bool ending_ = false;
     std::thread thread_;
@@ -94,7 +94,7 @@ std::optional<T> StoreWorker::Call(std::function<T(IDatabase&)> work, std::chron
         return [answer] { answer->done = true; };
     });
     const auto until = limit == std::chrono::milliseconds::max() ? std::chrono::steady_clock::time_point::max()
-                                                                   : std::chrono::steady_clock::now() + limit;
+                                                                 : std::chrono::steady_clock::now() + limit;
     if (!TickUntil([&] { return answer->done; }, until)) return std::nullopt;
     return std::move(answer->value);
 }

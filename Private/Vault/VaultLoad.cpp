@@ -170,8 +170,7 @@ void LoadIntoInventory(StoreWorker& worker, VaultLoad load, VaultLoadDone done) 
         handout.rows.by = load.by;
         worker.OnGameThread([&] { Give(load, claimed.records, handout, result); });
         if (result.status != VaultLoadResult::Status::Loaded) return finish();
-        if (handout.rows.given.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty())
-            return finish();
+        if (handout.rows.given.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty()) return finish();
         switch (claim.Settle(handout.rows)) {
             case Settlement::Committed: break;
             case Settlement::RolledBack: result.status = VaultLoadResult::Status::StoreUnavailable; break;

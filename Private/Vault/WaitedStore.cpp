@@ -11,15 +11,13 @@ auto WaitedStore::Run(Call call) const {
     return *worker_.Call<Answer>(std::function<Answer(IDatabase&)>(std::move(call)));
 }
 
-RowsWritten WaitedStore::AddVaultRows(std::uint64_t steamid, const FString& vaultname,
-                                      const std::vector<VaultRow>& rows) {
+RowsWritten WaitedStore::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) {
     return Run([&](IDatabase& store) { return store.AddVaultRows(steamid, vaultname, rows); });
 }
 bool WaitedStore::DeleteVaultRows(const std::vector<std::int32_t>& ids) {
     return Run([&](IDatabase& store) { return store.DeleteVaultRows(ids); });
 }
-VaultRead<VaultItem> WaitedStore::ClaimVaultItems(std::uint64_t steamid, const FString& vaultname,
-                                                  std::int32_t limit) {
+VaultRead<VaultItem> WaitedStore::ClaimVaultItems(std::uint64_t steamid, const FString& vaultname, std::int32_t limit) {
     return Run([&](IDatabase& store) { return store.ClaimVaultItems(steamid, vaultname, limit); });
 }
 Settlement WaitedStore::SettleClaim(const ClaimOutcome& outcome) {

@@ -50,6 +50,14 @@ void PrintCrashSafety(Printer& printer, const json& config, DatabaseProbe& probe
                    : "the load would create the journal tables"));
 }
 
+// Where the store works: on the game thread, or on a thread of its own.
+void PrintStoreThread(Printer& printer, const json& config) {
+    const bool on = config.contains("storeThread") && config["storeThread"] == true;
+    printer.Line(on ? "store thread: on: vault commands hand their moves to a thread of their own; the game thread waits "
+                      "for the store only at a world save"
+                    : "store thread: off: every vault command waits for the database on the game thread");
+}
+
 // What the move log would be: how long its records stay, and under which server name.
 void PrintMoveLog(Printer& printer, const json& config, DatabaseProbe& probe) {
     const json days = config.contains("logDays") ? config["logDays"] : json(30);
@@ -395,6 +403,7 @@ bool ConfigCheck::CheckDatabase(bool storeMade) {
     printer_.Line(rows ? "the load would keep the table u_vault as it is" : "the load would create the table u_vault");
     PrintCrashSafety(printer_, config, probe);
     PrintMoveLog(printer_, config, probe);
+    PrintStoreThread(printer_, config);
     PrintCluster(printer_, probe);
     if (!config.contains("decay") || !config["decay"].is_number()) {
         printer_.Line("the load would drop the event Vault_Decay and make none: vaults would not decay");

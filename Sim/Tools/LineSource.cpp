@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <utility>
 #include <cstdlib>
+#include <utility>
 
 #ifdef LOCKBURY_HAVE_READLINE
 #include <readline/history.h>

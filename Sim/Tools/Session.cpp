@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <sstream>
-#include <thread>
 #include <string_view>
+#include <thread>
 
 #include "HostRuntime/HostState.h"
 #include "LineSource.h"

@@ -232,11 +232,15 @@ void StoreThread(const Plan& plan, Report& report, const DbServer& server, const
     report.Section("store thread: the game thread through a relay adding 5 ms to every round trip (p99, ms)");
     const Threaded threaded = MeasureStoreThread(server, scratch.Name(), plan.relayedItems, plan.relayedBytes,
                                                  std::chrono::microseconds(2500), plan.gameThreadRuns);
-    report.Add("store thread: game-thread p99 save " + tag + " at 5 ms RTT", Percentile(threaded.gameThread.save, 0.99), "ms");
-    report.Add("store thread: game-thread p99 load " + tag + " at 5 ms RTT", Percentile(threaded.gameThread.load, 0.99), "ms");
+    report.Add("store thread: game-thread p99 save " + tag + " at 5 ms RTT", Percentile(threaded.gameThread.save, 0.99),
+               "ms");
+    report.Add("store thread: game-thread p99 load " + tag + " at 5 ms RTT", Percentile(threaded.gameThread.load, 0.99),
+               "ms");
     report.Add("store thread: game-thread p99 list at 5 ms RTT", Percentile(threaded.gameThread.list, 0.99), "ms");
-    report.Add("store thread: time to outcome p99 save " + tag + " at 5 ms RTT", Percentile(threaded.outcome.save, 0.99), "ms");
-    report.Add("store thread: time to outcome p99 load " + tag + " at 5 ms RTT", Percentile(threaded.outcome.load, 0.99), "ms");
+    report.Add("store thread: time to outcome p99 save " + tag + " at 5 ms RTT", Percentile(threaded.outcome.save, 0.99),
+               "ms");
+    report.Add("store thread: time to outcome p99 load " + tag + " at 5 ms RTT", Percentile(threaded.outcome.load, 0.99),
+               "ms");
     report.Add("store thread: time to outcome p99 list at 5 ms RTT", Percentile(threaded.outcome.list, 0.99), "ms");
 }
 
@@ -317,9 +321,9 @@ void NeverAnswering(const Plan& plan, Report& report, const DbServer& server, co
     std::vector<double> every = firsts;
     every.insert(every.end(), later.begin(), later.end());
     report.Add("storeThread false: game-thread p99 any command, database black-holed", Percentile(every, 0.99), "ms");
-    const std::vector<double> threaded = MeasureStoreThreadDark(server, scratch.Name(), plan.darkCommands,
-                                                                plan.darkReconnectTimeout, plan.relayedItems,
-                                                                plan.relayedBytes, plan.darkLaterCommands);
+    const std::vector<double> threaded =
+        MeasureStoreThreadDark(server, scratch.Name(), plan.darkCommands, plan.darkReconnectTimeout, plan.relayedItems,
+                               plan.relayedBytes, plan.darkLaterCommands);
     report.Add("store thread: game-thread p99 any command, database black-holed", Percentile(threaded, 0.99), "ms");
 }
 
@@ -379,10 +383,10 @@ int Targets(const Report& r) {
         {"never-answering database: later commands (max) <= 1 ms",
          r.Value("never-answering database: later commands (max)"), 1, true},
     };
-    for (const char* figure : {"store thread: game-thread p99 save 300 x 2 KB at 5 ms RTT",
-                               "store thread: game-thread p99 load 300 x 2 KB at 5 ms RTT",
-                               "store thread: game-thread p99 list at 5 ms RTT",
-                               "store thread: game-thread p99 any command, database black-holed"})
+    for (const char* figure :
+         {"store thread: game-thread p99 save 300 x 2 KB at 5 ms RTT",
+          "store thread: game-thread p99 load 300 x 2 KB at 5 ms RTT", "store thread: game-thread p99 list at 5 ms RTT",
+          "store thread: game-thread p99 any command, database black-holed"})
         targets.push_back({std::string(figure) + " <= 2 ms", r.Value(figure), 2, true});
     std::printf("\nTargets\n");
     int missed = 0;

@@ -104,8 +104,8 @@ Threaded MeasureStoreThread(const DbServer& db, const std::string& database, int
 std::vector<double> MeasureStoreThreadDark(const DbServer& db, const std::string& database,
                                            const std::vector<VaultCommand>& commands, int reconnectTimeout, int items,
                                            std::size_t itemBytes, int later) {
-    const auto overrides = nlohmann::ordered_json{
-        {"storeThread", true}, {"reconnectTimeout", reconnectTimeout}, {"reconnectInterval", 30}};
+    const auto overrides =
+        nlohmann::ordered_json{{"storeThread", true}, {"reconnectTimeout", reconnectTimeout}, {"reconnectInterval", 30}};
     const std::string unavailable = TestSupport::DefaultConfig({})["messages"]["storeUnavailable"].get<std::string>();
     std::vector<double> gameThread;
     for (const VaultCommand command : commands) {

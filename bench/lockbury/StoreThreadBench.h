@@ -15,7 +15,7 @@ namespace Bench {
 
 struct Threaded {
     PerCommand<std::vector<double>> gameThread;  // ms per command
-    PerCommand<std::vector<double>> outcome;     // ms from the command to what the player sees
+    PerCommand<std::vector<double>> outcome;  // ms from the command to what the player sees
 };
 
 // `runs` rounds of save, list and load of `items` items of `itemBytes` bytes, with every chunk

@@ -71,8 +71,8 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
     Start();
     int fresh = 0;
     for (const bool load : {false, true}) {
-        for (const Meanwhile meanwhile : {Meanwhile::Nothing, Meanwhile::Dies, Meanwhile::DropsAnItem,
-                                          Meanwhile::WorldSave, Meanwhile::Reload, Meanwhile::CommitFails}) {
+        for (const Meanwhile meanwhile : {Meanwhile::Nothing, Meanwhile::Dies, Meanwhile::DropsAnItem, Meanwhile::WorldSave,
+                                          Meanwhile::Reload, Meanwhile::CommitFails}) {
             // A load whose COMMIT fails after the player dropped what it gave is the one case left
             // doubled (logged); it is not among these.
             SCOPED_TRACE(std::string(load ? "load, " : "save, ") + Name(meanwhile));

@@ -40,6 +40,7 @@ TEST(CheckConfig, AGoodFolderReportsItsRegistrationsAndTheDatabase) {
                               "move log: server name \"island-2\", records kept 30 days, pruned hourly by the event "
                               "Vault_Log_Prune, the load would create the tables u_vault_log and u_vault_log_items; "
                               "decays are recorded by the trigger u_vault_log_removed\n"
+                              "store thread: off: every vault command waits for the database on the game thread\n"
                               "the load would make the event Vault_Decay: vaults decay after 60 minutes\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE()"), "0")
