@@ -25,7 +25,7 @@ StoreWorker::~StoreWorker() {
     if (!thread_.joinable()) return;
     // Reached only when Stop never ran: the thread may still use the store, so neither goes.
     thread_.detach();
-    (void)store_.release();
+    [[maybe_unused]] IDatabase* const leftToTheThread = store_.release();
 }
 
 void StoreWorker::Submit(std::uint64_t owner, Work work) {

@@ -57,7 +57,7 @@ public:
 
 private:
     struct Job {
-        std::uint64_t owner;
+        std::uint64_t owner = 0;
         Work work;
     };
     void Loop();

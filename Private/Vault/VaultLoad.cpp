@@ -96,20 +96,69 @@ void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, 
     AdjustReturnedItem(added, storedDurability);
 }
 
-// The database did not take the load: what it gave leaves the inventory again. An item found by
-// its id no more (dropped or moved away since) cannot be taken back.
-void TakeBack(AShooterPlayerController* receiver, const Handout& handout) {
+// The database did not take the load: what it gave leaves the inventory again. What is not found
+// there by its id any more (dropped or moved away since, or its receiver gone) is answered.
+std::vector<GivenStack> TakeBack(AShooterPlayerController* receiver, const Handout& handout) {
     UPrimalInventoryComponent* inventory = receiver ? receiver->GetPlayerInventoryComponent() : nullptr;
+    std::vector<GivenStack> escaped;
     for (const GivenStack& stack : handout.rows.given) {
         FItemNetID id{stack.itemId1, stack.itemId2};
         UPrimalItem* item = FindInventoryItem(inventory, id);
-        if (!item || !inventory->RemoveItem(&id, false, false, true, false)) {
-            LogAt(spdlog::level::err, kPlace,
-                  "A loaded item could not be taken back after the load failed: item {}/{} of row {}, now both in the "
-                  "vault and in the game",
-                  stack.itemId1, stack.itemId2, stack.rowId);
+        if (!item || !inventory || !inventory->RemoveItem(&id, false, false, true, false)) escaped.push_back(stack);
+    }
+    return escaped;
+}
+
+// The rows of a rolled-back load whose items could not be taken back: they are in the game now, so
+// they leave the vault (a resource row keeps what was taken back) in a load of their own.
+ClaimOutcome EscapedRows(const TArray<std::shared_ptr<VaultItem>>& rows, const ClaimOutcome& failed,
+                         const std::vector<GivenStack>& escaped) {
+    ClaimOutcome outcome;
+    outcome.kind = failed.kind;
+    outcome.by = failed.by;
+    outcome.given = escaped;
+    for (const auto& row : rows) {
+        if (!row) continue;
+        int units = 0;
+        bool any = false;
+        for (const GivenStack& stack : escaped) {
+            if (stack.rowId != row->id) continue;
+            any = true;
+            units += stack.quantity;
+        }
+        if (!any) continue;
+        if (row->blueprint.empty() || row->qtd - units <= 0) {
+            outcome.taken.push_back(row->id);
+        } else {
+            outcome.remainders.emplace_back(row->id, row->qtd - units);
         }
     }
+    return outcome;
+}
+
+void SettleEscaped(StoreWorker& worker, const VaultLoad& load, const ClaimOutcome& failed,
+                   std::vector<GivenStack> escaped) {
+    worker.Submit(load.receiver, [load, failed, escaped = std::move(escaped)](IDatabase& store) -> StoreWorker::Outcome {
+        const VaultRead<VaultItem> claimed = store.ClaimVaultItems(load.owner, load.vault, load.places);
+        bool settled = false;
+        if (!claimed.failed) {
+            const ClaimOutcome outcome = EscapedRows(claimed.records, failed, escaped);
+            if (!outcome.taken.empty() || !outcome.remainders.empty()) {
+                settled = store.SettleClaim(outcome) == Settlement::Committed;
+            } else if (claimed.records.Num() > 0) {
+                store.ReleaseClaim();  // the rows went elsewhere meanwhile: the items are doubled
+            }
+        }
+        if (settled) return {};
+        return [escaped] {
+            for (const GivenStack& stack : escaped) {
+                LogAt(spdlog::level::err, kPlace,
+                      "A loaded item could not be taken back after the load failed: item {}/{} of row {}, now both in "
+                      "the vault and in the game",
+                      stack.itemId1, stack.itemId2, stack.rowId);
+            }
+        };
+    });
 }
 
 // On the game thread, with the rows claimed: gives them to the receiver, if still here.
@@ -145,13 +194,15 @@ void Give(const VaultLoad& load, const TArray<std::shared_ptr<VaultItem>>& rows,
 }  // namespace
 
 void LoadIntoInventory(StoreWorker& worker, VaultLoad load, VaultLoadDone done) {
-    worker.Submit(load.receiver, [&worker, load = std::move(load), done = std::move(done)](IDatabase& store) {
+    const std::uint64_t receiverId = load.receiver;
+    worker.Submit(receiverId, [&worker, load = std::move(load), done = std::move(done)](IDatabase& store) {
         VaultLoadResult result;
         const auto finish = [&](Handout handout = {}) -> StoreWorker::Outcome {
-            return [load, done, result, handout = std::move(handout)]() mutable {
+            return [&worker, load, done, result, handout = std::move(handout)]() mutable {
                 AShooterPlayerController* receiver = FindOnlinePlayer(load.receiver);
                 if (result.status == VaultLoadResult::Status::StoreUnavailable && !handout.rows.given.empty()) {
-                    TakeBack(receiver, handout);
+                    std::vector<GivenStack> escaped = TakeBack(receiver, handout);
+                    if (!escaped.empty()) SettleEscaped(worker, load, handout.rows, std::move(escaped));
                     result.given = 0;
                 }
                 done(result, receiver);

@@ -2,13 +2,18 @@
 
 #include "Private/Vault/StoreWorker.h"
 
+#include <stdexcept>
+#include <utility>
+
 namespace Lockbury {
 
 template <typename Call>
 auto WaitedStore::Run(Call call) const {
     using Answer = decltype(call(std::declval<IDatabase&>()));
     // Waited without limit: the store's own time-outs bound every statement.
-    return *worker_.Call<Answer>(std::function<Answer(IDatabase&)>(std::move(call)));
+    std::optional<Answer> answer = worker_.Call<Answer>(std::function<Answer(IDatabase&)>(std::move(call)));
+    if (!answer) throw std::logic_error("a store call waited for without a limit came back without an answer");
+    return std::move(*answer);
 }
 
 RowsWritten WaitedStore::AddVaultRows(std::uint64_t steamid, const FString& vaultname, const std::vector<VaultRow>& rows) {

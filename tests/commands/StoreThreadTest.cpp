@@ -40,12 +40,21 @@ protected:
         }
     }
     // Until the player's moves have all ended: a list is refused while one is in flight, and
-    // answered once none is.
+    // answered (a notification) once none is.
     void Settle(Player& player) {
         for (;;) {
-            Strings told = player.Types("/listvault");
-            FramesUntil([&] { return !told.empty() || !(told = player.Told()).empty(); });
-            if (told != kInFlight) return;
+            const std::size_t from = player->Received().size();
+            player.Types("/listvault");
+            bool refused = false;
+            FramesUntil([&] {
+                const auto& received = player->Received();
+                for (std::size_t i = from; i < received.size(); ++i) {
+                    if (received[i].kind == Sim::Output::Kind::Notify) return true;
+                    refused = refused || received[i].text == kInFlight[0];
+                }
+                return refused;
+            });
+            if (!refused) return;
             std::this_thread::sleep_for(20ms);
         }
     }
@@ -53,7 +62,7 @@ protected:
     TestSupport::Relay relay;
 };
 
-enum class Meanwhile { Nothing, Dies, DropsAnItem, WorldSave, Reload, CommitFails };
+enum class Meanwhile { Nothing, Dies, DropsAnItem, WorldSave, Reload, CommitFails, DropsThenCommitFails };
 
 const char* Name(Meanwhile meanwhile) {
     switch (meanwhile) {
@@ -63,6 +72,7 @@ const char* Name(Meanwhile meanwhile) {
         case Meanwhile::WorldSave: return "a world save";
         case Meanwhile::Reload: return "a reload";
         case Meanwhile::CommitFails: return "the COMMIT fails";
+        case Meanwhile::DropsThenCommitFails: return "the player drops an item, then the COMMIT fails";
     }
     return "?";
 }
@@ -72,9 +82,7 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
     int fresh = 0;
     for (const bool load : {false, true}) {
         for (const Meanwhile meanwhile : {Meanwhile::Nothing, Meanwhile::Dies, Meanwhile::DropsAnItem, Meanwhile::WorldSave,
-                                          Meanwhile::Reload, Meanwhile::CommitFails}) {
-            // A load whose COMMIT fails after the player dropped what it gave is the one case left
-            // doubled (logged); it is not among these.
+                                          Meanwhile::Reload, Meanwhile::CommitFails, Meanwhile::DropsThenCommitFails}) {
             SCOPED_TRACE(std::string(load ? "load, " : "save, ") + Name(meanwhile));
             auto& player = Join("p" + std::to_string(++fresh));
             for (std::uint8_t i = 0; i < 3; ++i) player.PicksUp(Item("PrimalItem_WeaponStoneHatchet").Payload({i, 9}));
@@ -85,11 +93,14 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
                 FramesUntil([&] { return player->Inventory().empty(); });
             }
 
-            if (meanwhile == Meanwhile::CommitFails) {
+            const bool commitFails = meanwhile == Meanwhile::CommitFails || meanwhile == Meanwhile::DropsThenCommitFails;
+            // Held before the COMMIT (a load has given its items by then), when the COMMIT is to fail.
+            const std::string heldAt = !commitFails ? "COMMIT" : load ? "DELETE" : "INSERT";
+            relay.ClearStatements();
+            relay.HoldAt(heldAt);
+            if (commitFails) {
                 relay.DropBefore("COMMIT");
                 ExpectErrorLog(load ? "MySql::SettleClaim" : "MySql::AddVaultRows");
-            } else {
-                relay.HoldAt("COMMIT");
             }
             const Strings told = player.Types(load ? "/loadvault base" : "/savevault base");
             EXPECT_EQ(told, Strings{}) << "the game thread went on without the outcome";
@@ -97,19 +108,22 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
                 EXPECT_EQ(player->Inventory().size(), 4u) << "a save's items stay until its COMMIT is known";
             }
             EXPECT_EQ(player.Types("/savevault other"), kInFlight);
-            FramesUntil([&] { return !relay.Armed(); });  // the COMMIT reached the relay
+            // The held statement reached the relay.
+            FramesUntil([&] {
+                const Strings sent = relay.Statements();
+                return !sent.empty() && sent.back().starts_with(heldAt);
+            });
 
-            std::thread release;
-            if (meanwhile != Meanwhile::CommitFails)
-                release = std::thread([&] {
-                    std::this_thread::sleep_for(100ms);
-                    relay.Release();
-                });
+            std::thread release([&] {
+                std::this_thread::sleep_for(100ms);
+                relay.Release();
+            });
             switch (meanwhile) {
                 case Meanwhile::Nothing:
                 case Meanwhile::CommitFails: break;
                 case Meanwhile::Dies: player->Kill(); break;
-                case Meanwhile::DropsAnItem: {
+                case Meanwhile::DropsAnItem:
+                case Meanwhile::DropsThenCommitFails: {
                     UPrimalInventoryComponent* inventory = player->InventoryComponent();
                     UPrimalItem* hatchet = nullptr;
                     for (UPrimalItem* item : inventory->InventoryItemsField())
@@ -130,7 +144,7 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
                 case Meanwhile::WorldSave: server.SaveWorld(); break;  // waits for the move
                 case Meanwhile::Reload: server.ReloadPlugin(); break;  // likewise
             }
-            if (release.joinable()) release.join();
+            release.join();
             Settle(player);
 
             if (meanwhile == Meanwhile::DropsAnItem && !load) {
@@ -138,7 +152,7 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
                 EXPECT_EQ(HoldingsOf(player).items.size(), 2u);
             }
             EXPECT_EQ(HoldingsOf(player), expected) << "every item in exactly one place";
-            if (meanwhile == Meanwhile::CommitFails) {
+            if (commitFails) {
                 EXPECT_TRUE(player.WasTold(kUnavailable[0]));
             }
             if (meanwhile == Meanwhile::Dies) player->Revive();
