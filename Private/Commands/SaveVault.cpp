@@ -5,6 +5,7 @@
 // longer there as it was saved (dropped, used, moved away, its character dead or gone) stays
 // where it went, and its row leaves the vault instead.
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -34,47 +35,57 @@ namespace {
 constexpr const char* kFile = "Private/Commands";
 constexpr const char* kFunction = "Lockbury::Commands::SaveVault";
 
-// The item's row, or nothing when the item must stay in the inventory.
-std::optional<VaultRow> RowFor(UPrimalItem* item) {
-    if (item->bIsEngram()() || item->SlotIndexField() != -1) return std::nullopt;
+// What a save writes: its rows, and each item row's bytes as the game gave them, turned into the
+// row's text on the store's side (with a store thread, off the game thread).
+struct SaveRows {
+    std::vector<VaultRow> rows;
+    std::vector<std::vector<unsigned char>> bytes;  // of item rows; empty for resource rows
+};
+
+// Adds the item's row, unless the item must stay in the inventory.
+void AddRowFor(UPrimalItem* item, SaveRows& save) {
+    if (item->bIsEngram()() || item->SlotIndexField() != -1) return;
     FString name = item->NameField().ToString();
-    if (IsBlocked(name)) return std::nullopt;
+    if (IsBlocked(name)) return;
     const bool resource = IsResource(name);
     // Resources go as blueprint and quantity even when the game handed them out initially.
-    if (!resource && item->bIsInitialItem()()) return std::nullopt;
-    std::optional<VaultRow> row;
+    if (!resource && item->bIsInitialItem()()) return;
+    std::vector<unsigned char> raw;
+    VaultRow row;
     if (resource) {
         const int quantity = item->GetItemQuantity();
         row = VaultRow::Resource(std::move(name), GetBlueprintPath(item), quantity);
     } else {
         TArray<unsigned char> bytes;
         item->GetItemBytes(&bytes);
-        if (bytes.Num() == 0) return std::nullopt;
-        row = VaultRow::Item(std::move(name), BytesToHex(bytes));
+        if (bytes.Num() == 0) return;
+        raw.assign(bytes.GetData(), bytes.GetData() + bytes.Num());
+        row = VaultRow::Item(std::move(name), std::string());
     }
     // Crash safety journals it: a save undone after a crash may have to take this very item
     // from the restored character.
     const FItemNetID& id = item->ItemIDField();
-    row->itemId1 = id.ItemID1;
-    row->itemId2 = id.ItemID2;
-    return row;
+    row.itemId1 = id.ItemID1;
+    row.itemId2 = id.ItemID2;
+    save.rows.push_back(std::move(row));
+    save.bytes.push_back(std::move(raw));
 }
 
 std::uint64_t Key(const FItemNetID& id) { return (std::uint64_t{id.ItemID1} << 32) | id.ItemID2; }
 
 // Whether the item is still the one its row holds: a resource of the same quantity, an item of
 // the same bytes.
-bool AsSaved(UPrimalItem* item, const VaultRow& row) {
+bool AsSaved(UPrimalItem* item, const VaultRow& row, const std::vector<unsigned char>& saved) {
     if (row.kind == VaultRow::Kind::Resource) return item->GetItemQuantity() == row.qtd;
     TArray<unsigned char> bytes;
     item->GetItemBytes(&bytes);
-    return BytesToHex(bytes) == row.itemdata;
+    return std::equal(bytes.GetData(), bytes.GetData() + bytes.Num(), saved.begin(), saved.end());
 }
 
 // The rows whose items left the inventory of the player are in the vault; the others leave it.
 // Without a store thread nothing ran in between, and the items are not read again.
-void RemoveSaved(std::uint64_t steamId, const std::vector<VaultRow>& rows, const std::vector<std::int32_t>& ids,
-                 bool mayHaveChanged) {
+void RemoveSaved(std::uint64_t steamId, const SaveRows& save, const std::vector<std::int32_t>& ids, bool mayHaveChanged) {
+    const std::vector<VaultRow>& rows = save.rows;
     AShooterPlayerController* player = FindOnlinePlayer(steamId);
     AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
     UPrimalInventoryComponent* inventory =
@@ -90,7 +101,7 @@ void RemoveSaved(std::uint64_t steamId, const std::vector<VaultRow>& rows, const
     for (std::size_t i = 0; i < rows.size() && i < ids.size(); ++i) {
         const auto found = held.find(Key({rows[i].itemId1, rows[i].itemId2}));
         UPrimalItem* item = found == held.end() ? nullptr : found->second;
-        if (!item || (mayHaveChanged && !AsSaved(item, rows[i])) ||
+        if (!item || (mayHaveChanged && !AsSaved(item, rows[i], save.bytes[i])) ||
             !inventory->RemoveItem(&item->ItemIDField(), false, false, true, true))
             kept.push_back(ids[i]);
     }
@@ -145,19 +156,20 @@ void Save(AShooterPlayerController* player, FString* message) {
         return;
     }
 
-    auto rows = std::make_shared<std::vector<VaultRow>>();
+    auto save = std::make_shared<SaveRows>();
     for (UPrimalItem* item : inventory->InventoryItemsField()) {
-        if (!item || !item->IsValidLowLevelFast(true)) continue;
-        if (std::optional<VaultRow> row = RowFor(item)) rows->push_back(std::move(*row));
+        if (item && item->IsValidLowLevelFast(true)) AddRowFor(item, *save);
     }
-    if (rows->empty()) return;
+    if (save->rows.empty()) return;
     // All or nothing: a write that did not happen, or may not have, leaves every item where it
     // was (at worst an item is then both kept and stored, never lost).
-    worker->Submit(steamId, [steamId, vault = *vaultName, rows](IDatabase& store) -> StoreWorker::Outcome {
-        RowsWritten written = store.AddVaultRows(steamId, vault, *rows);
-        return [steamId, rows, written = std::move(written), threaded = storeWorker()->Threaded()] {
+    worker->Submit(steamId, [steamId, vault = *vaultName, save](IDatabase& store) -> StoreWorker::Outcome {
+        for (std::size_t i = 0; i < save->rows.size(); ++i)
+            if (save->rows[i].kind == VaultRow::Kind::Item) save->rows[i].itemdata = BytesToHex(save->bytes[i]);
+        RowsWritten written = store.AddVaultRows(steamId, vault, save->rows);
+        return [steamId, save, written = std::move(written), threaded = storeWorker()->Threaded()] {
             if (written.settlement == Settlement::Committed) {
-                RemoveSaved(steamId, *rows, written.ids, threaded);
+                RemoveSaved(steamId, *save, written.ids, threaded);
             } else if (AShooterPlayerController* saver = FindOnlinePlayer(steamId)) {
                 ReplyStoreUnavailable(saver);
             }

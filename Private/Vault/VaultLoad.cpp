@@ -3,6 +3,8 @@
 #include "Private/Text/Utf8.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -83,8 +85,8 @@ void GiveResource(AShooterPlayerController* player, const VaultItem& row, Handou
     ++handout.given;
 }
 
-void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, Handout& handout) {
-    TArray<unsigned char> bytes = HexToBytes(row.itemdata);
+void GiveStoredItem(UPrimalInventoryComponent* inventory, const VaultItem& row, TArray<unsigned char>& bytes,
+                    Handout& handout) {
     UPrimalItem* item = UPrimalItem::CreateFromBytes(&bytes);
     if (!item) return;
     const float storedDurability = item->ItemDurabilityField();
@@ -161,33 +163,82 @@ void SettleEscaped(StoreWorker& worker, const VaultLoad& load, const ClaimOutcom
     });
 }
 
-// On the game thread, with the rows claimed: gives them to the receiver, if still here.
-void Give(const VaultLoad& load, const TArray<std::shared_ptr<VaultItem>>& rows, Handout& handout,
-          VaultLoadResult& result) {
-    AShooterPlayerController* receiver = FindOnlinePlayer(load.receiver);
+// The giving of one load's claimed rows to the receiver, on the game thread, at most kRowsPerFrame
+// rows a frame (with a store thread, one frame after another; without, all at once). The item
+// rows' text was turned into bytes beforehand, on the store's side.
+constexpr std::size_t kRowsPerFrame = 25;
+
+struct Giving {
+    Giving(const VaultLoad& what, const TArray<std::shared_ptr<VaultItem>>& claimed) : load(what), rows(claimed) {}
+
+    const VaultLoad& load;
+    const TArray<std::shared_ptr<VaultItem>>& rows;
+    std::vector<TArray<unsigned char>> bytes;  // of each item row
+    std::size_t usable = 0;  // the rows before the first damaged one
+    std::string damage;  // what is wrong with that one
+    std::size_t next = 0;
+    int places = 0;
+    bool ended = false;
+};
+
+// Store's side: the item rows' bytes, up to the first row that cannot be read.
+void Decode(Giving& giving) {
+    const std::size_t count = static_cast<std::size_t>(giving.rows.Num());
+    giving.bytes.resize(count);
+    giving.usable = count;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto& row = giving.rows[static_cast<int>(i)];
+        if (!row || !row->blueprint.empty()) continue;
+        try {
+            giving.bytes[i] = HexToBytes(row->itemdata);
+        } catch (const std::exception& e) {
+            giving.usable = i;
+            giving.damage = e.what();
+            return;
+        }
+    }
+}
+
+// Game thread: the next rows, to the receiver if still here.
+void GiveNext(Giving& giving, Handout& handout, VaultLoadResult& result) {
+    AShooterPlayerController* receiver = FindOnlinePlayer(giving.load.receiver);
     AShooterCharacter* character = receiver ? receiver->GetPlayerCharacter() : nullptr;
     UPrimalInventoryComponent* inventory = receiver ? receiver->GetPlayerInventoryComponent() : nullptr;
-    result.status = VaultLoadResult::Status::Refused;
-    if (!character || character->IsDead() || !inventory || !inventory->IsValidLowLevelFast(true)) return;
-    if (load.beforeGiving && !load.beforeGiving(receiver)) return;
-    // The inventory may have filled up since the command counted its places.
-    const int places = std::min(load.places, kInventoryPlaces - CountStorableItems(receiver));
-    result.status = VaultLoadResult::Status::Loaded;
+    if (!character || character->IsDead() || !inventory || !inventory->IsValidLowLevelFast(true)) {
+        // Gone before anything was given: refused; later, what was given is settled.
+        if (giving.next == 0) result.status = VaultLoadResult::Status::Refused;
+        giving.ended = true;
+        return;
+    }
+    if (giving.next == 0) {
+        if (giving.load.beforeGiving && !giving.load.beforeGiving(receiver)) {
+            result.status = VaultLoadResult::Status::Refused;
+            giving.ended = true;
+            return;
+        }
+        // The inventory may have filled up since the command counted its places.
+        giving.places = std::min(giving.load.places, kInventoryPlaces - CountStorableItems(receiver));
+        result.status = VaultLoadResult::Status::Loaded;
+    }
+    const std::size_t end = std::min(giving.usable, giving.next + kRowsPerFrame);
     try {
-        for (const auto& row : rows) {
+        for (; giving.next < end && handout.given < giving.places; ++giving.next) {
+            const auto& row = giving.rows[static_cast<int>(giving.next)];
             if (!row) continue;
-            if (handout.given >= places) break;
             if (!row->blueprint.empty()) {
                 GiveResource(receiver, *row, handout);
             } else {
-                GiveStoredItem(inventory, *row, handout);
+                GiveStoredItem(inventory, *row, giving.bytes[giving.next], handout);
             }
         }
+        if (giving.next == giving.usable && giving.usable < giving.bytes.size()) throw std::runtime_error(giving.damage);
     } catch (const std::exception& e) {
         // A damaged row stops the load there; what was given before it is settled as usual.
         result.stopped = true;
+        giving.ended = true;
         LogAt(spdlog::level::err, kPlace, "Unexpected error {}", e.what());
     }
+    if (giving.next >= giving.usable || handout.given >= giving.places) giving.ended = true;
     result.given = handout.given;
 }
 
@@ -219,7 +270,9 @@ void LoadIntoInventory(StoreWorker& worker, VaultLoad load, VaultLoadDone done) 
         Handout handout;
         handout.rows.kind = load.kind;
         handout.rows.by = load.by;
-        worker.OnGameThread([&] { Give(load, claimed.records, handout, result); });
+        Giving giving(load, claimed.records);
+        Decode(giving);
+        while (!giving.ended) worker.OnGameThread([&] { GiveNext(giving, handout, result); });
         if (result.status != VaultLoadResult::Status::Loaded) return finish();
         if (handout.rows.given.empty() && handout.rows.taken.empty() && handout.rows.remainders.empty()) return finish();
         switch (claim.Settle(handout.rows)) {

@@ -237,6 +237,8 @@ void StoreThread(const Plan& plan, Report& report, const DbServer& server, const
     report.Add("store thread: game-thread p99 load " + tag + " at 5 ms RTT", Percentile(threaded.gameThread.load, 0.99),
                "ms");
     report.Add("store thread: game-thread p99 list at 5 ms RTT", Percentile(threaded.gameThread.list, 0.99), "ms");
+    report.Add("store thread: command call p99 save " + tag + " at 5 ms RTT", Percentile(threaded.call.save, 0.99), "ms");
+    report.Add("store thread: command call p99 load " + tag + " at 5 ms RTT", Percentile(threaded.call.load, 0.99), "ms");
     report.Add("store thread: time to outcome p99 save " + tag + " at 5 ms RTT", Percentile(threaded.outcome.save, 0.99),
                "ms");
     report.Add("store thread: time to outcome p99 load " + tag + " at 5 ms RTT", Percentile(threaded.outcome.load, 0.99),

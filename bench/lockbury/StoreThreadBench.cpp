@@ -22,6 +22,7 @@ std::uint64_t nextPlayer = 76561194000000000ULL;
 
 struct Timed {
     double gameThread = 0;  // the command's own call, or the longest frame after it
+    double call = 0;  // the command's own call
     double outcome = 0;
 };
 
@@ -33,7 +34,7 @@ Timed Command(BenchServer& game, Sim::Player& player, const std::string& line, c
     {
         const Timer call;
         game.Chat(player, line);
-        timed.gameThread = call.Ms();
+        timed.call = timed.gameThread = call.Ms();
     }
     while (!seen()) {
         if (sinceTyped.Ms() > 10000) {
@@ -79,16 +80,27 @@ Threaded MeasureStoreThread(const DbServer& db, const std::string& database, int
         // thread, and the next round waits for it.
         const Timed load = Command(server.game, player, "/loadvault " + vault,
                                    [&] { return static_cast<int>(player.Inventory().size()) == back; });
-        // A list is refused while a move of the player is in flight.
-        for (bool settled = false; !settled;) {
-            player.ClearReceived();
-            Command(server.game, player, "/listvault", [&] { return !player.Received().empty(); });
-            settled = !ToldContaining(player, "still in progress");
+        // A list is refused while a move of the player is in flight, and answered (a notification)
+        // once none is.
+        for (bool refused = true; refused;) {
+            const std::size_t from = player.Received().size();
+            refused = false;
+            Command(server.game, player, "/listvault", [&] {
+                const auto& received = player.Received();
+                for (std::size_t i = from; i < received.size(); ++i) {
+                    if (received[i].kind == Sim::Output::Kind::Notify) return true;
+                    refused = refused || received[i].text.find("still in progress") != std::string::npos;
+                }
+                return refused;
+            });
         }
         if (!into) return;
         into->gameThread.save.push_back(save.gameThread);
         into->gameThread.list.push_back(list.gameThread);
         into->gameThread.load.push_back(load.gameThread);
+        into->call.save.push_back(save.call);
+        into->call.list.push_back(list.call);
+        into->call.load.push_back(load.call);
         into->outcome.save.push_back(save.outcome);
         into->outcome.list.push_back(list.outcome);
         into->outcome.load.push_back(load.outcome);

@@ -15,6 +15,7 @@ namespace Bench {
 
 struct Threaded {
     PerCommand<std::vector<double>> gameThread;  // ms per command
+    PerCommand<std::vector<double>> call;  // of it, the command's own call
     PerCommand<std::vector<double>> outcome;  // ms from the command to what the player sees
 };
 
