@@ -115,6 +115,67 @@ void RemoveSaved(std::uint64_t steamId, const SaveRows& save, const std::vector<
     });
 }
 
+// A save being read from the inventory.
+struct SaveRead {
+    std::uint64_t steamId = 0;
+    FString vault;
+    std::vector<FItemNetID> items;  // the inventory's items when the command came
+    std::size_t next = 0;
+    SaveRows save;
+};
+
+constexpr std::size_t kItemsPerFrame = 100;
+
+// All or nothing: a write that did not happen, or may not have, leaves every item where it was (at
+// worst an item is then both kept and stored, never lost).
+void HandOver(StoreWorker& worker, std::uint64_t steamId, const FString& vault, const std::shared_ptr<SaveRows>& save) {
+    worker.Submit(steamId, [steamId, vault, save](IDatabase& store) -> StoreWorker::Outcome {
+        for (std::size_t i = 0; i < save->rows.size(); ++i)
+            if (save->rows[i].kind == VaultRow::Kind::Item) save->rows[i].itemdata = BytesToHex(save->bytes[i]);
+        RowsWritten written = store.AddVaultRows(steamId, vault, save->rows);
+        return [steamId, save, written = std::move(written), threaded = storeWorker()->Threaded()] {
+            if (written.settlement == Settlement::Committed) {
+                RemoveSaved(steamId, *save, written.ids, threaded);
+            } else if (AShooterPlayerController* saver = FindOnlinePlayer(steamId)) {
+                ReplyStoreUnavailable(saver);
+            }
+        };
+    });
+}
+
+// Reads the next items; the save goes to the store once all are read. A player who left or died
+// meanwhile saves nothing.
+void ReadOn(const std::shared_ptr<SaveRead>& read) {
+    StoreWorker& worker = *storeWorker();
+    AShooterPlayerController* player = FindOnlinePlayer(read->steamId);
+    AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
+    UPrimalInventoryComponent* inventory =
+        character && !character->IsDead() ? player->GetPlayerInventoryComponent() : nullptr;
+    if (!inventory || !inventory->IsValidLowLevelFast(true)) return;
+    const std::size_t end =
+        worker.Threaded() ? std::min(read->items.size(), read->next + kItemsPerFrame) : read->items.size();
+    if (read->next == 0 && end == read->items.size()) {
+        // All in this frame: in the inventory's order, without looking each one up.
+        for (UPrimalItem* item : inventory->InventoryItemsField())
+            if (item && item->IsValidLowLevelFast(true)) AddRowFor(item, read->save);
+        read->next = end;
+    } else {
+        std::unordered_map<std::uint64_t, UPrimalItem*> held;
+        for (UPrimalItem* item : inventory->InventoryItemsField())
+            if (item && item->IsValidLowLevelFast(true)) held.emplace(Key(item->ItemIDField()), item);
+        for (; read->next < end; ++read->next) {
+            const auto found = held.find(Key(read->items[read->next]));
+            if (found != held.end()) AddRowFor(found->second, read->save);
+        }
+    }
+    if (read->next < read->items.size()) {
+        worker.Later(read->steamId, [read] { ReadOn(read); });
+        return;
+    }
+    if (read->save.rows.empty()) return;
+    HandOver(worker, read->steamId, read->vault, std::make_shared<SaveRows>(std::move(read->save)));
+}
+
 void Save(AShooterPlayerController* player, FString* message) {
     if (!player) return;
     AShooterCharacter* character = player->GetPlayerCharacter();
@@ -156,25 +217,14 @@ void Save(AShooterPlayerController* player, FString* message) {
         return;
     }
 
-    auto save = std::make_shared<SaveRows>();
-    for (UPrimalItem* item : inventory->InventoryItemsField()) {
-        if (item && item->IsValidLowLevelFast(true)) AddRowFor(item, *save);
-    }
-    if (save->rows.empty()) return;
-    // All or nothing: a write that did not happen, or may not have, leaves every item where it
-    // was (at worst an item is then both kept and stored, never lost).
-    worker->Submit(steamId, [steamId, vault = *vaultName, save](IDatabase& store) -> StoreWorker::Outcome {
-        for (std::size_t i = 0; i < save->rows.size(); ++i)
-            if (save->rows[i].kind == VaultRow::Kind::Item) save->rows[i].itemdata = BytesToHex(save->bytes[i]);
-        RowsWritten written = store.AddVaultRows(steamId, vault, save->rows);
-        return [steamId, save, written = std::move(written), threaded = storeWorker()->Threaded()] {
-            if (written.settlement == Settlement::Committed) {
-                RemoveSaved(steamId, *save, written.ids, threaded);
-            } else if (AShooterPlayerController* saver = FindOnlinePlayer(steamId)) {
-                ReplyStoreUnavailable(saver);
-            }
-        };
-    });
+    // With a store thread the items are read a few frames long, kItemsPerFrame a frame, from the
+    // ones the inventory holds now; without, all at once.
+    auto read = std::make_shared<SaveRead>();
+    read->steamId = steamId;
+    read->vault = *vaultName;
+    for (UPrimalItem* item : inventory->InventoryItemsField())
+        if (item && item->IsValidLowLevelFast(true)) read->items.push_back(item->ItemIDField());
+    ReadOn(read);
 }
 
 }  // namespace

@@ -44,6 +44,20 @@ void StoreWorker::Submit(std::uint64_t owner, Work work) {
     wake_.notify_one();
 }
 
+void StoreWorker::Later(std::uint64_t owner, std::function<void()> step) {
+    ++inFlight_[owner];
+    if (!thread_.joinable()) {
+        Guarded(kFile, "Lockbury::StoreWorker::Later", step);
+        Finished(owner);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    due_.emplace_back([this, owner, step = std::move(step)] {
+        Guarded(kFile, "Lockbury::StoreWorker::Later", step);
+        Finished(owner);
+    });
+}
+
 void StoreWorker::OnGameThread(const std::function<void()>& step) {
     if (std::this_thread::get_id() != thread_.get_id()) {
         step();
@@ -64,8 +78,13 @@ void StoreWorker::OnGameThread(const std::function<void()>& step) {
 
 void StoreWorker::Tick() {
     // One at a time: what runs may hand over more work, or (through the waited store) wait and
-    // tick itself.
-    for (;;) {
+    // tick itself. What it posts for later waits for the next tick.
+    std::size_t count = 0;
+    {
+        std::lock_guard lock(mutex_);
+        count = due_.size();
+    }
+    for (; count > 0; --count) {
         std::function<void()> next;
         {
             std::lock_guard lock(mutex_);

@@ -40,10 +40,13 @@ public:
     bool InFlight(std::uint64_t owner) const { return inFlight_.contains(owner); }
     // Game thread. Hands work over; owner 0 is nobody's. An outcome may submit more for its owner.
     void Submit(std::uint64_t owner, Work work);
+    // Game thread: runs the step at the next tick (at once without a thread), the owner's move in
+    // flight until it ran: work spread over frames.
+    void Later(std::uint64_t owner, std::function<void()> step);
     // Store thread, from inside work: runs the step on the game thread and waits for it. Without a
     // thread, or once the game thread no longer ticks for it, it runs at once.
     void OnGameThread(const std::function<void()>& step);
-    // Game thread, once a frame: the outcomes and steps that are due.
+    // Game thread, once a frame: the outcomes and steps that are due (not those they post).
     void Tick();
     // Game thread: ticks until no work is in flight (a world save, an unload).
     void Drain();

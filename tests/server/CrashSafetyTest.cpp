@@ -317,6 +317,8 @@ private:
     void CrashInTransaction(Player& p) {
         const int s = Online(p);
         Node& node = *nodes_[s];
+        // A move still in flight would have the command refused: it must reach its statement.
+        if (storeThread_) node.Do("wait 300ms\n");
         const auto vaults =
             db_.Query("SELECT vaultname FROM u_vault WHERE steamid = " + std::to_string(p.steamId) + " LIMIT 1");
         std::string command, statement;
