@@ -160,6 +160,36 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
     }
 }
 
+// An administrator's console read is answered once the store answered; over RCON the read stays on
+// the game thread, answered before the handler returns, and a dark store gives up after
+// queryTimeout instead of holding the frame longer.
+TEST_F(StoreThread, AdministratorsAreAnsweredOnTheConsoleLaterAndOverRconAtOnce) {
+    Start();
+    auto& ann = Join("ann");
+    auto& boss = Join("boss");
+    ann.PicksUp(Item("PrimalItemResource_Wood").Quantity(20));
+    ann.Types("/savevault base");
+    FramesUntil([&] { return ann->Inventory().empty(); });
+    const std::string label = "ann (" + std::to_string(ann->SteamId()) + ")";
+
+    EXPECT_EQ(boss.Console("vaults ann"), Strings{}) << "the read is with the store thread";
+    Strings told;
+    FramesUntil([&] { return !(told = boss.Told()).empty(); });
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[0], "Vaults of " + label + ": 1");
+
+    const Strings overRcon = server.Rcon("vaults ann");
+    ASSERT_EQ(overRcon.size(), 1u);
+    EXPECT_TRUE(overRcon[0].starts_with("Vaults of " + label + ": 1\n")) << overRcon[0];
+
+    relay.SetBlackHole(true);
+    relay.CutAll();
+    ExpectErrorLog("MySql::ReadVaultList");
+    EXPECT_EQ(server.Rcon("vaults ann"),
+              std::vector<std::string>{"The vault store cannot be reached right now; see the server log."});
+    relay.SetBlackHole(false);
+}
+
 // A database that never answers holds no command on the game thread: each is refused or handed
 // over at once, and the player is told the store is unavailable when the store thread gives up.
 TEST_F(StoreThread, ABlackHoledDatabaseHoldsNoCommand) {
