@@ -73,6 +73,15 @@ void AddRowFor(UPrimalItem* item, SaveRows& save) {
 
 std::uint64_t Key(const FItemNetID& id) { return (std::uint64_t{id.ItemID1} << 32) | id.ItemID2; }
 
+// The inventory's items by id; none without an inventory.
+std::unordered_map<std::uint64_t, UPrimalItem*> HeldItems(UPrimalInventoryComponent* inventory) {
+    std::unordered_map<std::uint64_t, UPrimalItem*> held;
+    if (!inventory || !inventory->IsValidLowLevelFast(true)) return held;
+    for (UPrimalItem* item : inventory->InventoryItemsField())
+        if (item && item->IsValidLowLevelFast(true)) held.emplace(Key(item->ItemIDField()), item);
+    return held;
+}
+
 // Whether the item is still the one its row holds: a resource of the same quantity, an item of
 // the same bytes.
 bool AsSaved(UPrimalItem* item, const VaultRow& row, const std::vector<unsigned char>& saved) {
@@ -90,11 +99,7 @@ void RemoveSaved(std::uint64_t steamId, const SaveRows& save, const std::vector<
     AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
     UPrimalInventoryComponent* inventory =
         character && !character->IsDead() ? player->GetPlayerInventoryComponent() : nullptr;
-    std::unordered_map<std::uint64_t, UPrimalItem*> held;
-    if (inventory && inventory->IsValidLowLevelFast(true)) {
-        for (UPrimalItem* item : inventory->InventoryItemsField())
-            if (item && item->IsValidLowLevelFast(true)) held.emplace(Key(item->ItemIDField()), item);
-    }
+    const std::unordered_map<std::uint64_t, UPrimalItem*> held = HeldItems(inventory);
     // An item the game refuses to remove, or that is no longer there as saved, must not stay in
     // the vault as well.
     std::vector<std::int32_t> kept;
@@ -154,19 +159,10 @@ void ReadOn(const std::shared_ptr<SaveRead>& read) {
     if (!inventory || !inventory->IsValidLowLevelFast(true)) return;
     const std::size_t end =
         worker.Threaded() ? std::min(read->items.size(), read->next + kItemsPerFrame) : read->items.size();
-    if (read->next == 0 && end == read->items.size()) {
-        // All in this frame: in the inventory's order, without looking each one up.
-        for (UPrimalItem* item : inventory->InventoryItemsField())
-            if (item && item->IsValidLowLevelFast(true)) AddRowFor(item, read->save);
-        read->next = end;
-    } else {
-        std::unordered_map<std::uint64_t, UPrimalItem*> held;
-        for (UPrimalItem* item : inventory->InventoryItemsField())
-            if (item && item->IsValidLowLevelFast(true)) held.emplace(Key(item->ItemIDField()), item);
-        for (; read->next < end; ++read->next) {
-            const auto found = held.find(Key(read->items[read->next]));
-            if (found != held.end()) AddRowFor(found->second, read->save);
-        }
+    const std::unordered_map<std::uint64_t, UPrimalItem*> held = HeldItems(inventory);
+    for (; read->next < end; ++read->next) {
+        const auto found = held.find(Key(read->items[read->next]));
+        if (found != held.end()) AddRowFor(found->second, read->save);
     }
     if (read->next < read->items.size()) {
         worker.Later(read->steamId, [read] { ReadOn(read); });

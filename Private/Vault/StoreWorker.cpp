@@ -13,11 +13,9 @@ constexpr const char* kFile = "Private/Vault";
 
 }  // namespace
 
-StoreWorker::StoreWorker(std::unique_ptr<IDatabase> store, bool threaded)
-    : store_(std::move(store)), waited_(store_.get()), threaded_(threaded) {
+StoreWorker::StoreWorker(std::unique_ptr<IDatabase> store, bool threaded) : store_(std::move(store)), threaded_(threaded) {
     if (!threaded_) return;
     waitedFace_ = std::make_unique<WaitedStore>(*this);
-    waited_ = waitedFace_.get();
     thread_ = std::thread([this] { Loop(); });
 }
 
@@ -125,7 +123,6 @@ void StoreWorker::Stop() {
     }
     wake_.notify_one();
     thread_.join();
-    waited_ = store_.get();
 }
 
 void StoreWorker::Loop() {

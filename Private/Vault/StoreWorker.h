@@ -34,7 +34,7 @@ public:
     bool Threaded() const { return threaded_; }
     // The store as game-thread code may call it: the store itself, or, with a thread, one whose
     // every call runs on the store thread while the game thread waits.
-    IDatabase& Waited() { return *waited_; }
+    IDatabase& Waited() { return thread_.joinable() ? *waitedFace_ : *store_; }
 
     // Game thread. Whether a move of this owner has not yet run its last outcome.
     bool InFlight(std::uint64_t owner) const { return inFlight_.contains(owner); }
@@ -70,7 +70,6 @@ private:
 
     std::unique_ptr<IDatabase> store_;
     std::unique_ptr<IDatabase> waitedFace_;  // with a thread: the waiting one
-    IDatabase* waited_;
     bool threaded_;
     std::map<std::uint64_t, int> inFlight_;  // game thread only
 
