@@ -125,8 +125,10 @@ bool MySql::Connected() {
 ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
     namespace errors = ledra::mysql::errors;
     auto result = db_.query(sql);
+    lastErrorCode_ = 0;
     if (result.succeeded()) return result;
     const unsigned code = db_.last_error();
+    lastErrorCode_ = code;
     lastError_ = code ? Formatting::Format("{} ({})", db_.last_error_text(), code) : "not connected";
     if (!errors::is_connection_lost(code)) return result;
 
@@ -134,6 +136,7 @@ ledra::mysql::results MySql::Run(const std::string& sql, Resend resend) {
     if (resend != Resend::OnAnyLoss || !Connected()) return result;
     result = db_.query(sql);
     if (!result.succeeded()) {
+        lastErrorCode_ = db_.last_error();
         lastError_ = Formatting::Format("{} ({})", db_.last_error_text(), db_.last_error());
         if (errors::is_connection_lost(db_.last_error())) CloseConnection();
     }
@@ -178,6 +181,18 @@ Settlement MySql::SettleLostCommit(const Move& move, const std::string& question
 
 bool MySql::InTransaction(const Move& move, const std::vector<std::string>& statements, const std::string& question,
                           const Decide& decide) {
+    return RetriedAfterDeadlock([&] { return InTransactionOnce(move, statements, question, decide); });
+}
+
+bool MySql::TryAgainAfterDeadlock(int tries) {
+    if (lastErrorCode_ != ledra::mysql::errors::deadlock || tries >= kDeadlockTries) return false;
+    Line(settings_.log, spdlog::level::info, "({} MySql::RetriedAfterDeadlock) The transaction runs again ({} of {})",
+         kSource, tries + 1, kDeadlockTries);
+    return true;
+}
+
+bool MySql::InTransactionOnce(const Move& move, const std::vector<std::string>& statements, const std::string& question,
+                              const Decide& decide) {
     // Nothing is written before START TRANSACTION, so it may heal a lost connection like a read.
     Transaction transaction(*this);
     if (!transaction.Begin(Resend::OnAnyLoss)) {
@@ -542,7 +557,16 @@ VaultRead<VaultItem> MySql::ClaimVaultItems(std::uint64_t steamid, const FString
             LogFailure(kSource, function);
             return claimed;
         }
-        auto rows = Run(VaultStatements::Claim(steamid, Text(vaultname.ToString()), limit), Resend::Never);
+        const std::string vault = Text(vaultname.ToString());
+        auto candidates = Run(VaultStatements::ClaimCandidates(steamid, vault, limit), Resend::Never);
+        std::vector<std::int32_t> ids;
+        for (; candidates.succeeded() && !candidates.at_end(); candidates.next()) {
+            std::int32_t id = 0;
+            if (candidates.get(0, id)) ids.push_back(id);
+        }
+        auto rows = !candidates.succeeded() ? ledra::mysql::results{}
+                    : ids.empty()           ? std::move(candidates)
+                                            : Run(VaultStatements::Claim(ids, steamid, vault), Resend::Never);
         if (!rows.succeeded()) {
             LogFailure(kSource, function);
             return claimed;

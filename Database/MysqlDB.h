@@ -169,10 +169,28 @@ private:
     // A load's undo: its rows and quantities back, less what undone saves' unwinds claim of them.
     std::optional<std::vector<std::string>> PutBackLoaded(std::int64_t journalId);
     bool ReadUnwinds(JournalRecovery& recovery);
+    std::optional<std::vector<std::int32_t>> SettleUnwindOnce(std::int64_t journalId,
+                                                              const std::vector<std::int32_t>& heldRows);
     // Runs the statements in one transaction and commits, settled by asking question; true
     // when committed.
     bool InTransaction(const Move& move, const std::vector<std::string>& statements, const std::string& question,
                        const Decide& decide);
+    bool InTransactionOnce(const Move& move, const std::vector<std::string>& statements, const std::string& question,
+                           const Decide& decide);
+    // Runs attempt (a whole transaction, true-ish when it went through) again while it failed as
+    // the victim of a deadlock, at most kDeadlockTries times in all: bookkeeping that would
+    // otherwise wait for its next occasion (a join, a retry interval) while a vault and a
+    // character both show the same items.
+    template <typename Attempt>
+    auto RetriedAfterDeadlock(Attempt attempt) -> decltype(attempt()) {
+        for (int tries = 1;; ++tries) {
+            auto outcome = attempt();
+            if (outcome || !TryAgainAfterDeadlock(tries)) return outcome;
+        }
+    }
+    // After a failed attempt: whether it was a deadlock's victim with tries left (said in the log).
+    bool TryAgainAfterDeadlock(int tries);
+    static constexpr int kDeadlockTries = 3;
     void CloseConnection();
     // Escaped for the connection, ready to stand between single quotes.
     std::string Text(const std::string& value);
@@ -186,6 +204,7 @@ private:
     ServerIdentity identity_;  // of the connection held now
     std::chrono::steady_clock::time_point nextConnect_;  // no attempt before this
     std::string lastError_;  // why the last statement or connect failed
+    unsigned lastErrorCode_ = 0;  // the server's number for it; 0 when the last statement went through
     std::string connectError_;  // why the last connect failed
     std::optional<Transaction> claim_;  // a load's transaction waits for SettleClaim or ReleaseClaim
     std::uint64_t claimSteamId_ = 0;  // whose vault the open claim holds, for its journal entry

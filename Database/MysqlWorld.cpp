@@ -163,6 +163,11 @@ bool MySql::ReadUnwinds(JournalRecovery& recovery) {
 
 std::optional<std::vector<std::int32_t>> MySql::SettleUnwind(std::int64_t journalId,
                                                              const std::vector<std::int32_t>& heldRows) {
+    return RetriedAfterDeadlock([&] { return SettleUnwindOnce(journalId, heldRows); });
+}
+
+std::optional<std::vector<std::int32_t>> MySql::SettleUnwindOnce(std::int64_t journalId,
+                                                                 const std::vector<std::int32_t>& heldRows) {
     constexpr const char* function = "MySql::SettleUnwind";
     std::vector<std::int32_t> leaving;
     try {

@@ -49,8 +49,10 @@ void MySql::Transaction::Rollback() noexcept {
     try {
         if (!store_->db_.is_open()) return;  // the server rolled back when the connection went
         const std::string reason = store_->lastError_;
+        const unsigned code = store_->lastErrorCode_;
         if (!store_->Run(SessionStatements::Rollback(), Resend::Never).succeeded()) store_->CloseConnection();
         store_->lastError_ = reason;  // the failure worth telling is the one that made us roll back
+        store_->lastErrorCode_ = code;
     } catch (const std::exception&) {
         store_->CloseConnection();
     }

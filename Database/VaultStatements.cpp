@@ -29,14 +29,27 @@ std::string VaultStatements::ResourceValues(std::uint64_t steamid, const std::st
     return Formatting::Format("({}, '{}', '{}', DEFAULT, '{}', {}, {})", steamid, vault, itemname, blueprint, qtd, now);
 }
 
+// A claim is found without locks, then locked by primary key: a locking read by player and vault
+// name locks every row it scans, and on a small table (or through the name's index) that is other
+// players' rows too, held while the load's items are given.
+std::string VaultStatements::ClaimCandidates(std::uint64_t steamid, const std::string& vault, std::int32_t limit) {
+    // Oldest first: the rows nearest to decaying leave first (the player's index holds them in id order).
+    return Formatting::Format("SELECT id FROM u_vault WHERE steamid = {} and vaultname = '{}' ORDER BY id LIMIT {}",
+                              steamid, vault, limit);
+}
+
 // The claim waits for rows another session holds at most the session's lock wait bound (see
 // MySql's session set-up), then the load is refused as a store failure, with nothing given; so is
 // a claim chosen as the victim of a deadlock with a decay batch deleting the same player's due rows.
-std::string VaultStatements::Claim(std::uint64_t steamid, const std::string& vault, std::int32_t limit) {
+// A candidate taken meanwhile (by a load elsewhere) is left out; so is an id a server restarted since
+// gave again to another row (older MySQL resumes AUTO_INCREMENT at the highest id left). Read by the
+// primary key alone, whatever the optimiser thinks of the player's index: it locks the rows read.
+std::string VaultStatements::Claim(const std::vector<std::int32_t>& candidates, std::uint64_t steamid,
+                                   const std::string& vault) {
     return Formatting::Format(
-        "SELECT id, itemdata, blueprint, qtd, itemname FROM u_vault WHERE steamid = {} and vaultname = '{}' LIMIT {} FOR "
-        "UPDATE",
-        steamid, vault, limit);
+        "SELECT id, itemdata, blueprint, qtd, itemname FROM u_vault FORCE INDEX (PRIMARY) WHERE id IN ({}) AND steamid "
+        "= {} and vaultname = '{}' ORDER BY id FOR UPDATE",
+        IdList(candidates), steamid, vault);
 }
 
 std::string VaultStatements::Ids(std::uint64_t steamid, const std::string& vault) {

@@ -17,8 +17,10 @@ public:
     static std::string ResourceValues(std::uint64_t steamid, const std::string& vault, const std::string& itemname,
                                       const std::string& blueprint, std::int32_t qtd, std::int64_t now);
 
-    // A load's claim: at most limit rows of the vault, locked until the load settles.
-    static std::string Claim(std::uint64_t steamid, const std::string& vault, std::int32_t limit);
+    // A load's claim: at most limit rows of the vault, oldest first, read without locks (the candidates), then
+    // those of them still in the vault, locked until the load settles.
+    static std::string ClaimCandidates(std::uint64_t steamid, const std::string& vault, std::int32_t limit);
+    static std::string Claim(const std::vector<std::int32_t>& candidates, std::uint64_t steamid, const std::string& vault);
     // The ids of a vault's rows, oldest first (a save's ids read back without RETURNING).
     static std::string Ids(std::uint64_t steamid, const std::string& vault);
     static std::string DeleteRows(const std::vector<std::int32_t>& ids);

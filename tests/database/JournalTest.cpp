@@ -239,6 +239,43 @@ TEST_F(JournalTest, TheRestoredWorldDecidesWhatIsUndone) {
     EXPECT_FALSE(a->JournalUncovered());
 }
 
+// The recovery and the unwind at the join run again when the database picks them as a deadlock's
+// victim (here a trigger refuses the journal's writes as a deadlock would, with 1213), so the
+// items saved before the crash are not in the character and in the vault at once until a later
+// join; past the last try the unwind waits for that join with nothing changed.
+TEST_F(JournalTest, ADeadlockVictimIsRunAgain) {
+    auto a = Server("island");
+    ASSERT_TRUE(a->RecoverJournal(Restored(kFirstWorld)).done);
+    const auto saved = Save(*a, "base", {Item("aa", 1), Item("bb", 2)});
+    scratch.Exec("CREATE TABLE deadlocks_left (n INT NOT NULL) ENGINE=MyISAM");  // kept when a statement fails
+    scratch.Exec("INSERT INTO deadlocks_left VALUES (0)");
+    for (const char* event : {"INSERT", "UPDATE"})
+        scratch.Exec(std::string("CREATE TRIGGER deadlock_") + event + " BEFORE " + event +
+                     " ON u_vault_journal FOR EACH ROW BEGIN IF (SELECT n FROM deadlocks_left) > 0 THEN UPDATE "
+                     "deadlocks_left SET n = n - 1; SIGNAL SQLSTATE '40001' SET MYSQL_ERRNO = 1213, MESSAGE_TEXT = "
+                     "'Deadlock found when trying to get lock'; END IF; END");
+    const auto deadlocks = [&](int n) { scratch.Exec("UPDATE deadlocks_left SET n = " + std::to_string(n)); };
+    const auto left = [&] { return scratch.Scalar("SELECT n FROM deadlocks_left"); };
+
+    a = Server("island");
+    deadlocks(1);
+    const JournalRecovery recovery = a->RecoverJournal(Restored(kFirstWorld));
+    ASSERT_TRUE(recovery.done);
+    EXPECT_EQ(left(), "0");
+    EXPECT_EQ(Unwound(recovery), (Ids{{1, 2}}));
+
+    deadlocks(3);
+    EXPECT_FALSE(a->SettleUnwind(recovery.unwinds[0].journalId, {saved[0], saved[1]}).has_value());
+    EXPECT_EQ(left(), "0");
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"island unwind 2"}));
+    EXPECT_EQ(Vault().size(), 2u) << "nothing of the refused tries stays";
+
+    deadlocks(2);
+    EXPECT_EQ(a->SettleUnwind(recovery.unwinds[0].journalId, {saved[0], saved[1]}), std::vector<std::int32_t>{});
+    EXPECT_EQ(left(), "0");
+    EXPECT_TRUE(Vault().empty()) << "the restored character holds both items";
+}
+
 // An item the game would not remove keeps its row only as long as the save: the row is deleted
 // again with its journal row, so an undone save does not take that item from anyone.
 TEST_F(JournalTest, RowDeletedAgainLeavesTheJournalWithIt) {
@@ -374,8 +411,8 @@ TEST_F(JournalTest, LostCommitSettlesTheMoveAndItsJournalTogether) {
     EXPECT_EQ(relay.StatementCount(), 7) << "START, INSERT, journal entry, its rows, move record, its items, COMMIT";
     relay.ClearStatements();
     Load(*a, "count", {{counted[0]}, {}, {{counted[0], 5, 1, 1}}});
-    EXPECT_EQ(relay.StatementCount(), 9)
-        << "START, SELECT, journal entry, its rows, its items, move record, its items, DELETE, COMMIT";
+    EXPECT_EQ(relay.StatementCount(), 10)
+        << "START, SELECT ids, SELECT rows, journal entry, its rows, its items, move record, its items, DELETE, COMMIT";
 }
 
 // Without crash safety the store neither makes nor writes a journal.

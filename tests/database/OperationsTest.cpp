@@ -153,6 +153,39 @@ TEST_F(StoreOperationsTest, ClaimVaultItemsKeepsToItsLimit) {
         << log[3];
 }
 
+// An open claim (with a store thread it stays open while the load's items are given, frame after
+// frame) locks its own rows only: on a table this small a locking read by player and name would
+// take every row, and another server's moves for other players would wait and be refused.
+TEST_F(StoreOperationsTest, AnOpenClaimLocksItsOwnRowsOnly) {
+    for (const auto& [player, vault] :
+         {std::pair{kPlayer, "v"}, std::pair{kOther, "v"}, std::pair{kOther, "w"}, std::pair{kPlayer, "w"}})
+        for (int i = 0; i < 3; ++i) ASSERT_TRUE(AddItem(*store, player, vault, "Item", "00"));
+    const auto claimed = store->ClaimVaultItems(kPlayer, Wide("v"), 2);
+    ASSERT_FALSE(claimed.failed);
+    ASSERT_EQ(claimed.records.Num(), 2);
+    EXPECT_LT(claimed.records[0]->id, claimed.records[1]->id) << "the oldest rows first";
+
+    auto other = OpenStore(scratch.Params());
+    const auto start = std::chrono::steady_clock::now();
+    const auto theirs = other->ClaimVaultItems(kOther, Wide("v"), 10);
+    ASSERT_FALSE(theirs.failed);
+    ASSERT_EQ(theirs.records.Num(), 3);
+    EXPECT_EQ(other->SettleClaim({{theirs.records[0]->id, theirs.records[1]->id, theirs.records[2]->id}, {}, {}}),
+              Settlement::Committed);
+    EXPECT_TRUE(AddItem(*other, kOther, "v", "Item", "01"));
+    const auto mine = other->ClaimVaultItems(kPlayer, Wide("w"), 10);
+    ASSERT_FALSE(mine.failed) << "the same player's other vault";
+    EXPECT_EQ(mine.records.Num(), 3);
+    other->ReleaseClaim();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900)) << "nothing waited for a lock";
+    EXPECT_TRUE(other->ClaimVaultItems(kPlayer, Wide("v"), 10).failed)
+        << "the same vault waits for the open claim, refused at the lock wait bound";
+
+    EXPECT_EQ(store->SettleClaim({{claimed.records[0]->id, claimed.records[1]->id}, {}, {}}), Settlement::Committed);
+    EXPECT_EQ(scratch.Scalar("SELECT GROUP_CONCAT(steamid % 10, vaultname ORDER BY id) FROM u_vault"),
+              "1v,2w,2w,2w,1w,1w,1w,2v");
+}
+
 // Rows are deleted by id alone, each deletion recorded as the rows' return; ids no longer (or
 // never) stored are no failure and leave no record.
 TEST_F(StoreOperationsTest, DeleteVaultRowsByIdOnly) {
