@@ -91,27 +91,47 @@ bool AsSaved(UPrimalItem* item, const VaultRow& row, const std::vector<unsigned 
     return std::equal(bytes.GetData(), bytes.GetData() + bytes.Num(), saved.begin(), saved.end());
 }
 
+constexpr std::size_t kItemsPerFrame = 100;
+
+// A committed save taking its items out of the inventory.
+struct SaveOutcome {
+    std::uint64_t steamId = 0;
+    std::shared_ptr<SaveRows> save;
+    std::vector<std::int32_t> ids;  // the rows written, in the order of save->rows
+    bool mayHaveChanged = false;  // with a store thread the items may have changed meanwhile
+    std::size_t next = 0;
+    std::vector<std::int32_t> kept;  // rows whose items stay where they are: they leave the vault
+};
+
 // The rows whose items left the inventory of the player are in the vault; the others leave it.
-// Without a store thread nothing ran in between, and the items are not read again.
-void RemoveSaved(std::uint64_t steamId, const SaveRows& save, const std::vector<std::int32_t>& ids, bool mayHaveChanged) {
-    const std::vector<VaultRow>& rows = save.rows;
-    AShooterPlayerController* player = FindOnlinePlayer(steamId);
+// With a store thread kItemsPerFrame items a frame, the player's move in flight until the last
+// (a world save first takes them all); without, all at once and not read again.
+void RemoveSaved(const std::shared_ptr<SaveOutcome>& outcome) {
+    StoreWorker& worker = *storeWorker();
+    const std::vector<VaultRow>& rows = outcome->save->rows;
+    AShooterPlayerController* player = FindOnlinePlayer(outcome->steamId);
     AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
     UPrimalInventoryComponent* inventory =
         character && !character->IsDead() ? player->GetPlayerInventoryComponent() : nullptr;
     const std::unordered_map<std::uint64_t, UPrimalItem*> held = HeldItems(inventory);
+    const std::size_t count = std::min(rows.size(), outcome->ids.size());
+    const std::size_t end = worker.Threaded() ? std::min(count, outcome->next + kItemsPerFrame) : count;
     // An item the game refuses to remove, or that is no longer there as saved, must not stay in
     // the vault as well.
-    std::vector<std::int32_t> kept;
-    for (std::size_t i = 0; i < rows.size() && i < ids.size(); ++i) {
+    for (; outcome->next < end; ++outcome->next) {
+        const std::size_t i = outcome->next;
         const auto found = held.find(Key({rows[i].itemId1, rows[i].itemId2}));
         UPrimalItem* item = found == held.end() ? nullptr : found->second;
-        if (!item || (mayHaveChanged && !AsSaved(item, rows[i], save.bytes[i])) ||
+        if (!item || (outcome->mayHaveChanged && !AsSaved(item, rows[i], outcome->save->bytes[i])) ||
             !inventory->RemoveItem(&item->ItemIDField(), false, false, true, true))
-            kept.push_back(ids[i]);
+            outcome->kept.push_back(outcome->ids[i]);
     }
-    if (kept.empty()) return;
-    storeWorker()->Submit(steamId, [kept](IDatabase& store) -> StoreWorker::Outcome {
+    if (outcome->next < count) {
+        worker.Later(outcome->steamId, [outcome] { RemoveSaved(outcome); });
+        return;
+    }
+    if (outcome->kept.empty()) return;
+    worker.Submit(outcome->steamId, [kept = outcome->kept](IDatabase& store) -> StoreWorker::Outcome {
         if (store.DeleteVaultRows(kept)) return {};
         return [kept] {
             LogAt(spdlog::level::err, {kFile, kFunction},
@@ -129,8 +149,6 @@ struct SaveRead {
     SaveRows save;
 };
 
-constexpr std::size_t kItemsPerFrame = 100;
-
 // All or nothing: a write that did not happen, or may not have, leaves every item where it was (at
 // worst an item is then both kept and stored, never lost).
 void HandOver(StoreWorker& worker, std::uint64_t steamId, const FString& vault, const std::shared_ptr<SaveRows>& save) {
@@ -140,7 +158,7 @@ void HandOver(StoreWorker& worker, std::uint64_t steamId, const FString& vault, 
         RowsWritten written = store.AddVaultRows(steamId, vault, save->rows);
         return [steamId, save, written = std::move(written), threaded = storeWorker()->Threaded()] {
             if (written.settlement == Settlement::Committed) {
-                RemoveSaved(steamId, *save, written.ids, threaded);
+                RemoveSaved(std::make_shared<SaveOutcome>(SaveOutcome{steamId, save, written.ids, threaded, 0, {}}));
             } else if (AShooterPlayerController* saver = FindOnlinePlayer(steamId)) {
                 ReplyStoreUnavailable(saver);
             }

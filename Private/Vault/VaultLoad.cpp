@@ -166,7 +166,7 @@ void SettleEscaped(StoreWorker& worker, const VaultLoad& load, const ClaimOutcom
 // The giving of one load's claimed rows to the receiver, on the game thread, at most kRowsPerFrame
 // rows a frame (with a store thread, one frame after another; without, all at once). The item
 // rows' text was turned into bytes beforehand, on the store's side.
-constexpr std::size_t kRowsPerFrame = 10;
+constexpr std::size_t kRowsPerFrame = 8;
 
 struct Giving {
     Giving(const VaultLoad& what, const TArray<std::shared_ptr<VaultItem>>& claimed) : load(what), rows(claimed) {}

@@ -160,6 +160,45 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
     }
 }
 
+// A save of many items takes them out of the inventory a hundred a frame once its COMMIT is known;
+// in between a world save waits for the rest, and an item dropped before its turn stays where it
+// went while its row leaves the vault.
+TEST_F(StoreThread, ALargeSaveLeavesTheInventoryOverFramesAndEachItemEndsInOnePlace) {
+    Start();
+    int fresh = 0;
+    for (const bool drops : {false, true}) {
+        SCOPED_TRACE(drops ? "an item dropped meanwhile" : "a world save meanwhile");
+        auto& player = Join("many" + std::to_string(++fresh));
+        for (int i = 0; i < 150; ++i)
+            player.PicksUp(Item("PrimalItem_WeaponStoneHatchet")
+                               .Payload({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 7}));
+        Holdings expected = HoldingsOf(player);
+        EXPECT_EQ(player.Types("/savevault base"), Strings{});
+        FramesUntil([&] { return player->Inventory().size() < 150; });
+        ASSERT_EQ(player->Inventory().size(), 50u) << "a hundred items left in one frame";
+        if (drops) {
+            UPrimalInventoryComponent* inventory = player->InventoryComponent();
+            UPrimalItem* last = inventory->InventoryItemsField()[0];
+            const Holdings held = Holdings::InInventory(*player);
+            ASSERT_TRUE(inventory->RemoveItem(&last->ItemIDField(), true, false, true, false));
+            const Holdings left = Holdings::InInventory(*player);
+            for (const auto& bytes : held.items) {
+                if (left.items.count(bytes) < held.items.count(bytes)) {
+                    expected.items.erase(expected.items.find(bytes));
+                    break;
+                }
+            }
+        } else {
+            server.SaveWorld();
+            EXPECT_TRUE(player->Inventory().empty()) << "the world is written without the saved items";
+        }
+        Settle(player);
+        EXPECT_TRUE(player->Inventory().empty());
+        EXPECT_EQ(HoldingsOf(player), expected) << "every item in exactly one place";
+        EXPECT_EQ(Rows(player).size(), drops ? 149u : 150u);
+    }
+}
+
 // An administrator's console read is answered once the store answered; over RCON the read stays on
 // the game thread, answered before the handler returns, and a dark store gives up after
 // queryTimeout instead of holding the frame longer.
