@@ -66,6 +66,10 @@ struct Plan {
     int relayedItems = 300;  // the vault the relayed commands save, list and load
     std::size_t relayedBytes = 2048;
     int gameThreadRuns = 100;  // rounds at 5 ms RTT: the p99 of 100 is the second largest
+    // Store-thread figures: the median of this many measurements of their p99. The p99 of a
+    // command's worst frame is the tail of the tail, where one preemption of the game thread by
+    // the database on a machine of few cores decides it; a cost the plugin has shows in each.
+    int storeThreadRounds = 3;
     std::vector<int> crashSafeItems{10, 299};  // a load gives 299 at most: all of them come back
     std::size_t crashSafeBytes = 2048;
     int moveLogItems = 300;  // a load gives 299 of them
@@ -96,6 +100,7 @@ struct Plan {
         p.relayedItems = 10;
         p.relayedBytes = 200;
         p.gameThreadRuns = 1;
+        p.storeThreadRounds = 1;
         p.crashSafeItems = {10};
         p.crashSafeBytes = 200;
         p.crashSafeRuns = 1;
@@ -229,21 +234,28 @@ void Relayed(const Plan& plan, Report& report, const DbServer& server, const Scr
 // frames that apply its outcome; the player waits for the database as before.
 void StoreThread(const Plan& plan, Report& report, const DbServer& server, const ScratchDatabase& scratch) {
     const std::string tag = std::to_string(plan.relayedItems) + " x " + Size(plan.relayedBytes);
-    report.Section("store thread: the game thread through a relay adding 5 ms to every round trip (p99, ms)");
-    const Threaded threaded = MeasureStoreThread(server, scratch.Name(), plan.relayedItems, plan.relayedBytes,
-                                                 std::chrono::microseconds(2500), plan.gameThreadRuns);
-    report.Add("store thread: game-thread p99 save " + tag + " at 5 ms RTT", Percentile(threaded.gameThread.save, 0.99),
-               "ms");
-    report.Add("store thread: game-thread p99 load " + tag + " at 5 ms RTT", Percentile(threaded.gameThread.load, 0.99),
-               "ms");
-    report.Add("store thread: game-thread p99 list at 5 ms RTT", Percentile(threaded.gameThread.list, 0.99), "ms");
-    report.Add("store thread: command call p99 save " + tag + " at 5 ms RTT", Percentile(threaded.call.save, 0.99), "ms");
-    report.Add("store thread: command call p99 load " + tag + " at 5 ms RTT", Percentile(threaded.call.load, 0.99), "ms");
-    report.Add("store thread: time to outcome p99 save " + tag + " at 5 ms RTT", Percentile(threaded.outcome.save, 0.99),
-               "ms");
-    report.Add("store thread: time to outcome p99 load " + tag + " at 5 ms RTT", Percentile(threaded.outcome.load, 0.99),
-               "ms");
-    report.Add("store thread: time to outcome p99 list at 5 ms RTT", Percentile(threaded.outcome.list, 0.99), "ms");
+    report.Section("store thread: the game thread through a relay adding 5 ms to every round trip (median of " +
+                   std::to_string(plan.storeThreadRounds) + " p99s, ms)");
+    // Figure name -> its p99 in each round.
+    std::vector<std::pair<std::string, std::vector<double>>> figures;
+    const auto add = [&](const std::string& name, const std::vector<double>& samples) {
+        auto known = std::find_if(figures.begin(), figures.end(), [&](const auto& f) { return f.first == name; });
+        if (known == figures.end()) known = figures.insert(figures.end(), {name, {}});
+        known->second.push_back(Percentile(samples, 0.99));
+    };
+    for (int round = 0; round < plan.storeThreadRounds; ++round) {
+        const Threaded threaded = MeasureStoreThread(server, scratch.Name(), plan.relayedItems, plan.relayedBytes,
+                                                     std::chrono::microseconds(2500), plan.gameThreadRuns);
+        add("store thread: game-thread p99 save " + tag + " at 5 ms RTT", threaded.gameThread.save);
+        add("store thread: game-thread p99 load " + tag + " at 5 ms RTT", threaded.gameThread.load);
+        add("store thread: game-thread p99 list at 5 ms RTT", threaded.gameThread.list);
+        add("store thread: command call p99 save " + tag + " at 5 ms RTT", threaded.call.save);
+        add("store thread: command call p99 load " + tag + " at 5 ms RTT", threaded.call.load);
+        add("store thread: time to outcome p99 save " + tag + " at 5 ms RTT", threaded.outcome.save);
+        add("store thread: time to outcome p99 load " + tag + " at 5 ms RTT", threaded.outcome.load);
+        add("store thread: time to outcome p99 list at 5 ms RTT", threaded.outcome.list);
+    }
+    for (const auto& [name, p99s] : figures) report.Add(name, Median(p99s), "ms");
 }
 
 void CrashSafe(const Plan& plan, Report& report, const DbServer& server, const ScratchDatabase& scratch) {
@@ -323,10 +335,16 @@ void NeverAnswering(const Plan& plan, Report& report, const DbServer& server, co
     std::vector<double> every = firsts;
     every.insert(every.end(), later.begin(), later.end());
     report.Add("storeThread false: game-thread p99 any command, database black-holed", Percentile(every, 0.99), "ms");
-    const std::vector<double> threaded =
-        MeasureStoreThreadDark(server, scratch.Name(), plan.darkCommands, plan.darkReconnectTimeout, plan.relayedItems,
-                               plan.relayedBytes, plan.darkLaterCommands);
-    report.Add("store thread: game-thread p99 any command, database black-holed", Percentile(threaded, 0.99), "ms");
+    std::vector<double> p99s, worst;
+    for (int round = 0; round < plan.storeThreadRounds; ++round) {
+        const std::vector<double> threaded =
+            MeasureStoreThreadDark(server, scratch.Name(), plan.darkCommands, plan.darkReconnectTimeout, plan.relayedItems,
+                                   plan.relayedBytes, plan.darkLaterCommands);
+        p99s.push_back(Percentile(threaded, 0.99));
+        worst.push_back(Max(threaded));
+    }
+    report.Add("store thread: game-thread p99 any command, database black-holed", Median(p99s), "ms");
+    report.Add("store thread: game-thread longest command, database black-holed", Max(worst), "ms");
 }
 
 void ItemText(const Plan& plan, Report& report) {
@@ -390,6 +408,8 @@ int Targets(const Report& r) {
           "store thread: game-thread p99 load 300 x 2 KB at 5 ms RTT", "store thread: game-thread p99 list at 5 ms RTT",
           "store thread: game-thread p99 any command, database black-holed"})
         targets.push_back({std::string(figure) + " <= 2 ms", r.Value(figure), 2, true});
+    targets.push_back({"store thread: game-thread longest command, database black-holed <= 100 ms",
+                       r.Value("store thread: game-thread longest command, database black-holed"), 100, true});
     std::printf("\nTargets\n");
     int missed = 0;
     for (const auto& t : targets) {
