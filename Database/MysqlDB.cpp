@@ -184,7 +184,7 @@ bool MySql::InTransaction(const Move& move, const std::vector<std::string>& stat
     return RetriedAfterDeadlock([&] { return InTransactionOnce(move, statements, question, decide); });
 }
 
-bool MySql::TryAgainAfterDeadlock(int tries) {
+bool MySql::TryAgainAfterDeadlock(int tries) const {
     if (lastErrorCode_ != ledra::mysql::errors::deadlock || tries >= kDeadlockTries) return false;
     Line(settings_.log, spdlog::level::info, "({} MySql::RetriedAfterDeadlock) The transaction runs again ({} of {})",
          kSource, tries + 1, kDeadlockTries);

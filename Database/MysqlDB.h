@@ -189,7 +189,7 @@ private:
         }
     }
     // After a failed attempt: whether it was a deadlock's victim with tries left (said in the log).
-    bool TryAgainAfterDeadlock(int tries);
+    bool TryAgainAfterDeadlock(int tries) const;
     static constexpr int kDeadlockTries = 3;
     void CloseConnection();
     // Escaped for the connection, ready to stand between single quotes.
