@@ -59,6 +59,19 @@ protected:
         }
     }
 
+    // The player drops the item: it is in the world now, and nowhere `expected` counts.
+    static void Drops(Player& player, UPrimalItem* item, Holdings& expected) {
+        const Holdings held = Holdings::InInventory(*player);
+        ASSERT_TRUE(player->InventoryComponent()->RemoveItem(&item->ItemIDField(), true, false, true, false));
+        const Holdings left = Holdings::InInventory(*player);
+        for (const auto& bytes : held.items) {
+            if (left.items.count(bytes) < held.items.count(bytes)) {
+                expected.items.erase(expected.items.find(bytes));
+                return;
+            }
+        }
+    }
+
     TestSupport::Relay relay;
 };
 
@@ -124,21 +137,11 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
                 case Meanwhile::Dies: player->Kill(); break;
                 case Meanwhile::DropsAnItem:
                 case Meanwhile::DropsThenCommitFails: {
-                    UPrimalInventoryComponent* inventory = player->InventoryComponent();
                     UPrimalItem* hatchet = nullptr;
-                    for (UPrimalItem* item : inventory->InventoryItemsField())
+                    for (UPrimalItem* item : player->InventoryComponent()->InventoryItemsField())
                         if (item->GetItemQuantity() == 1) hatchet = item;
                     ASSERT_NE(hatchet, nullptr);
-                    const Holdings held = Holdings::InInventory(*player);
-                    ASSERT_TRUE(inventory->RemoveItem(&hatchet->ItemIDField(), true, false, true, false));
-                    // The dropped hatchet is in the world now, and nowhere else.
-                    const Holdings left = Holdings::InInventory(*player);
-                    for (const auto& bytes : held.items) {
-                        if (left.items.count(bytes) < held.items.count(bytes)) {
-                            expected.items.erase(expected.items.find(bytes));
-                            break;
-                        }
-                    }
+                    Drops(player, hatchet, expected);
                     break;
                 }
                 case Meanwhile::WorldSave: server.SaveWorld(); break;  // waits for the move
@@ -177,17 +180,7 @@ TEST_F(StoreThread, ALargeSaveLeavesTheInventoryOverFramesAndEachItemEndsInOnePl
         FramesUntil([&] { return player->Inventory().size() < 150; });
         ASSERT_EQ(player->Inventory().size(), 50u) << "a hundred items left in one frame";
         if (drops) {
-            UPrimalInventoryComponent* inventory = player->InventoryComponent();
-            UPrimalItem* last = inventory->InventoryItemsField()[0];
-            const Holdings held = Holdings::InInventory(*player);
-            ASSERT_TRUE(inventory->RemoveItem(&last->ItemIDField(), true, false, true, false));
-            const Holdings left = Holdings::InInventory(*player);
-            for (const auto& bytes : held.items) {
-                if (left.items.count(bytes) < held.items.count(bytes)) {
-                    expected.items.erase(expected.items.find(bytes));
-                    break;
-                }
-            }
+            Drops(player, player->InventoryComponent()->InventoryItemsField()[0], expected);
         } else {
             server.SaveWorld();
             EXPECT_TRUE(player->Inventory().empty()) << "the world is written without the saved items";
