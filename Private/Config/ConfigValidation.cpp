@@ -1,5 +1,6 @@
 #include "Private/Config/ConfigValidation.h"
 #include "Private/Text/Format.h"
+#include "Private/Text/Utf8.h"
 
 #include <cmath>
 #include <map>
@@ -185,7 +186,8 @@ private:
             Add(path, "must be a text, not " + TypeName(messages[key]));
             return;
         }
-        const std::string text = messages[key].get<std::string>();
+        // Checked as it is sent, through the game's text, which ends at a NUL character.
+        const std::string text = Text::FromUtf8(messages[key].get<std::string>()).ToString();
         if (std::string unsafe = UnsafeTemplate(text); !unsafe.empty()) {
             Add(path, unsafe + "; it is sent as it stands");
             return;
