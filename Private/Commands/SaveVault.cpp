@@ -73,6 +73,13 @@ void AddRowFor(UPrimalItem* item, SaveRows& save) {
 
 std::uint64_t Key(const FItemNetID& id) { return (std::uint64_t{id.ItemID1} << 32) | id.ItemID2; }
 
+// The inventory of the player's living character, if the player is online; otherwise null.
+UPrimalInventoryComponent* LivingInventory(std::uint64_t steamId) {
+    AShooterPlayerController* player = FindOnlinePlayer(steamId);
+    AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
+    return character && !character->IsDead() ? player->GetPlayerInventoryComponent() : nullptr;
+}
+
 // The inventory's items by id; none without an inventory.
 std::unordered_map<std::uint64_t, UPrimalItem*> HeldItems(UPrimalInventoryComponent* inventory) {
     std::unordered_map<std::uint64_t, UPrimalItem*> held;
@@ -98,7 +105,6 @@ struct SaveOutcome {
     std::uint64_t steamId = 0;
     std::shared_ptr<SaveRows> save;
     std::vector<std::int32_t> ids;  // the rows written, in the order of save->rows
-    bool mayHaveChanged = false;  // with a store thread the items may have changed meanwhile
     std::size_t next = 0;
     std::vector<std::int32_t> kept;  // rows whose items stay where they are: they leave the vault
 };
@@ -109,10 +115,7 @@ struct SaveOutcome {
 void RemoveSaved(const std::shared_ptr<SaveOutcome>& outcome) {
     StoreWorker& worker = *storeWorker();
     const std::vector<VaultRow>& rows = outcome->save->rows;
-    AShooterPlayerController* player = FindOnlinePlayer(outcome->steamId);
-    AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
-    UPrimalInventoryComponent* inventory =
-        character && !character->IsDead() ? player->GetPlayerInventoryComponent() : nullptr;
+    UPrimalInventoryComponent* inventory = LivingInventory(outcome->steamId);
     const std::unordered_map<std::uint64_t, UPrimalItem*> held = HeldItems(inventory);
     const std::size_t count = std::min(rows.size(), outcome->ids.size());
     const std::size_t end = worker.Threaded() ? std::min(count, outcome->next + kItemsPerFrame) : count;
@@ -122,7 +125,7 @@ void RemoveSaved(const std::shared_ptr<SaveOutcome>& outcome) {
         const std::size_t i = outcome->next;
         const auto found = held.find(Key({rows[i].itemId1, rows[i].itemId2}));
         UPrimalItem* item = found == held.end() ? nullptr : found->second;
-        if (!item || (outcome->mayHaveChanged && !AsSaved(item, rows[i], outcome->save->bytes[i])) ||
+        if (!item || (worker.Threaded() && !AsSaved(item, rows[i], outcome->save->bytes[i])) ||
             !inventory->RemoveItem(&item->ItemIDField(), false, false, true, true))
             outcome->kept.push_back(outcome->ids[i]);
     }
@@ -156,9 +159,9 @@ void HandOver(StoreWorker& worker, std::uint64_t steamId, const FString& vault, 
         for (std::size_t i = 0; i < save->rows.size(); ++i)
             if (save->rows[i].kind == VaultRow::Kind::Item) save->rows[i].itemdata = BytesToHex(save->bytes[i]);
         RowsWritten written = store.AddVaultRows(steamId, vault, save->rows);
-        return [steamId, save, written = std::move(written), threaded = storeWorker()->Threaded()] {
+        return [steamId, save, written = std::move(written)] {
             if (written.settlement == Settlement::Committed) {
-                RemoveSaved(std::make_shared<SaveOutcome>(SaveOutcome{steamId, save, written.ids, threaded, 0, {}}));
+                RemoveSaved(std::make_shared<SaveOutcome>(SaveOutcome{steamId, save, written.ids, 0, {}}));
             } else if (AShooterPlayerController* saver = FindOnlinePlayer(steamId)) {
                 ReplyStoreUnavailable(saver);
             }
@@ -170,10 +173,7 @@ void HandOver(StoreWorker& worker, std::uint64_t steamId, const FString& vault, 
 // meanwhile saves nothing.
 void ReadOn(const std::shared_ptr<SaveRead>& read) {
     StoreWorker& worker = *storeWorker();
-    AShooterPlayerController* player = FindOnlinePlayer(read->steamId);
-    AShooterCharacter* character = player ? player->GetPlayerCharacter() : nullptr;
-    UPrimalInventoryComponent* inventory =
-        character && !character->IsDead() ? player->GetPlayerInventoryComponent() : nullptr;
+    UPrimalInventoryComponent* inventory = LivingInventory(read->steamId);
     if (!inventory || !inventory->IsValidLowLevelFast(true)) return;
     const std::size_t end =
         worker.Threaded() ? std::min(read->items.size(), read->next + kItemsPerFrame) : read->items.size();
