@@ -108,6 +108,8 @@ public:
     const std::vector<Output>& Received() const;
     void ClearReceived();
     std::vector<ItemView> Inventory() const;
+    // As Inventory().size(), without making the items' bytes: for waiting on a move.
+    std::size_t ItemCount() const;
     void MoveTo(FVector location);
     FVector Location() const;
     void Kill();

@@ -33,6 +33,11 @@ std::vector<ItemView> Player::Inventory() const {
     return views;
 }
 
+std::size_t Player::ItemCount() const {
+    if (state_->left || !state_->controller->inventory) return 0;
+    return static_cast<std::size_t>(state_->controller->inventory->items.Num());
+}
+
 void Player::MoveTo(FVector location) {
     MustBeHere(state_->left, state_->name);
     state_->controller->location = location;

@@ -113,10 +113,15 @@ GameModeObject& World::GameMode() const {
 
 template <typename T>
 T& World::Make(ClassObject* cls, const std::wstring& objectName) {
+    return Make<T>(cls, MakeName(objectName));
+}
+
+template <typename T>
+T& World::Make(ClassObject* cls, FName objectName) {
     auto object = std::make_unique<T>();
     T& ref = *object;
     ref.cls = reinterpret_cast<UClass*>(cls);
-    ref.name = MakeName(objectName);
+    ref.name = objectName;
     ref.serial = objects_.size() + 1;
     live_.Insert(static_cast<const void*>(static_cast<SimObject*>(object.get())));
     objects_.push_back(std::move(object));
@@ -151,6 +156,7 @@ void World::Destroy(SimObject* object) {
     live_.Erase(static_cast<const void*>(object));
     // The memory stays until the world ends, so a stale handle is refused, never read.
     if (auto* item = dynamic_cast<Item*>(object)) {
+        usedIds_.erase(IdNumber(item->record.id));
         item->record.payload.clear();
         item->record.payload.shrink_to_fit();
         item->owner = nullptr;
@@ -174,8 +180,12 @@ std::wstring World::NameText(const FName& name) const {
 
 std::string World::ObjectName(const SimObject& object) const { return Utf::WideToUtf8(NameText(object.name)); }
 
-std::wstring World::UniqueName(const std::string& className) {
-    return Wide(className + "_" + std::to_string(++nextNumber_));
+// As the engine names its objects: the class's name once in the table, the object's number beside
+// it, so the table does not grow with every item made.
+FName World::UniqueName(const std::string& className) {
+    FName name = MakeName(Wide(className));
+    name.Number = static_cast<unsigned int>(++nextNumber_) + 1;  // shown as "<class>_<number>"
+    return name;
 }
 
 std::wstring World::FullName(const SimObject& object) const {

@@ -169,8 +169,10 @@ public:
 private:
     template <typename T>
     T& Make(ClassObject* cls, const std::wstring& objectName);
+    template <typename T>
+    T& Make(ClassObject* cls, FName objectName);
     FName MakeName(std::wstring_view text);
-    std::wstring UniqueName(const std::string& className);
+    FName UniqueName(const std::string& className);
     FItemNetID NewItemId();
     Item& HoldItem(const CatalogEntry& entry, ItemRecord record);
     ClassObject* MakeClass(const std::string& className, const std::string& package, ClassObject* parent, bool native,
@@ -186,6 +188,8 @@ private:
     std::unordered_map<std::wstring, int> nameIndex_;
     std::uint64_t nextNumber_ = 0;
     std::uint64_t idState_;
+    // The ids of the living items: a new id never takes one of them. Not of every item ever made,
+    // so the set does not grow for as long as the server runs (each rehash would stall a frame).
     std::unordered_set<std::uint64_t> usedIds_;
 
     ClassObject* natives_[static_cast<int>(Native::Count)] = {};
