@@ -98,7 +98,7 @@ bool AsSaved(UPrimalItem* item, const VaultRow& row, const std::vector<unsigned 
     return std::equal(bytes.GetData(), bytes.GetData() + bytes.Num(), saved.begin(), saved.end());
 }
 
-constexpr std::size_t kItemsPerFrame = 100;
+constexpr std::size_t kItemsPerFrame = 50;
 
 // A committed save taking its items out of the inventory.
 struct SaveOutcome {

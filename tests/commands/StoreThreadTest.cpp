@@ -163,7 +163,7 @@ TEST_F(StoreThread, EveryItemIsInOnePlaceWhateverHappensWhileAMoveIsInFlight) {
     }
 }
 
-// A save of many items takes them out of the inventory a hundred a frame once its COMMIT is known;
+// A save of many items takes them out of the inventory fifty a frame once its COMMIT is known;
 // in between a world save waits for the rest, and an item dropped before its turn stays where it
 // went while its row leaves the vault.
 TEST_F(StoreThread, ALargeSaveLeavesTheInventoryOverFramesAndEachItemEndsInOnePlace) {
@@ -178,7 +178,7 @@ TEST_F(StoreThread, ALargeSaveLeavesTheInventoryOverFramesAndEachItemEndsInOnePl
         Holdings expected = HoldingsOf(player);
         EXPECT_EQ(player.Types("/savevault base"), Strings{});
         FramesUntil([&] { return player->Inventory().size() < 150; });
-        ASSERT_EQ(player->Inventory().size(), 50u) << "a hundred items left in one frame";
+        ASSERT_EQ(player->Inventory().size(), 100u) << "fifty items left in one frame";
         if (drops) {
             Drops(player, player->InventoryComponent()->InventoryItemsField()[0], expected);
         } else {
