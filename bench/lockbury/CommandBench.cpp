@@ -38,12 +38,12 @@ SaveLoad MeasureSaveLoad(BenchServer& server, RawDatabase& db, int items, std::s
         Timer save;
         server.Chat(player, "/savevault " + vault);
         saves.push_back(save.Ms());
-        if (!player.Inventory().empty()) throw std::runtime_error("the save left items behind (" + vault + ")");
+        if (player.ItemCount() != 0) throw std::runtime_error("the save left items behind (" + vault + ")");
 
         Timer load;
         server.Chat(player, "/loadvault " + vault);
         loads.push_back(load.Ms());
-        const int back = static_cast<int>(player.Inventory().size());
+        const int back = static_cast<int>(player.ItemCount());
         if (back != std::min(items, kLoadLimit))
             throw std::runtime_error("the load gave " + std::to_string(back) + " items back (" + vault + ")");
         player.ClearReceived();

@@ -56,14 +56,14 @@ public:
         server_.Chat(player_, "/savevault " + vault_);
         round.save = save.Ms();
         after(0);
-        if (!player_.Inventory().empty()) throw std::runtime_error("the save left items behind (" + vault_ + ")");
+        if (player_.ItemCount() != 0) throw std::runtime_error("the save left items behind (" + vault_ + ")");
 
         before();
         Timer load;
         server_.Chat(player_, "/loadvault " + vault_);
         round.load = load.Ms();
         after(1);
-        if (static_cast<int>(player_.Inventory().size()) != std::min(items_, kLoadLimit))
+        if (static_cast<int>(player_.ItemCount()) != std::min(items_, kLoadLimit))
             throw std::runtime_error("the load did not give every item back (" + vault_ + ")");
 
         before();

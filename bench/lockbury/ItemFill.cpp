@@ -5,7 +5,7 @@
 namespace Bench {
 
 void ItemFill::TopUp(BenchServer& server, Sim::Player& player, int items, std::size_t itemBytes) {
-    for (int have = static_cast<int>(player.Inventory().size()); have < items; ++have) {
+    for (int have = static_cast<int>(player.ItemCount()); have < items; ++have) {
         Sim::ItemSpec spec;
         spec.className = "PrimalItem_WeaponStoneHatchet";
         spec.payload.resize(itemBytes);

@@ -69,12 +69,12 @@ MoveLogCost MeasureMoveLog(const DbServer& server, const std::string& database, 
         Timer save;
         game.Chat(player, "/savevault " + vault);
         saveMs = save.Ms();
-        if (!player.Inventory().empty()) throw std::runtime_error("the save left items behind (" + vault + ")");
+        if (player.ItemCount() != 0) throw std::runtime_error("the save left items behind (" + vault + ")");
         beforeLoad();
         Timer load;
         game.Chat(player, "/loadvault " + vault);
         loadMs = load.Ms();
-        if (static_cast<int>(player.Inventory().size()) != std::min(items, kLoadLimit))
+        if (static_cast<int>(player.ItemCount()) != std::min(items, kLoadLimit))
             throw std::runtime_error("the load did not give every item back (" + vault + ")");
     };
 

@@ -46,9 +46,9 @@ Unanswered MeasureNeverAnswering(const DbServer& db, const std::string& database
     // A connection in use, and a vault to load; a save needs a full inventory again, a load room in it.
     fill.TopUp(server.game, player, items, itemBytes);
     server.game.Chat(player, "/savevault " + vault);
-    if (!player.Inventory().empty()) throw std::runtime_error("the save before the dark did not go through");
+    if (player.ItemCount() != 0) throw std::runtime_error("the save before the dark did not go through");
     if (command == VaultCommand::Save) fill.TopUp(server.game, player, items, itemBytes);
-    const std::size_t held = player.Inventory().size();
+    const std::size_t held = player.ItemCount();
 
     server.relay.SetBlackHole(true);
     server.relay.CutAll();
@@ -61,7 +61,7 @@ Unanswered MeasureNeverAnswering(const DbServer& db, const std::string& database
         const double ms = t.Ms();
         if (!Told(player, unavailable))
             throw std::runtime_error("\"" + line + "\" against a dark database did not say \"" + unavailable + "\"");
-        if (player.Inventory().size() != held) throw std::runtime_error("\"" + line + "\" moved items in the dark");
+        if (player.ItemCount() != held) throw std::runtime_error("\"" + line + "\" moved items in the dark");
         return ms;
     };
     Unanswered result;

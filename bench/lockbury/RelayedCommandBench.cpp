@@ -49,7 +49,7 @@ public:
         PerCommand<Step> round;
 
         round.save = Run(server_, player_, "/savevault " + vault_);
-        if (!player_.Inventory().empty()) throw std::runtime_error("the relayed save left items behind");
+        if (player_.ItemCount() != 0) throw std::runtime_error("the relayed save left items behind");
 
         round.list = Run(server_, player_, "/listvault");
         const std::string line = vault_ + ": " + std::to_string(items_) + " items";
@@ -58,7 +58,7 @@ public:
             throw std::runtime_error("the relayed list did not show \"" + line + "\"");
 
         round.load = Run(server_, player_, "/loadvault " + vault_);
-        const int back = static_cast<int>(player_.Inventory().size());
+        const int back = static_cast<int>(player_.ItemCount());
         if (back != std::min(items_, kLoadLimit))
             throw std::runtime_error("the relayed load gave " + std::to_string(back) + " items back");
         return round;

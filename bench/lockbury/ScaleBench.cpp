@@ -129,7 +129,7 @@ DuringDecay MassExpiry(BenchServer& game, const DbServer& server, const std::str
                 out.lockWaits += line.find("(1205)") != std::string::npos;
             }
         }
-        if (!p->Inventory().empty()) {
+        if (p->ItemCount() != 0) {
             Timer save;
             game.Chat(*p, "/savevault back");
             out.saves.push_back(save.Ms());

@@ -130,7 +130,7 @@ std::vector<double> MeasureStoreThreadDark(const DbServer& db, const std::string
         fill.TopUp(server.game, player, items, itemBytes);
         Command(server.game, player, "/savevault dark", [&] { return player.ItemCount() == 0; });
         if (command == VaultCommand::Save) fill.TopUp(server.game, player, items, itemBytes);
-        const std::size_t held = player.Inventory().size();
+        const std::size_t held = player.ItemCount();
 
         server.relay.SetBlackHole(true);
         server.relay.CutAll();
@@ -140,7 +140,7 @@ std::vector<double> MeasureStoreThreadDark(const DbServer& db, const std::string
         for (int i = 0; i <= later; ++i) {
             player.ClearReceived();
             const Timed timed = Command(server.game, player, line, [&] { return ToldContaining(player, unavailable); });
-            if (player.Inventory().size() != held) throw std::runtime_error("\"" + line + "\" moved items in the dark");
+            if (player.ItemCount() != held) throw std::runtime_error("\"" + line + "\" moved items in the dark");
             gameThread.push_back(timed.gameThread);
         }
         server.relay.SetBlackHole(false);
